@@ -1,0 +1,169 @@
+#include "database/velnor_doc.h"
+
+#include <utility>
+
+namespace {
+
+constexpr const char kDatabaseFolder[] = "Plovant";
+constexpr const char kDatabaseFile[] = "velnor.dat";
+constexpr const char kDamagedSuffix[] = ".damaged";
+
+}  // namespace
+
+CVelnorDoc::CVelnorDoc(FileSystem& fs) : m_fs(fs) {}
+
+bool CVelnorDoc::OnNewDocument() {
+  LoadDatabase();
+  return true;
+}
+
+std::string CVelnorDoc::GetDatabasePath() {
+  std::string folder = GetUserAppDataFolder();
+  if (folder.empty()) {
+    // Without an application-data folder, keep the database beside the
+    // program rather than losing every count at exit.
+    folder = GetModuleFilePath();
+    const size_t slash = folder.rfind(kPathSeparator);
+    folder.erase(slash == std::string::npos ? 0 : slash);
+    if (folder.empty()) folder = ".";
+  }
+  if (folder.back() != kPathSeparator) folder += kPathSeparator;
+  folder += kDatabaseFolder;
+  m_fs.MakeDirectory(folder);
+  return folder + kPathSeparator + kDatabaseFile;
+}
+
+void CVelnorDoc::LoadDatabase() { LoadDatabaseFrom(GetDatabasePath()); }
+
+bool CVelnorDoc::SaveDatabase() { return SaveDatabaseTo(GetDatabasePath()); }
+
+DatabaseLoadReport CVelnorDoc::LoadDatabaseFrom(const std::string& path) {
+  DatabaseLoadReport report;
+  std::string bytes;
+  if (m_fs.ReadWholeFile(path, bytes) != FileSystem::ReadResult::kOk) return report;
+  report.opened = true;
+  {
+    CArchive ar{std::string_view(bytes)};
+    Serialize(ar);
+    if (ar.Failed()) {
+      report.damaged = true;
+      report.failOffset = ar.FailOffset();
+      report.failReason = ar.FailReason();
+    } else if (!ar.AtEnd()) {
+      report.damaged = true;
+      report.failOffset = ar.Offset();
+      report.failReason = "unexpected data after the end";
+    }
+  }
+  m_replacedDuringLoad.clear();
+  if (report.damaged) {
+    // The next save writes only what could be read; keep the original bytes
+    // so nothing the user had is gone for good.
+    const std::string backup = path + kDamagedSuffix;
+    if (m_fs.WriteFileAtomic(backup, bytes)) report.backupPath = backup;
+  }
+  return report;
+}
+
+bool CVelnorDoc::SaveDatabaseTo(const std::string& path) {
+  std::string bytes;
+  {
+    CArchive ar(&bytes);
+    Serialize(ar);
+  }
+  return m_fs.WriteFileAtomic(path, bytes);
+}
+
+void CVelnorDoc::Serialize(CArchive& ar) {
+  if (ar.IsStoring()) {
+    std::lock_guard<std::mutex> hold(m_lock);
+    ar.WriteCount(static_cast<uint32_t>(m_files.size()));
+    for (const auto& record : m_files) {
+      ar.WriteText(record->m_strPath);
+      ar.WriteObject(*record);
+    }
+    ar.WriteCount(static_cast<uint32_t>(m_folders.size()));
+    for (const auto& folder : m_folders) ar.WriteObject(*folder);
+  } else {
+    std::lock_guard<std::mutex> hold(m_lock);
+    LoadFileRecords(ar);
+    LoadFolders(ar);
+  }
+  ar.Bool(m_bAutorun);
+  ar.Bool(m_bMp3Support);
+  ar.Bool(m_bDpiWarningShown);
+  ar.Bool(m_bSearchFullPath);
+  ar.Bool(m_bFirstRun);
+  // A placement cut short is no placement: read it aside, take it whole.
+  if (ar.IsStoring()) {
+    m_placement.Serialize(ar);
+  } else {
+    CWindowPlacement placement;
+    placement.Serialize(ar);
+    if (!ar.Failed()) {
+      m_placement.m_bValid = placement.m_bValid;
+      m_placement.m_rect = placement.m_rect;
+      m_placement.m_nTitleWidth = placement.m_nTitleWidth;
+      m_placement.m_nFolderWidth = placement.m_nFolderWidth;
+    }
+  }
+}
+
+void CVelnorDoc::LoadFileRecords(CArchive& ar) {
+  uint32_t count = 0;
+  if (!ar.ReadCount(count)) return;
+  // No reserve(count): the count comes from the file and may be a lie.
+  for (uint32_t i = 0; i < count; ++i) {
+    std::string key;
+    if (!ar.ReadText(key)) return;
+    std::unique_ptr<CObject> created;
+    CObject* existing = nullptr;
+    std::unique_ptr<CFileInfo> record;
+    switch (ar.ReadObject(RUNTIME_CLASS(CFileInfo), created, existing)) {
+      case CArchive::ObjectResult::Failed:
+        return;
+      case CArchive::ObjectResult::Null:
+        continue;  // a key without a record has nothing to keep
+      case CArchive::ObjectResult::Existing: {
+        // Two keys sharing one record cannot be represented; each key gets
+        // its own record with the shared usage data.
+        const auto* shared = static_cast<const CFileInfo*>(existing);
+        record = std::make_unique<CFileInfo>();
+        record->m_nUseCount = shared->m_nUseCount;
+        record->m_timeLastUsed = shared->m_timeLastUsed;
+        break;
+      }
+      case CArchive::ObjectResult::Created:
+        record.reset(static_cast<CFileInfo*>(created.release()));
+        break;
+    }
+    record->SetKeyPath(std::move(key));
+    if (auto replaced = m_files.Insert(std::move(record))) {
+      m_replacedDuringLoad.push_back(std::move(replaced));
+    }
+  }
+}
+
+void CVelnorDoc::LoadFolders(CArchive& ar) {
+  uint32_t count = 0;
+  if (!ar.ReadCount(count)) return;
+  for (uint32_t i = 0; i < count; ++i) {
+    std::unique_ptr<CObject> created;
+    CObject* existing = nullptr;
+    switch (ar.ReadObject(RUNTIME_CLASS(CFolder), created, existing)) {
+      case CArchive::ObjectResult::Failed:
+        return;
+      case CArchive::ObjectResult::Null:
+        continue;
+      case CArchive::ObjectResult::Existing: {
+        const auto* shared = static_cast<const CFolder*>(existing);
+        m_folders.push_back(std::make_unique<CFolder>(
+            shared->m_strName, shared->m_strPath, shared->m_bEnabled, shared->m_nIconId));
+        break;
+      }
+      case CArchive::ObjectResult::Created:
+        m_folders.emplace_back(static_cast<CFolder*>(created.release()));
+        break;
+    }
+  }
+}

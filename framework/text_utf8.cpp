@@ -1,0 +1,71 @@
+#include "framework/text_utf8.h"
+
+#include <cstdint>
+
+bool IsValidUtf8(std::string_view text) {
+  const auto* p = reinterpret_cast<const unsigned char*>(text.data());
+  const auto* end = p + text.size();
+  while (p < end) {
+    const unsigned char c = *p;
+    if (c < 0x80) {
+      ++p;
+      continue;
+    }
+    size_t extra;
+    char32_t cp;
+    char32_t min;
+    if ((c & 0xE0) == 0xC0) {
+      extra = 1; cp = c & 0x1F; min = 0x80;
+    } else if ((c & 0xF0) == 0xE0) {
+      extra = 2; cp = c & 0x0F; min = 0x800;
+    } else if ((c & 0xF8) == 0xF0) {
+      extra = 3; cp = c & 0x07; min = 0x10000;
+    } else {
+      return false;
+    }
+    if (static_cast<size_t>(end - p) <= extra) return false;
+    for (size_t i = 1; i <= extra; ++i) {
+      if ((p[i] & 0xC0) != 0x80) return false;
+      cp = (cp << 6) | (p[i] & 0x3F);
+    }
+    if (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return false;
+    p += extra + 1;
+  }
+  return true;
+}
+
+void AppendUtf8(std::string& out, char32_t cp) {
+  if (cp < 0x80) {
+    out += static_cast<char>(cp);
+  } else if (cp < 0x800) {
+    out += static_cast<char>(0xC0 | (cp >> 6));
+    out += static_cast<char>(0x80 | (cp & 0x3F));
+  } else if (cp < 0x10000) {
+    out += static_cast<char>(0xE0 | (cp >> 12));
+    out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+    out += static_cast<char>(0x80 | (cp & 0x3F));
+  } else {
+    out += static_cast<char>(0xF0 | (cp >> 18));
+    out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
+    out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+    out += static_cast<char>(0x80 | (cp & 0x3F));
+  }
+}
+
+std::string Latin1ToUtf8(std::string_view text) {
+  std::string out;
+  out.reserve(text.size() * 2);
+  for (unsigned char c : text) AppendUtf8(out, c);
+  return out;
+}
+
+std::string StoredTextToUtf8(std::string_view bytes) {
+  // Nearly every stored text is plain ASCII; skip the validator for it.
+  for (unsigned char c : bytes) {
+    if (c >= 0x80) {
+      if (IsValidUtf8(bytes)) break;
+      return LegacyToUtf8(bytes);
+    }
+  }
+  return std::string(bytes);
+}

@@ -1,0 +1,23 @@
+// UTF-8 is the program's text inside; these helpers guard the edges where
+// older or foreign bytes come in.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+// Strict UTF-8: no overlong forms, no surrogates, nothing above U+10FFFF.
+bool IsValidUtf8(std::string_view text);
+
+// Converts text in the system's legacy ANSI code page to UTF-8. On Windows
+// that is the system default ANSI code page; elsewhere Windows-1252.
+std::string LegacyToUtf8(std::string_view text);
+
+// Texts stored by older builds are ANSI; texts stored now are UTF-8. Valid
+// UTF-8 is taken as it is, anything else is converted from the legacy page.
+std::string StoredTextToUtf8(std::string_view bytes);
+
+// Latin-1 (ISO-8859-1) to UTF-8: every byte is its own code point.
+std::string Latin1ToUtf8(std::string_view text);
+
+// Appends the UTF-8 form of one code point (which must be valid).
+void AppendUtf8(std::string& out, char32_t cp);
