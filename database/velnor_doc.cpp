@@ -38,12 +38,23 @@ void CVelnorDoc::LoadDatabase() { LoadDatabaseFrom(GetDatabasePath()); }
 bool CVelnorDoc::SaveDatabase() { return SaveDatabaseTo(GetDatabasePath()); }
 
 DatabaseLoadReport CVelnorDoc::LoadDatabaseFrom(const std::string& path) {
-  DatabaseLoadReport report;
   std::string bytes;
-  if (m_fs.ReadWholeFile(path, bytes) != FileSystem::ReadResult::kOk) return report;
+  if (m_fs.ReadWholeFile(path, bytes) != FileSystem::ReadResult::kOk) return DatabaseLoadReport();
+  DatabaseLoadReport report = LoadDatabaseBytes(bytes);
+  if (report.damaged) {
+    // The next save writes only what could be read; keep the original bytes
+    // so nothing the user had is gone for good.
+    const std::string backup = path + kDamagedSuffix;
+    if (m_fs.WriteFileAtomic(backup, bytes)) report.backupPath = backup;
+  }
+  return report;
+}
+
+DatabaseLoadReport CVelnorDoc::LoadDatabaseBytes(std::string_view bytes) {
+  DatabaseLoadReport report;
   report.opened = true;
   {
-    CArchive ar{std::string_view(bytes)};
+    CArchive ar(bytes);
     Serialize(ar);
     if (ar.Failed()) {
       report.damaged = true;
@@ -56,22 +67,18 @@ DatabaseLoadReport CVelnorDoc::LoadDatabaseFrom(const std::string& path) {
     }
   }
   m_replacedDuringLoad.clear();
-  if (report.damaged) {
-    // The next save writes only what could be read; keep the original bytes
-    // so nothing the user had is gone for good.
-    const std::string backup = path + kDamagedSuffix;
-    if (m_fs.WriteFileAtomic(backup, bytes)) report.backupPath = backup;
-  }
   return report;
 }
 
 bool CVelnorDoc::SaveDatabaseTo(const std::string& path) {
+  return m_fs.WriteFileAtomic(path, SaveDatabaseBytes());
+}
+
+std::string CVelnorDoc::SaveDatabaseBytes() {
   std::string bytes;
-  {
-    CArchive ar(&bytes);
-    Serialize(ar);
-  }
-  return m_fs.WriteFileAtomic(path, bytes);
+  CArchive ar(&bytes);
+  Serialize(ar);
+  return bytes;
 }
 
 void CVelnorDoc::Serialize(CArchive& ar) {

@@ -45,6 +45,10 @@ class CVelnorDoc {
   DatabaseLoadReport LoadDatabaseFrom(const std::string& path);
   bool SaveDatabaseTo(const std::string& path);
 
+  // The file's contents without the file: what a load reads and a save writes.
+  DatabaseLoadReport LoadDatabaseBytes(std::string_view bytes);
+  std::string SaveDatabaseBytes();
+
   // Both directions. Loading adds to what the document already holds.
   void Serialize(CArchive& ar);
 
