@@ -1,0 +1,191 @@
+// A damaged database never stops the program and never loses more than the
+// damage itself: whatever was read completely is kept, the rest defaults.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "database/velnor_doc.h"
+#include "tests/unit/byte_helpers.h"
+#include "tests/unit/memory_file_system.h"
+
+namespace {
+
+struct Sample {
+  std::string bytes;
+  std::vector<std::string> keys;       // in file order
+  std::vector<size_t> recordEnds;      // offset just past each record's body
+  std::vector<size_t> folderEnds;
+  size_t optionsStart = 0;
+};
+
+// A database with a few records and folders, non-default options and a
+// valid placement, and where each piece of it ends.
+Sample MakeSample() {
+  CVelnorDoc doc;
+  Sample s;
+  for (int i = 0; i < 4; ++i) {
+    auto record = std::make_unique<CFileInfo>();
+    record->SetKeyPath("C:\\Docs\\file" + std::to_string(i) + ".txt");
+    record->m_nUseCount = i + 1;
+    record->m_timeLastUsed = 1000 + i;
+    s.keys.push_back(record->m_strPath);
+    doc.m_files.Insert(std::move(record));
+  }
+  doc.m_folders.push_back(std::make_unique<CFolder>("Docs", "C:\\Docs", true, 140));
+  doc.m_folders.push_back(std::make_unique<CFolder>("Music", "C:\\Music", false, 141));
+  doc.m_bAutorun = false;
+  doc.m_bMp3Support = false;
+  doc.m_bDpiWarningShown = true;
+  doc.m_bSearchFullPath = true;
+  doc.m_bFirstRun = false;
+  doc.m_placement.m_bValid = true;
+  doc.m_placement.m_rect = {1, 2, 3, 4};
+  s.bytes = doc.SaveDatabaseBytes();
+
+  size_t pos = 2;  // the count
+  for (size_t i = 0; i < s.keys.size(); ++i) {
+    pos += 1 + s.keys[i].size();                    // key
+    pos += (i == 0) ? 2 + 2 + 2 + 9 : 2;            // new class, or class reference
+    pos += 8;                                       // body
+    s.recordEnds.push_back(pos);
+  }
+  pos += 2;
+  const size_t folderBodies[] = {1 + 4 + 1 + 7 + 8, 1 + 5 + 1 + 8 + 8};
+  for (size_t i = 0; i < 2; ++i) {
+    pos += (i == 0) ? 2 + 2 + 2 + 7 : 2;
+    pos += folderBodies[i];
+    s.folderEnds.push_back(pos);
+  }
+  s.optionsStart = pos;
+  EXPECT_EQ(pos + 5 * 4 + 28, s.bytes.size());
+  return s;
+}
+
+TEST(DamagedDatabase, TruncatedAnywhereKeepsEveryCompleteRecord) {
+  const Sample s = MakeSample();
+  for (size_t cut = 0; cut < s.bytes.size(); ++cut) {
+    SCOPED_TRACE("cut at " + std::to_string(cut));
+    CVelnorDoc doc;
+    const DatabaseLoadReport report = doc.LoadDatabaseBytes(std::string_view(s.bytes).substr(0, cut));
+    EXPECT_TRUE(report.damaged);
+    EXPECT_LE(report.failOffset, cut);
+
+    size_t complete = 0;
+    while (complete < s.recordEnds.size() && s.recordEnds[complete] <= cut) ++complete;
+    ASSERT_EQ(doc.m_files.size(), complete);
+    for (size_t i = 0; i < complete; ++i) {
+      const CFileInfo* record = doc.m_files.Lookup(s.keys[i]);
+      ASSERT_NE(record, nullptr);
+      EXPECT_EQ(record->m_nUseCount, static_cast<int>(i) + 1);
+      EXPECT_EQ(record->m_timeLastUsed, 1000 + static_cast<VelnorTime>(i));
+    }
+    size_t folders = 0;
+    while (folders < 2 && s.folderEnds[folders] <= cut) ++folders;
+    EXPECT_EQ(doc.m_folders.size(), folders);
+
+    // Options read only when their four bytes were there; else defaults.
+    const auto reached = [&](int index) { return s.optionsStart + 4 * (index + 1) <= cut; };
+    EXPECT_EQ(doc.m_bAutorun, !reached(0));
+    EXPECT_EQ(doc.m_bMp3Support, !reached(1));
+    EXPECT_EQ(doc.m_bDpiWarningShown, reached(2));
+    EXPECT_EQ(doc.m_bSearchFullPath, reached(3));
+    EXPECT_EQ(doc.m_bFirstRun, !reached(4));
+    EXPECT_FALSE(doc.m_placement.m_bValid);  // the flag is the placement's last field
+    EXPECT_EQ(doc.m_placement.m_rect, CRect{});
+  }
+  CVelnorDoc whole;
+  EXPECT_FALSE(whole.LoadDatabaseBytes(s.bytes).damaged);
+  EXPECT_TRUE(whole.m_placement.m_bValid);
+}
+
+TEST(DamagedDatabase, CorruptionStopsAtTheDamageAndKeepsWhatCameBefore) {
+  const Sample s = MakeSample();
+  struct Case {
+    const char* what;
+    size_t at;
+    std::string replacement;  // bytes written over the sample at `at`
+    size_t recordsKept;
+    std::string reason;
+  };
+  const size_t secondTag = s.recordEnds[0] + 1 + s.keys[1].size();
+  const Case cases[] = {
+      {"unknown class name", 2 + 1 + s.keys[0].size() + 6, "CFileInfX", 0, "unknown class name"},
+      {"schema 2", 2 + 1 + s.keys[0].size() + 2, Hex("02 00"), 0, "unsupported schema"},
+      {"class number never given", secondTag, Hex("07 80"), 1, "reference to an unknown class number"},
+      {"object number never given", secondTag, Hex("40 00"), 1, "reference to an unknown object number"},
+      {"huge key length", s.recordEnds[1], Hex("FF FF FF FF FF FF 7F"), 2, "text length exceeds the data"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    std::string bytes = s.bytes;
+    bytes.replace(c.at, c.replacement.size(), c.replacement);
+    CVelnorDoc doc;
+    const DatabaseLoadReport report = doc.LoadDatabaseBytes(bytes);
+    EXPECT_TRUE(report.damaged);
+    EXPECT_EQ(report.failReason, c.reason);
+    EXPECT_EQ(doc.m_files.size(), c.recordsKept);
+    EXPECT_TRUE(doc.m_folders.empty());
+    EXPECT_TRUE(doc.m_bAutorun);  // options never reached keep their defaults
+    EXPECT_TRUE(doc.m_bFirstRun);
+  }
+}
+
+TEST(DamagedDatabase, ACountLargerThanTheFileKeepsTheRecordsThatAreThere) {
+  const Sample s = MakeSample();
+  std::string bytes = s.bytes;
+  bytes.replace(0, 2, Hex("FF FF FF FF FF 7F"));  // two billion records claimed
+  CVelnorDoc doc;
+  const DatabaseLoadReport report = doc.LoadDatabaseBytes(bytes);
+  EXPECT_TRUE(report.damaged);
+  EXPECT_EQ(doc.m_files.size(), 4u);
+}
+
+TEST(DamagedDatabase, TrailingBytesAreReportedButEverythingIsKept) {
+  const Sample s = MakeSample();
+  CVelnorDoc doc;
+  const DatabaseLoadReport report = doc.LoadDatabaseBytes(s.bytes + "junk");
+  EXPECT_TRUE(report.damaged);
+  EXPECT_EQ(report.failOffset, s.bytes.size());
+  EXPECT_EQ(doc.m_files.size(), 4u);
+  EXPECT_TRUE(doc.m_placement.m_bValid);
+}
+
+TEST(DamagedDatabase, TheDamagedFileIsKeptBesideTheDatabase) {
+  const Sample s = MakeSample();
+  MemoryFileSystem fs;
+  fs.files["db"] = s.bytes.substr(0, s.bytes.size() - 3);
+  CVelnorDoc doc(fs);
+  const DatabaseLoadReport report = doc.LoadDatabaseFrom("db");
+  EXPECT_TRUE(report.damaged);
+  EXPECT_EQ(report.backupPath, "db.damaged");
+  EXPECT_EQ(fs.files["db.damaged"], fs.files["db"]);
+
+  MemoryFileSystem intact;
+  intact.files["db"] = s.bytes;
+  CVelnorDoc good(intact);
+  EXPECT_FALSE(good.LoadDatabaseFrom("db").damaged);
+  EXPECT_EQ(intact.files.count("db.damaged"), 0u);
+}
+
+TEST(DatabaseLocation, MissingFileLeavesANewDocument) {
+  MemoryFileSystem fs;
+  CVelnorDoc doc(fs);
+  const DatabaseLoadReport report = doc.LoadDatabaseFrom("nowhere");
+  EXPECT_FALSE(report.opened);
+  EXPECT_TRUE(doc.m_bFirstRun);
+  EXPECT_TRUE(doc.m_bAutorun);
+  EXPECT_TRUE(doc.m_files.empty());
+}
+
+TEST(DatabaseLocation, PathIsPlovantVelnorDatUnderApplicationData) {
+  MemoryFileSystem fs;
+  CVelnorDoc doc(fs);
+  const std::string path = doc.GetDatabasePath();
+  const std::string tail = std::string(1, kPathSeparator) + "Plovant" + kPathSeparator + "velnor.dat";
+  ASSERT_GT(path.size(), tail.size());
+  EXPECT_EQ(path.substr(path.size() - tail.size()), tail);
+  EXPECT_EQ(path.find(std::string(2, kPathSeparator)), std::string::npos);
+}
+
+}  // namespace

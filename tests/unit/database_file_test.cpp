@@ -1,0 +1,181 @@
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "database/velnor_doc.h"
+#include "tests/unit/byte_helpers.h"
+
+namespace {
+
+const std::string kFileInfoClass = Hex("FF FF 01 00 09 00") + "CFileInfo";
+const std::string kFolderClass = Hex("FF FF 01 00 07 00") + "CFolder";
+const std::string kDefaultOptions = Hex("01000000 01000000 00000000 00000000 01000000") + std::string(28, '\0');
+
+CFileInfo* AddRecord(CVelnorDoc& doc, const std::string& path, int uses = 0, VelnorTime last = 0) {
+  auto record = std::make_unique<CFileInfo>();
+  record->SetKeyPath(path);
+  record->m_nUseCount = uses;
+  record->m_timeLastUsed = last;
+  CFileInfo* raw = record.get();
+  doc.m_files.Insert(std::move(record));
+  return raw;
+}
+
+void AddFolder(CVelnorDoc& doc, const std::string& name) {
+  doc.m_folders.push_back(std::make_unique<CFolder>(name, "C:\\" + name, true, kIconStartMenu));
+}
+
+std::string FolderBody(const std::string& name) {
+  return ShortText(name) + ShortText("C:\\" + name) + Hex("01000000 8C000000");
+}
+
+std::string RoundTrip(const std::string& bytes) {
+  CVelnorDoc doc;
+  const DatabaseLoadReport report = doc.LoadDatabaseBytes(bytes);
+  EXPECT_FALSE(report.damaged) << report.failReason << " at " << report.failOffset;
+  return doc.SaveDatabaseBytes();
+}
+
+TEST(DatabaseFile, NewDocumentIs52Bytes) {
+  CVelnorDoc doc;
+  const std::string bytes = doc.SaveDatabaseBytes();
+  EXPECT_EQ(bytes, Hex("0000 0000") + kDefaultOptions);
+  EXPECT_EQ(bytes.size(), 52u);
+}
+
+TEST(DatabaseFile, OneRecordAndOneFolder) {
+  CVelnorDoc doc;
+  AddRecord(doc, "C:\\a.txt", 3, 1009843200);
+  AddFolder(doc, "Docs");
+  const std::string expected = Hex("01 00") + ShortText("C:\\a.txt") + kFileInfoClass +
+                               Hex("03000000 00FC303C") + Hex("01 00") + kFolderClass +
+                               FolderBody("Docs") + kDefaultOptions;
+  EXPECT_EQ(doc.SaveDatabaseBytes(), expected);
+  EXPECT_EQ(RoundTrip(expected), expected);
+}
+
+TEST(DatabaseFile, LaterObjectsReferToTheirClassByNumber) {
+  CVelnorDoc doc;
+  AddRecord(doc, "C:\\a");
+  AddRecord(doc, "C:\\b");
+  AddFolder(doc, "One");
+  AddFolder(doc, "Two");
+  // CFileInfo is 1, the records 2 and 3, CFolder 4, the folders 5 and 6.
+  const std::string expected = Hex("02 00") + ShortText("C:\\a") + kFileInfoClass + std::string(8, '\0') +
+                               ShortText("C:\\b") + Hex("01 80") + std::string(8, '\0') + Hex("02 00") +
+                               kFolderClass + FolderBody("One") + Hex("04 80") + FolderBody("Two") +
+                               kDefaultOptions;
+  EXPECT_EQ(doc.SaveDatabaseBytes(), expected);
+  EXPECT_EQ(RoundTrip(expected), expected);
+}
+
+TEST(DatabaseFile, ClassNumbersPast7FFEUseTheLongReference) {
+  CVelnorDoc doc;
+  for (int i = 0; i < 32765; ++i) AddRecord(doc, "C:\\f" + std::to_string(i));
+  AddFolder(doc, "One");
+  AddFolder(doc, "Two");
+  const std::string bytes = doc.SaveDatabaseBytes();
+  // The folder class is number 32765 + 2 = 0x7FFF: too big for the short form.
+  const std::string tail = kFolderClass + FolderBody("One") + Hex("FF 7F FF 7F 00 80") + FolderBody("Two") +
+                           kDefaultOptions;
+  ASSERT_GE(bytes.size(), tail.size());
+  EXPECT_EQ(bytes.substr(bytes.size() - tail.size()), tail);
+  EXPECT_EQ(RoundTrip(bytes), bytes);
+}
+
+TEST(DatabaseFile, CountsOf65535AndMoreTakeSixBytes) {
+  CVelnorDoc doc;
+  for (int i = 0; i < 65535; ++i) AddRecord(doc, "C:\\f" + std::to_string(i), i % 7);
+  const std::string bytes = doc.SaveDatabaseBytes();
+  EXPECT_EQ(bytes.substr(0, 6), Hex("FF FF FF FF 00 00"));
+  CVelnorDoc loaded;
+  EXPECT_FALSE(loaded.LoadDatabaseBytes(bytes).damaged);
+  ASSERT_EQ(loaded.m_files.size(), 65535u);
+  EXPECT_EQ(loaded.m_files.Lookup("C:\\f65534")->m_nUseCount, 65534 % 7);
+  EXPECT_EQ(loaded.SaveDatabaseBytes(), bytes);
+}
+
+TEST(DatabaseFile, OptionsAndPlacementRoundTrip) {
+  CVelnorDoc doc;
+  doc.m_bAutorun = false;
+  doc.m_bMp3Support = false;
+  doc.m_bDpiWarningShown = true;
+  doc.m_bSearchFullPath = true;
+  doc.m_bFirstRun = false;
+  doc.m_placement.m_bValid = true;
+  doc.m_placement.m_rect = {-10, 20, 500, 400};
+  doc.m_placement.m_nTitleWidth = 192;
+  doc.m_placement.m_nFolderWidth = 256;
+  CVelnorDoc loaded;
+  EXPECT_FALSE(loaded.LoadDatabaseBytes(doc.SaveDatabaseBytes()).damaged);
+  EXPECT_FALSE(loaded.m_bAutorun);
+  EXPECT_FALSE(loaded.m_bMp3Support);
+  EXPECT_TRUE(loaded.m_bDpiWarningShown);
+  EXPECT_TRUE(loaded.m_bSearchFullPath);
+  EXPECT_FALSE(loaded.m_bFirstRun);
+  EXPECT_TRUE(loaded.m_placement.m_bValid);
+  EXPECT_EQ(loaded.m_placement.m_rect, (CRect{-10, 20, 500, 400}));
+  EXPECT_EQ(loaded.m_placement.m_nFolderWidth, 256);
+}
+
+TEST(DatabaseFile, ARepeatedKeyKeepsTheLaterRecord) {
+  const std::string bytes = Hex("02 00") + ShortText("C:\\a") + kFileInfoClass + Hex("01000000 00000000") +
+                            ShortText("C:\\a") + Hex("01 80") + Hex("09000000 00000000") + Hex("00 00") +
+                            kDefaultOptions;
+  CVelnorDoc doc;
+  EXPECT_FALSE(doc.LoadDatabaseBytes(bytes).damaged);
+  ASSERT_EQ(doc.m_files.size(), 1u);
+  EXPECT_EQ(doc.m_files.Lookup("C:\\a")->m_nUseCount, 9);
+}
+
+TEST(DatabaseFile, NoObjectAndSharedObjectReferencesAreAccepted) {
+  // "C:\b" has no record; "C:\c" refers back to the record of "C:\a"
+  // (object 2), and gets its own copy of the usage data.
+  const std::string bytes = Hex("03 00") + ShortText("C:\\a") + kFileInfoClass + Hex("04000000 10000000") +
+                            ShortText("C:\\b") + Hex("00 00") + ShortText("C:\\c") + Hex("02 00") +
+                            Hex("00 00") + kDefaultOptions;
+  CVelnorDoc doc;
+  EXPECT_FALSE(doc.LoadDatabaseBytes(bytes).damaged);
+  EXPECT_EQ(doc.m_files.size(), 2u);
+  EXPECT_EQ(doc.m_files.Lookup("C:\\b"), nullptr);
+  const CFileInfo* a = doc.m_files.Lookup("C:\\a");
+  const CFileInfo* c = doc.m_files.Lookup("C:\\c");
+  ASSERT_NE(c, nullptr);
+  EXPECT_NE(a, c);
+  EXPECT_EQ(c->m_nUseCount, 4);
+  EXPECT_EQ(c->m_timeLastUsed, 16);
+}
+
+TEST(DatabaseText, OlderAnsiTextsAreConvertedAndStoredAsUtf8) {
+  // "café" as one Windows-1252 byte E9, as an older build stored it.
+  const std::string bytes = Hex("01 00") + ShortText("C:\\caf\xE9") + kFileInfoClass + std::string(8, '\0') +
+                            Hex("00 00") + kDefaultOptions;
+  CVelnorDoc doc;
+  EXPECT_FALSE(doc.LoadDatabaseBytes(bytes).damaged);
+  ASSERT_NE(doc.m_files.Lookup("C:\\caf\xC3\xA9"), nullptr);
+  const std::string saved = doc.SaveDatabaseBytes();
+  EXPECT_EQ(saved.substr(2, 9), ShortText("C:\\caf\xC3\xA9"));
+}
+
+TEST(DatabaseText, Utf8NamesOutsideAnyCodePageSurvive) {
+  CVelnorDoc doc;
+  const std::string name = "C:\\\xE6\x96\x87\xE6\x9B\xB8 \xF0\x9F\x8E\xB5.mp3";  // 文書 🎵
+  AddRecord(doc, name, 2);
+  CVelnorDoc loaded;
+  EXPECT_FALSE(loaded.LoadDatabaseBytes(doc.SaveDatabaseBytes()).damaged);
+  ASSERT_NE(loaded.m_files.Lookup(name), nullptr);
+  EXPECT_EQ(loaded.m_files.Lookup(name)->m_nUseCount, 2);
+}
+
+TEST(FileRecord, NameTitleAndFolderAreViewsIntoThePath) {
+  CFileInfo info;
+  info.SetKeyPath("C:\\Docs\\archive.tar.gz");
+  info.SetNameLength(14);
+  EXPECT_EQ(info.m_strName, "archive.tar.gz");
+  EXPECT_EQ(info.m_strTitle, "archive.tar");
+  EXPECT_EQ(info.m_strFolder, "C:\\Docs");
+  EXPECT_EQ(TitleFromName(".profile"), "");
+  EXPECT_EQ(TitleFromName("README"), "README");
+}
+
+}  // namespace
