@@ -1,0 +1,49 @@
+// One velnor-cli command: its name, its help and what it runs. The
+// dispatcher parses the arguments against this description, so a command
+// only ever sees a well-formed call.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+#include <vector>
+
+class Console;
+class FileSystem;
+
+enum ExitStatus : int {
+  kExitSuccess = 0,
+  kExitFailure = 1,  // one line on stderr says why
+  kExitUsage = 2,    // the command line was wrong; a short usage follows
+};
+
+struct CommandArgs {
+  std::vector<std::string> operands;
+  std::vector<std::string> flags;  // only flags the command declared
+
+  bool Has(std::string_view flag) const;
+};
+
+struct CliContext {
+  Console& console;
+  FileSystem& fs;
+
+  // Writes "velnor-cli: <message>" and returns kExitFailure.
+  int Fail(const std::string& message) const;
+};
+
+struct CliCommand {
+  const char* name;
+  const char* operandNames;  // for the usage line, e.g. "JSON DB"
+  size_t operandCount;       // exactly this many operands
+  std::vector<std::string_view> flags;  // accepted flags, e.g. "--verbose"
+  const char* summary;       // one line in the command overview
+  const char* details;       // the rest of the command's --help
+  int (*run)(const CommandArgs& args, const CliContext& context);
+};
+
+// Every command, in the order the overview lists them.
+const std::vector<const CliCommand*>& AllCommands();
+
+const CliCommand& DumpCommand();
+const CliCommand& LoadCommand();

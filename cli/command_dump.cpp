@@ -1,0 +1,60 @@
+#include <string>
+
+#include "cli/command.h"
+#include "cli/console.h"
+#include "cli/database_json.h"
+#include "database/velnor_doc.h"
+#include "framework/file_system.h"
+
+namespace {
+
+int RunDump(const CommandArgs& args, const CliContext& context) {
+  const std::string& path = args.operands[0];
+  std::string bytes;
+  switch (context.fs.ReadWholeFile(path, bytes)) {
+    case FileSystem::ReadResult::kOk:
+      break;
+    case FileSystem::ReadResult::kNotFound:
+      return context.Fail("cannot open '" + path + "': no such file");
+    case FileSystem::ReadResult::kError:
+      return context.Fail("cannot read '" + path + "'");
+  }
+
+  // From the bytes, not the file: loading a file keeps a backup of a damaged
+  // one, and a dump must never write anything.
+  CVelnorDoc doc(context.fs);
+  const DatabaseLoadReport report = doc.LoadDatabaseBytes(bytes);
+  if (!context.console.Out(DatabaseToJson(doc) + "\n")) {
+    return context.Fail("cannot write to standard output");
+  }
+  if (report.damaged) {
+    return context.Fail("'" + path + "' is damaged: reading stopped at byte " +
+                        std::to_string(report.failOffset) + " of " + std::to_string(bytes.size()) +
+                        " (" + report.failReason + "); the output holds what was read before it");
+  }
+  return kExitSuccess;
+}
+
+}  // namespace
+
+const CliCommand& DumpCommand() {
+  static const CliCommand command = {
+      "dump",
+      "DB",
+      1,
+      {},
+      "print the database file DB as JSON",
+      "Prints the database file DB as one JSON object on one line:\n"
+      "  {\"files\":[{\"path\":S,\"useCount\":N,\"lastUsed\":N},...],\n"
+      "   \"folders\":[{\"name\":S,\"path\":S,\"enabled\":B,\"iconId\":N},...],\n"
+      "   \"autorun\":B,\"mp3Support\":B,\"dpiWarningShown\":B,\"searchFullPath\":B,\"firstRun\":B,\n"
+      "   \"placement\":{\"valid\":B,\"rect\":[L,T,R,B],\"titleWidth\":N,\"folderWidth\":N}}\n"
+      "Files come in the order of the file, texts are UTF-8, and lastUsed counts\n"
+      "seconds since 1970-01-01 UTC (0: never used).\n"
+      "\n"
+      "DB is only read. When it is damaged, what could be read is printed, one line\n"
+      "on stderr gives the byte offset where reading stopped, and the exit status is 1.\n",
+      &RunDump,
+  };
+  return command;
+}

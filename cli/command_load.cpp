@@ -1,0 +1,71 @@
+#include <string>
+
+#include "cli/command.h"
+#include "cli/console.h"
+#include "cli/database_json.h"
+#include "database/velnor_doc.h"
+#include "framework/file_system.h"
+
+namespace {
+
+constexpr char kStandardInput[] = "-";
+
+int RunLoad(const CommandArgs& args, const CliContext& context) {
+  const std::string& jsonPath = args.operands[0];
+  const std::string& dbPath = args.operands[1];
+  const std::string unchanged = "; '" + dbPath + "' was not changed";
+
+  std::string text;
+  if (jsonPath == kStandardInput) {
+    if (!context.console.ReadIn(text)) return context.Fail("cannot read standard input" + unchanged);
+  } else {
+    switch (context.fs.ReadWholeFile(jsonPath, text)) {
+      case FileSystem::ReadResult::kOk:
+        break;
+      case FileSystem::ReadResult::kNotFound:
+        return context.Fail("cannot open '" + jsonPath + "': no such file" + unchanged);
+      case FileSystem::ReadResult::kError:
+        return context.Fail("cannot read '" + jsonPath + "'" + unchanged);
+    }
+  }
+
+  CVelnorDoc doc(context.fs);
+  std::string error;
+  if (!DatabaseFromJson(text, doc, error)) {
+    const std::string source = jsonPath == kStandardInput ? "standard input" : "'" + jsonPath + "'";
+    return context.Fail(source + ": " + error + unchanged);
+  }
+  // The document's save writes a temporary file and replaces DB only once
+  // that is complete, so a failure here leaves the old file as it was.
+  if (!doc.SaveDatabaseTo(dbPath)) return context.Fail("cannot write '" + dbPath + "'" + unchanged);
+  return kExitSuccess;
+}
+
+}  // namespace
+
+const CliCommand& LoadCommand() {
+  static const CliCommand command = {
+      "load",
+      "JSON DB",
+      2,
+      {},
+      "write the database file DB from JSON",
+      "Writes the database file DB from the JSON object in the file JSON ('-' reads\n"
+      "standard input), in the form 'velnor-cli dump' prints. Files are written in\n"
+      "the order of the JSON.\n"
+      "\n"
+      "Absent keys take the values of a new database: no files or folders, autorun,\n"
+      "mp3Support and firstRun true, the other options false, no placement. A file\n"
+      "needs only \"path\" (useCount and lastUsed are then 0); a folder needs only\n"
+      "\"path\" and is then taken as one added by hand: named after its path,\n"
+      "enabled, icon 140.\n"
+      "\n"
+      "Anything doubtful is refused with one line on stderr and exit status 1, and\n"
+      "DB is then left as it was: text that is not JSON, a wrong type, an unknown\n"
+      "key, a repeated file path, a number that does not fit (useCount, iconId,\n"
+      "rect and widths: 32-bit signed; lastUsed: 0 to 4294967295). DB is replaced\n"
+      "only once the new file is completely written.\n",
+      &RunLoad,
+  };
+  return command;
+}

@@ -1,0 +1,399 @@
+#include "cli/database_json.h"
+
+#include <cstdint>
+#include <limits>
+#include <memory>
+#include <mutex>
+#include <utility>
+
+#include <nlohmann/json.hpp>
+
+#include "database/velnor_doc.h"
+
+namespace {
+
+// Keeps the keys in the order written, so the output reads like the file.
+using Json = nlohmann::ordered_json;
+
+constexpr int64_t kInt32Min = std::numeric_limits<int32_t>::min();
+constexpr int64_t kInt32Max = std::numeric_limits<int32_t>::max();
+constexpr int64_t kUInt32Max = std::numeric_limits<uint32_t>::max();
+// A folder written without these is taken as one the user added by hand.
+constexpr bool kAddedFolderEnabled = true;
+constexpr int32_t kAddedFolderIcon = kIconStartMenu;
+
+void AppendString(std::string& out, std::string_view text) {
+  // The library's own escaping; invalid UTF-8 cannot reach here (loading
+  // converts old ANSI texts), but would become U+FFFD rather than abort.
+  out += Json(text).dump(-1, ' ', false, Json::error_handler_t::replace);
+}
+
+void AppendBool(std::string& out, bool value) { out += value ? "true" : "false"; }
+
+void AppendNumber(std::string& out, int64_t value) { out += std::to_string(value); }
+
+void AppendKey(std::string& out, const char* key) {
+  out += '"';
+  out += key;
+  out += "\":";
+}
+
+void AppendFile(std::string& out, const CFileInfo& file) {
+  out += '{';
+  AppendKey(out, "path");
+  AppendString(out, file.m_strPath);
+  out += ',';
+  AppendKey(out, "useCount");
+  AppendNumber(out, file.m_nUseCount);
+  out += ',';
+  AppendKey(out, "lastUsed");
+  AppendNumber(out, file.m_timeLastUsed);
+  out += '}';
+}
+
+void AppendFolder(std::string& out, const CFolder& folder) {
+  out += '{';
+  AppendKey(out, "name");
+  AppendString(out, folder.m_strName);
+  out += ',';
+  AppendKey(out, "path");
+  AppendString(out, folder.m_strPath);
+  out += ',';
+  AppendKey(out, "enabled");
+  AppendBool(out, folder.m_bEnabled);
+  out += ',';
+  AppendKey(out, "iconId");
+  AppendNumber(out, folder.m_nIconId);
+  out += '}';
+}
+
+void AppendPlacement(std::string& out, const CWindowPlacement& placement) {
+  out += '{';
+  AppendKey(out, "valid");
+  AppendBool(out, placement.m_bValid);
+  out += ',';
+  AppendKey(out, "rect");
+  out += '[';
+  AppendNumber(out, placement.m_rect.left);
+  out += ',';
+  AppendNumber(out, placement.m_rect.top);
+  out += ',';
+  AppendNumber(out, placement.m_rect.right);
+  out += ',';
+  AppendNumber(out, placement.m_rect.bottom);
+  out += "],";
+  AppendKey(out, "titleWidth");
+  AppendNumber(out, placement.m_nTitleWidth);
+  out += ',';
+  AppendKey(out, "folderWidth");
+  AppendNumber(out, placement.m_nFolderWidth);
+  out += '}';
+}
+
+// Where a fault lies, rendered only when there is one: "files[2].useCount".
+struct Where {
+  std::string_view section;
+  size_t index = SIZE_MAX;
+  std::string_view key;
+
+  Where At(std::string_view k) const { return Where{section, index, k}; }
+
+  std::string Render() const {
+    std::string s(section);
+    if (index != SIZE_MAX) s += "[" + std::to_string(index) + "]";
+    if (!key.empty()) {
+      if (!s.empty()) s += '.';
+      s += key;
+    }
+    return s.empty() ? "the top level" : s;
+  }
+};
+
+// A short, printable picture of an offending value.
+std::string Describe(const Json& value) {
+  if (value.is_object()) return "an object";
+  if (value.is_array()) return "an array";
+  std::string s = value.dump(-1, ' ', false, Json::error_handler_t::replace);
+  constexpr size_t kMax = 60;
+  if (s.size() > kMax) {
+    size_t cut = kMax;
+    while (cut > 0 && (static_cast<unsigned char>(s[cut]) & 0xC0) == 0x80) --cut;
+    s.resize(cut);
+    s += "...";
+  }
+  return s;
+}
+
+class JsonReader {
+ public:
+  JsonReader(CVelnorDoc& doc, std::string& error) : m_doc(doc), m_error(error) {}
+
+  bool Database(const Json& root) {
+    const Where top;
+    if (!root.is_object()) return Fail(top, "expected a JSON object, got " + Describe(root));
+    for (auto it = root.begin(); it != root.end(); ++it) {
+      const std::string& key = it.key();
+      const Json& value = it.value();
+      const Where at = top.At(key);
+      bool ok;
+      if (key == "files") {
+        ok = Array(value, at, &JsonReader::File);
+      } else if (key == "folders") {
+        ok = Array(value, at, &JsonReader::Folder);
+      } else if (key == "autorun") {
+        ok = Bool(value, at, m_doc.m_bAutorun);
+      } else if (key == "mp3Support") {
+        ok = Bool(value, at, m_doc.m_bMp3Support);
+      } else if (key == "dpiWarningShown") {
+        ok = Bool(value, at, m_doc.m_bDpiWarningShown);
+      } else if (key == "searchFullPath") {
+        ok = Bool(value, at, m_doc.m_bSearchFullPath);
+      } else if (key == "firstRun") {
+        ok = Bool(value, at, m_doc.m_bFirstRun);
+      } else if (key == "placement") {
+        ok = Placement(value, at);
+      } else {
+        ok = UnknownKey(top, key);
+      }
+      if (!ok) return false;
+    }
+    return true;
+  }
+
+ private:
+  using ElementReader = bool (JsonReader::*)(const Json&, const Where&);
+
+  bool Fail(const Where& where, const std::string& what) {
+    m_error = where.Render() + ": " + what;
+    return false;
+  }
+
+  bool UnknownKey(const Where& where, const std::string& key) {
+    // A misspelt key would otherwise silently become a default.
+    return Fail(where, "unknown key " + Describe(Json(key)));
+  }
+
+  bool Array(const Json& value, const Where& where, ElementReader read) {
+    if (!value.is_array()) return Fail(where, "expected an array, got " + Describe(value));
+    for (size_t i = 0; i < value.size(); ++i) {
+      if (!(this->*read)(value[i], Where{where.key, i, {}})) return false;
+    }
+    return true;
+  }
+
+  bool ObjectExpected(const Json& value, const Where& where) {
+    if (value.is_object()) return true;
+    return Fail(where, "expected an object, got " + Describe(value));
+  }
+
+  bool Bool(const Json& value, const Where& where, bool& out) {
+    if (!value.is_boolean()) return Fail(where, "expected true or false, got " + Describe(value));
+    out = value.get<bool>();
+    return true;
+  }
+
+  bool Text(const Json& value, const Where& where, std::string& out) {
+    if (!value.is_string()) return Fail(where, "expected a string, got " + Describe(value));
+    out = value.get<std::string>();
+    return true;
+  }
+
+  // Refuses rather than wraps: a count or time that does not fit its stored
+  // width would come back as a different number.
+  bool Integer(const Json& value, const Where& where, int64_t min, int64_t max, int64_t& out) {
+    bool fits = false;
+    int64_t n = 0;
+    if (value.is_number_unsigned()) {
+      const uint64_t u = value.get<uint64_t>();
+      fits = u <= static_cast<uint64_t>(max);
+      n = static_cast<int64_t>(u);
+    } else if (value.is_number_integer()) {
+      n = value.get<int64_t>();
+      fits = n >= min && n <= max;
+    }
+    if (!fits) {
+      return Fail(where, "expected a whole number from " + std::to_string(min) + " to " +
+                             std::to_string(max) + ", got " + Describe(value));
+    }
+    out = n;
+    return true;
+  }
+
+  bool Int32(const Json& value, const Where& where, int32_t& out) {
+    int64_t n;
+    if (!Integer(value, where, kInt32Min, kInt32Max, n)) return false;
+    out = static_cast<int32_t>(n);
+    return true;
+  }
+
+  bool File(const Json& value, const Where& where) {
+    if (!ObjectExpected(value, where)) return false;
+    auto record = std::make_unique<CFileInfo>();
+    std::string path;
+    bool hasPath = false;
+    for (auto it = value.begin(); it != value.end(); ++it) {
+      const std::string& key = it.key();
+      const Where at = where.At(key);
+      bool ok;
+      if (key == "path") {
+        ok = hasPath = Text(it.value(), at, path);
+      } else if (key == "useCount") {
+        ok = Int32(it.value(), at, record->m_nUseCount);
+      } else if (key == "lastUsed") {
+        int64_t t;
+        ok = Integer(it.value(), at, 0, kUInt32Max, t);
+        if (ok) record->m_timeLastUsed = t;
+      } else {
+        ok = UnknownKey(where, key);
+      }
+      if (!ok) return false;
+    }
+    if (!hasPath) return Fail(where, "\"path\" is missing");
+    if (m_doc.m_files.Lookup(path) != nullptr) {
+      // The file holds one record per path; keeping either would drop the
+      // other's usage data without a word.
+      return Fail(where.At("path"), "repeats an earlier file's path " + Describe(Json(path)));
+    }
+    record->SetKeyPath(std::move(path));
+    m_doc.m_files.Insert(std::move(record));
+    return true;
+  }
+
+  bool Folder(const Json& value, const Where& where) {
+    if (!ObjectExpected(value, where)) return false;
+    auto folder = std::make_unique<CFolder>();
+    folder->m_bEnabled = kAddedFolderEnabled;
+    folder->m_nIconId = kAddedFolderIcon;
+    bool hasName = false;
+    bool hasPath = false;
+    for (auto it = value.begin(); it != value.end(); ++it) {
+      const std::string& key = it.key();
+      const Where at = where.At(key);
+      bool ok;
+      if (key == "name") {
+        ok = hasName = Text(it.value(), at, folder->m_strName);
+      } else if (key == "path") {
+        ok = hasPath = Text(it.value(), at, folder->m_strPath);
+      } else if (key == "enabled") {
+        ok = Bool(it.value(), at, folder->m_bEnabled);
+      } else if (key == "iconId") {
+        ok = Int32(it.value(), at, folder->m_nIconId);
+      } else {
+        ok = UnknownKey(where, key);
+      }
+      if (!ok) return false;
+    }
+    if (!hasPath) return Fail(where, "\"path\" is missing");
+    if (!hasName) folder->m_strName = folder->m_strPath;
+    m_doc.m_folders.push_back(std::move(folder));
+    return true;
+  }
+
+  bool Placement(const Json& value, const Where& where) {
+    if (!ObjectExpected(value, where)) return false;
+    CWindowPlacement& placement = m_doc.m_placement;
+    for (auto it = value.begin(); it != value.end(); ++it) {
+      const std::string& key = it.key();
+      const Where at = where.At(key);
+      bool ok;
+      if (key == "valid") {
+        ok = Bool(it.value(), at, placement.m_bValid);
+      } else if (key == "rect") {
+        ok = Rect(it.value(), at, placement.m_rect);
+      } else if (key == "titleWidth") {
+        ok = Int32(it.value(), at, placement.m_nTitleWidth);
+      } else if (key == "folderWidth") {
+        ok = Int32(it.value(), at, placement.m_nFolderWidth);
+      } else {
+        ok = UnknownKey(where, key);
+      }
+      if (!ok) return false;
+    }
+    return true;
+  }
+
+  bool Rect(const Json& value, const Where& where, CRect& out) {
+    if (!value.is_array() || value.size() != 4) {
+      return Fail(where, "expected an array of four numbers [left,top,right,bottom], got " +
+                             Describe(value));
+    }
+    CRect r;
+    int32_t* const sides[] = {&r.left, &r.top, &r.right, &r.bottom};
+    for (size_t i = 0; i < 4; ++i) {
+      if (!Int32(value[i], Where{"placement.rect", i, {}}, *sides[i])) return false;
+    }
+    out = r;
+    return true;
+  }
+
+  CVelnorDoc& m_doc;
+  std::string& m_error;
+};
+
+// "[json.exception.parse_error.101] parse error at line 1, column 2: ..." →
+// "at line 1, column 2: ...".
+std::string ParseErrorText(const char* what) {
+  std::string text(what);
+  const size_t bracket = text.find("] ");
+  if (bracket != std::string::npos) text.erase(0, bracket + 2);
+  constexpr std::string_view kPrefix = "parse error ";
+  if (text.compare(0, kPrefix.size(), kPrefix) == 0) text.erase(0, kPrefix.size());
+  return text;
+}
+
+}  // namespace
+
+std::string DatabaseToJson(CVelnorDoc& doc) {
+  std::string out;
+  out += '{';
+  {
+    std::lock_guard<std::mutex> hold(doc.m_lock);
+    out.reserve(64 + doc.m_files.size() * 128);
+    AppendKey(out, "files");
+    out += '[';
+    bool first = true;
+    for (const auto& file : doc.m_files) {
+      if (!first) out += ',';
+      first = false;
+      AppendFile(out, *file);
+    }
+    out += "],";
+    AppendKey(out, "folders");
+    out += '[';
+    first = true;
+    for (const auto& folder : doc.m_folders) {
+      if (!first) out += ',';
+      first = false;
+      AppendFolder(out, *folder);
+    }
+    out += "],";
+  }
+  const std::pair<const char*, bool> options[] = {
+      {"autorun", doc.m_bAutorun},
+      {"mp3Support", doc.m_bMp3Support},
+      {"dpiWarningShown", doc.m_bDpiWarningShown},
+      {"searchFullPath", doc.m_bSearchFullPath},
+      {"firstRun", doc.m_bFirstRun},
+  };
+  for (const auto& [key, value] : options) {
+    AppendKey(out, key);
+    AppendBool(out, value);
+    out += ',';
+  }
+  AppendKey(out, "placement");
+  AppendPlacement(out, doc.m_placement);
+  out += '}';
+  return out;
+}
+
+bool DatabaseFromJson(std::string_view text, CVelnorDoc& doc, std::string& error) {
+  Json root;
+  try {
+    root = Json::parse(text.begin(), text.end());
+  } catch (const Json::parse_error& e) {
+    error = "not valid JSON: " + ParseErrorText(e.what());
+    return false;
+  }
+  std::lock_guard<std::mutex> hold(doc.m_lock);
+  return JsonReader(doc, error).Database(root);
+}
