@@ -90,22 +90,27 @@ void AppendPlacement(std::string& out, const CWindowPlacement& placement) {
   out += '}';
 }
 
-// Where a fault lies, rendered only when there is one: "files[2].useCount".
+// Where a fault lies, as a chain of keys and indexes from the top; rendered
+// only when there is a fault: "files[2].useCount".
 struct Where {
-  std::string_view section;
-  size_t index = SIZE_MAX;
+  const Where* parent = nullptr;
   std::string_view key;
+  size_t index = SIZE_MAX;
 
-  Where At(std::string_view k) const { return Where{section, index, k}; }
+  Where At(std::string_view k) const { return Where{this, k, SIZE_MAX}; }
+  Where Index(size_t i) const { return Where{this, {}, i}; }
 
   std::string Render() const {
-    std::string s(section);
-    if (index != SIZE_MAX) s += "[" + std::to_string(index) + "]";
-    if (!key.empty()) {
-      if (!s.empty()) s += '.';
-      s += key;
-    }
+    const std::string s = Path();
     return s.empty() ? "the top level" : s;
+  }
+
+ private:
+  std::string Path() const {
+    std::string s = parent != nullptr ? parent->Path() : std::string();
+    if (index != SIZE_MAX) return s + "[" + std::to_string(index) + "]";
+    if (key.empty()) return s;
+    return s.empty() ? std::string(key) : s + "." + std::string(key);
   }
 };
 
@@ -176,7 +181,7 @@ class JsonReader {
   bool Array(const Json& value, const Where& where, ElementReader read) {
     if (!value.is_array()) return Fail(where, "expected an array, got " + Describe(value));
     for (size_t i = 0; i < value.size(); ++i) {
-      if (!(this->*read)(value[i], Where{where.key, i, {}})) return false;
+      if (!(this->*read)(value[i], where.Index(i))) return false;
     }
     return true;
   }
@@ -320,7 +325,7 @@ class JsonReader {
     CRect r;
     int32_t* const sides[] = {&r.left, &r.top, &r.right, &r.bottom};
     for (size_t i = 0; i < 4; ++i) {
-      if (!Int32(value[i], Where{"placement.rect", i, {}}, *sides[i])) return false;
+      if (!Int32(value[i], where.Index(i), *sides[i])) return false;
     }
     out = r;
     return true;

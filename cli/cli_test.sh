@@ -1,0 +1,102 @@
+#!/bin/sh
+# Runs the real velnor-cli: exit statuses, help, non-ASCII file names, a
+# damaged file's offset, and that refused input leaves the database alone.
+# Usage: cli_test.sh PATH-TO-VELNOR-CLI
+set -u
+CLI=$1
+WORK=$(mktemp -d "${TMPDIR:-/tmp}/velnor-cli-test.XXXXXX") || exit 1
+trap 'rm -rf "$WORK"' EXIT
+cd "$WORK" || exit 1
+FAILED=0
+
+fail() {
+  echo "FAIL: $*"
+  FAILED=1
+}
+
+# expect STATUS COMMAND...: runs COMMAND with stdout in out, stderr in err.
+expect() {
+  want=$1
+  shift
+  "$@" >out 2>err
+  got=$?
+  [ "$got" -eq "$want" ] || fail "$* exited $got, expected $want (stderr: $(cat err))"
+}
+
+contains() {  # FILE TEXT
+  grep -qF -- "$2" "$1" || fail "$1 lacks '$2': $(cat "$1")"
+}
+
+one_line() {  # FILE
+  [ "$(wc -l <"$1")" -eq 1 ] || fail "$1 is not one line: $(cat "$1")"
+}
+
+# Help and usage.
+for args in "--help" "-h" "help" "dump --help" "load --help" "help load" "dump -h x y z"; do
+  # shellcheck disable=SC2086
+  expect 0 "$CLI" $args
+  contains out "Usage: velnor-cli"
+  [ -s err ] && fail "$args wrote to stderr"
+done
+expect 0 "$CLI" dump --help
+contains out "byte offset"
+for args in "" "frob" "--frob" "dump" "dump a b" "dump --frob a" "load a" "load a b c"; do
+  # shellcheck disable=SC2086
+  expect 2 "$CLI" $args
+  contains err "Usage: velnor-cli"
+  [ -s out ] && fail "'$args' wrote to stdout"
+done
+
+# A database from JSON, named and fed through non-ASCII paths.
+cat >"données.json" <<'JSON'
+{"files":[{"path":"C:\\a.txt","useCount":3,"lastUsed":1009843200},{"path":"D:\\ü.txt","useCount":4,"lastUsed":5}],
+ "folders":[{"name":"Musik","path":"D:\\Музыка","enabled":false,"iconId":141}],"firstRun":false}
+JSON
+expect 0 "$CLI" load "données.json" "base été.dat"
+[ -s err ] && fail "load wrote to stderr: $(cat err)"
+expect 0 "$CLI" dump "base été.dat"
+printf '%s\n' '{"files":[{"path":"C:\\a.txt","useCount":3,"lastUsed":1009843200},{"path":"D:\\ü.txt","useCount":4,"lastUsed":5}],"folders":[{"name":"Musik","path":"D:\\Музыка","enabled":false,"iconId":141}],"autorun":true,"mp3Support":true,"dpiWarningShown":false,"searchFullPath":false,"firstRun":false,"placement":{"valid":false,"rect":[0,0,0,0],"titleWidth":0,"folderWidth":0}}' >want
+cmp -s out want || fail "dump printed $(cat out)"
+# The dump loads back to the same bytes.
+expect 0 "$CLI" dump "base été.dat"
+mv out dumped.json
+expect 0 "$CLI" load - again.dat <dumped.json
+cmp -s "base été.dat" again.dat || fail "dump, load: bytes differ"
+
+# Cut inside the second record's time: 2-byte count, 9-byte key, 15-byte class
+# tag and 8-byte body, then a 10-byte key, 2-byte class reference, use count.
+head -c 50 "base été.dat" >cut.dat
+cp cut.dat cut.orig
+expect 1 "$CLI" dump cut.dat
+one_line err
+contains err "reading stopped at byte 50 of 50"
+contains err "cut.dat"
+contains out '{"files":[{"path":"C:\\a.txt","useCount":3,"lastUsed":1009843200}],"folders":[]'
+cmp -s cut.dat cut.orig || fail "dump changed the damaged file"
+[ -e cut.dat.damaged ] && fail "dump wrote a backup"
+ls | grep -q '^cut\.dat\.' && fail "dump left a file beside the database"
+
+expect 1 "$CLI" dump missing.dat
+one_line err
+contains err "missing.dat"
+
+# Refused input leaves the database exactly as it was.
+cp "base été.dat" before.dat
+for json in '{"files":[' '[]' '{"autorun":1}' '{"files":[{"path":"a","useCount":2147483648}]}' \
+    '{"files":[{"path":"a","lastUsed":-1}]}' '{"placement":{"rect":[0,0,0,99999999999]}}' \
+    '{"unknown":true}'; do
+  printf '%s' "$json" >bad.json
+  expect 1 "$CLI" load bad.json "base été.dat"
+  one_line err
+  contains err "was not changed"
+  cmp -s "base été.dat" before.dat || fail "load of $json changed the database"
+done
+expect 1 "$CLI" load nothing.json "base été.dat"
+one_line err
+cmp -s "base été.dat" before.dat || fail "load of a missing file changed the database"
+expect 1 "$CLI" load dumped.json no-such-folder/x.dat
+one_line err
+contains err "cannot write"
+
+[ "$FAILED" -eq 0 ] && echo "velnor-cli: all checks passed"
+exit "$FAILED"
