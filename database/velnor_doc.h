@@ -11,12 +11,16 @@
 
 #include "database/file_map.h"
 #include "database/folder.h"
+#include "database/scan_host.h"
 #include "database/window_placement.h"
 #include "framework/archive.h"
 #include "framework/file_system.h"
 
-class CRefreshDlg;
 class CWatcherThread;
+
+// The caption of the start-up refresh, whose progress window stays hidden.
+extern const char kInitializeCaption[];
+extern const char kRefreshCaption[];
 
 // What a load found, for the command-line tool and for the damaged-file backup.
 struct DatabaseLoadReport {
@@ -52,6 +56,17 @@ class CVelnorDoc {
   // Both directions. Loading adds to what the document already holds.
   void Serialize(CArchive& ar);
 
+  // The full refresh: every record becomes not found, then every enabled
+  // folder is counted and scanned again. Usage data is never touched.
+  void RefreshDatabase(const std::string& caption);
+  // Recursive scan of one folder: counts entries into *pCount, or updates the
+  // records of its files and steps the progress window.
+  void ScanFolder(std::string folder, bool bCountOnly, uint32_t* pCount, RefreshWindow* pProgress);
+  // Marks not found every record whose key contains `text` (all for "").
+  void MarkNotFound(std::string_view text);
+
+  void SetScanHost(ScanHost* host) { m_host = host ? host : &DefaultScanHost(); }
+
   // Run-time state and stored members, in the document's declaration order.
   // m_files and m_folders are shared with the change watcher: hold m_lock
   // while touching either from any thread.
@@ -63,7 +78,7 @@ class CVelnorDoc {
   bool m_bMp3Support = true;
   CWatcherThread* m_pWatcherThread = nullptr;
   bool m_bDpiWarningShown = false;
-  CRefreshDlg* m_pRefreshDlg = nullptr;
+  RefreshWindow* m_pRefreshDlg = nullptr;
   std::atomic<bool> m_bCancelRefresh{false};
   bool m_bSearchFullPath = false;
   bool m_bFirstRun = true;
@@ -74,7 +89,11 @@ class CVelnorDoc {
   void LoadFileRecords(CArchive& ar);
   void LoadFolders(CArchive& ar);
 
+  void UpdateFileRecord(const std::string& folder, const std::string& name);
+  static ScanHost& DefaultScanHost();
+
   FileSystem& m_fs;
+  ScanHost* m_host = &DefaultScanHost();
   // Records replaced by a repeated key during a load; the archive may still
   // refer to them by number until the load ends.
   std::vector<std::unique_ptr<CFileInfo>> m_replacedDuringLoad;

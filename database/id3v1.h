@@ -1,0 +1,39 @@
+// ID3v1 and ID3v1.1 tags: the last 128 bytes of an MP3 file.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "database/file_info.h"
+
+// An open file with a position, as the tag reader needs it.
+class CMp3File {
+ public:
+  virtual ~CMp3File() = default;
+  virtual bool GetLength(uint64_t& length) = 0;
+  virtual bool GetPosition(uint64_t& position) = 0;
+  virtual bool Seek(uint64_t position) = 0;
+  // Bytes read; fewer than asked at the end of the file or on an error.
+  virtual size_t Read(void* buffer, size_t count) = 0;
+
+  // Null when the file cannot be opened for reading.
+  static std::unique_ptr<CMp3File> Open(const std::string& path);
+};
+
+constexpr size_t kId3TagSize = 128;
+constexpr int kGenreCount = 126;
+
+// Fills `tag` and returns true when the file ends in a tag; otherwise, and on
+// any read error, returns false and leaves `tag` as it was. The file's
+// position is the same afterwards.
+bool ReadId3Tag(CMp3File& file, Mp3TagInfo& tag);
+
+// The field at `offset`, at most `width` bytes, cut at the first zero byte
+// and trimmed of white space at both ends. Fields that are not UTF-8 are
+// taken as ISO-8859-1, as tagging tools wrote them.
+std::string GetTagField(const unsigned char* buffer, size_t offset, size_t width);
+
+// The genre's name for a signed genre byte; "Unknown" outside 0..125.
+const char* GenreName(int genre);

@@ -1,0 +1,111 @@
+#include "database/id3v1.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "tests/unit/memory_tree.h"
+
+namespace {
+
+// A tag alone, 128 bytes, built field by field.
+struct TagBytes {
+  std::string bytes = std::string(128, '\0');
+  TagBytes() { Put(0, "TAG"); }
+  TagBytes& Put(size_t offset, const std::string& text) {
+    bytes.replace(offset, text.size(), text);
+    return *this;
+  }
+  TagBytes& Byte(size_t offset, unsigned char value) {
+    bytes[offset] = static_cast<char>(value);
+    return *this;
+  }
+};
+
+bool Read(const std::string& file, Mp3TagInfo& tag) {
+  MemoryMp3File mp3(file);
+  return ReadId3Tag(mp3, tag);
+}
+
+TEST(Id3v1, NeedsTheUpperCaseMarkerInTheLast128Bytes) {
+  Mp3TagInfo tag;
+  EXPECT_FALSE(Read(TagBytes().bytes.substr(1), tag));  // 127 bytes
+  EXPECT_TRUE(Read(TagBytes().bytes, tag));             // a tag alone
+  EXPECT_TRUE(Read(std::string(5000, 'x') + TagBytes().bytes, tag));
+  tag.m_strTitle = "kept";
+  EXPECT_FALSE(Read(TagBytes().Put(0, "tag").bytes, tag));
+  EXPECT_EQ(tag.m_strTitle, "kept");
+}
+
+TEST(Id3v1, FieldsAreCutAtZeroAndTrimmed) {
+  Mp3TagInfo tag;
+  ASSERT_TRUE(Read(TagBytes()
+                       .Put(3, std::string(30, 'T'))
+                       .Put(33, "   ")
+                       .Put(36, std::string(27, ' '))
+                       .Byte(63, 0)
+                       .Put(64, "hidden")
+                       .Put(93, "2001")
+                       .bytes,
+                   tag));
+  EXPECT_EQ(tag.m_strTitle, std::string(30, 'T'));
+  EXPECT_EQ(tag.m_strArtist, "");
+  EXPECT_EQ(tag.m_strAlbum, "");
+  EXPECT_EQ(tag.m_nYear, 2001);
+  EXPECT_EQ(GetTagField(reinterpret_cast<const unsigned char*>("\t pad \r\n"), 0, 8), "pad");
+}
+
+TEST(Id3v1, YearTakesTheLeadingNumber) {
+  const std::pair<std::string, int32_t> cases[] = {
+      {"2001", 2001}, {" 99 ", 99}, {"199x", 199}, {"    ", 0}, {"abcd", 0}, {"-12 ", -12}};
+  for (const auto& [field, year] : cases) {
+    Mp3TagInfo tag;
+    ASSERT_TRUE(Read(TagBytes().Put(93, field).bytes, tag));
+    EXPECT_EQ(tag.m_nYear, year) << '"' << field << '"';
+  }
+}
+
+TEST(Id3v1, Version11CarriesATrackNumber) {
+  Mp3TagInfo tag;
+  ASSERT_TRUE(Read(TagBytes().Put(97, std::string(28, 'c')).Byte(125, 0).Byte(126, 7).bytes, tag));
+  EXPECT_EQ(tag.m_nTrack, 7);
+  EXPECT_EQ(tag.m_strComment, std::string(28, 'c'));
+  ASSERT_TRUE(Read(TagBytes().Put(97, std::string(28, 'c')).Byte(125, 0x41).Byte(126, 0x42).bytes, tag));
+  EXPECT_EQ(tag.m_nTrack, 0);
+  EXPECT_EQ(tag.m_strComment, std::string(28, 'c') + "AB");
+}
+
+TEST(Id3v1, GenresOutsideTheTableAreUnknown) {
+  const std::tuple<unsigned char, int, const char*> cases[] = {
+      {0, 0, "Blues"}, {17, 17, "Rock"}, {125, 125, "Dance Hall"}, {126, 126, "Unknown"}, {255, -1, "Unknown"}};
+  for (const auto& [byte, genre, name] : cases) {
+    Mp3TagInfo tag;
+    ASSERT_TRUE(Read(TagBytes().Byte(127, byte).bytes, tag));
+    EXPECT_EQ(tag.m_nGenre, genre);
+    EXPECT_EQ(tag.m_strGenre, name);
+  }
+}
+
+TEST(Id3v1, Latin1FieldsBecomeUtf8AndUtf8StaysAsItIs) {
+  Mp3TagInfo tag;
+  ASSERT_TRUE(Read(TagBytes().Put(3, "Bj\xF6rk").Put(33, "Si\xC3\xB4n").bytes, tag));
+  EXPECT_EQ(tag.m_strTitle, "Bj\xC3\xB6rk");
+  EXPECT_EQ(tag.m_strArtist, "Si\xC3\xB4n");
+}
+
+TEST(Id3v1, AReadErrorIsNoTagAndThePositionIsKept) {
+  MemoryMp3File mp3(std::string(500, 'x') + TagBytes().bytes);
+  mp3.Seek(42);
+  mp3.failReads = true;
+  Mp3TagInfo tag;
+  EXPECT_FALSE(ReadId3Tag(mp3, tag));
+  uint64_t position = 0;
+  mp3.GetPosition(position);
+  EXPECT_EQ(position, 42u);
+  mp3.failReads = false;
+  EXPECT_TRUE(ReadId3Tag(mp3, tag));
+  mp3.GetPosition(position);
+  EXPECT_EQ(position, 42u);
+}
+
+}  // namespace
