@@ -1,6 +1,8 @@
 #include <dirent.h>
 #include <sys/stat.h>
 
+#include <cerrno>
+
 #include "framework/directory_search.h"
 
 namespace {
@@ -20,8 +22,11 @@ class PosixSearch final : public DirectorySearch {
       entry.isDirectory = true;
     } else if (e->d_type == DT_LNK || e->d_type == DT_UNKNOWN) {
       // A link to a folder is entered like a Windows junction.
+      // Too many links to resolve means a loop of folder links; Windows lists
+      // a junction as a folder whatever it leads to.
       struct stat st;
-      entry.isDirectory = ::stat((m_folder + entry.name).c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+      const int result = ::stat((m_folder + entry.name).c_str(), &st);
+      entry.isDirectory = result == 0 ? S_ISDIR(st.st_mode) : errno == ELOOP;
     } else {
       entry.isDirectory = false;
     }
