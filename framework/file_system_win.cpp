@@ -6,34 +6,16 @@
 
 #include "framework/file_system.h"
 #include "framework/wide_text_win.h"
+#include "framework/win_handles.h"
 
 const char kPathSeparator = '\\';
 
 namespace {
 
-class ScopedHandle {
- public:
-  explicit ScopedHandle(HANDLE h) : m_h(h) {}
-  ~ScopedHandle() { Close(); }
-  ScopedHandle(const ScopedHandle&) = delete;
-  ScopedHandle& operator=(const ScopedHandle&) = delete;
-  bool Valid() const { return m_h != INVALID_HANDLE_VALUE && m_h != nullptr; }
-  HANDLE Get() const { return m_h; }
-  bool Close() {
-    if (!Valid()) return true;
-    const BOOL ok = CloseHandle(m_h);
-    m_h = INVALID_HANDLE_VALUE;
-    return ok != FALSE;
-  }
-
- private:
-  HANDLE m_h;
-};
-
 class Win32FileSystem final : public FileSystem {
  public:
   ReadResult ReadWholeFile(const std::string& path, std::string& out) override {
-    ScopedHandle file(CreateFileW(Utf8ToWide(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE,
+    KernelHandle file(CreateFileW(Utf8ToWide(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE,
                                   nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
     if (!file.Valid()) {
       const DWORD err = GetLastError();
@@ -61,7 +43,7 @@ class Win32FileSystem final : public FileSystem {
     const std::wstring temp = target + L"." + std::to_wstring(GetCurrentProcessId()) + L".tmp";
     bool ok;
     {
-      ScopedHandle file(CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+      KernelHandle file(CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                     FILE_ATTRIBUTE_NORMAL, nullptr));
       if (!file.Valid()) return false;
       ok = true;
@@ -73,7 +55,7 @@ class Win32FileSystem final : public FileSystem {
         done += written;
       }
       ok = ok && FlushFileBuffers(file.Get());
-      ok = file.Close() && ok;
+      ok = file.Reset() && ok;
     }
     ok = ok && MoveFileExW(temp.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
     if (!ok) DeleteFileW(temp.c_str());

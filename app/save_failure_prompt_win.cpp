@@ -1,0 +1,23 @@
+#include "app/save_failure_prompt_win.h"
+
+#include <windows.h>
+
+#include "framework/wide_text_win.h"
+
+SaveFailureChoice AskSaveFailure(const std::string& databasePath) {
+  const std::wstring text =
+      L"Plovant Velnor could not save its database:\n" + Utf8ToWide(databasePath) +
+      L"\n\nThe file from the last exit is unchanged, but the usage counts and settings of "
+      L"this session are not in it.\n\n"
+      L"Try Again to save once more, Continue to exit without saving, or Cancel to keep "
+      L"Plovant Velnor running.";
+  switch (MessageBoxW(nullptr, text.c_str(), L"Plovant Velnor",
+                      MB_CANCELTRYCONTINUE | MB_ICONEXCLAMATION | MB_SETFOREGROUND)) {
+    case IDTRYAGAIN:
+      return SaveFailureChoice::kRetry;
+    case IDCONTINUE:
+      return SaveFailureChoice::kExitWithoutSaving;
+    default:
+      return SaveFailureChoice::kKeepRunning;
+  }
+}

@@ -1,0 +1,112 @@
+#include "app/velnor_app_win.h"
+
+#include <ole2.h>
+
+#include "app/main_frame_win.h"
+#include "app/save_failure_prompt_win.h"
+#include "app/velnor_view_win.h"
+
+CVelnorApp::CVelnorApp(FileSystem& fs)
+    : m_exitProcess([](UINT code) { ::ExitProcess(code); }),
+      m_askSaveFailure(&AskSaveFailure),
+      m_fs(fs) {}
+
+CVelnorApp::~CVelnorApp() {
+  // Reached only where the process exit was replaced (tests): the real exit
+  // leaves everything to the system.
+  m_pView.reset();
+  if (m_pMainFrame && m_pMainFrame->GetSafeHwnd()) {
+    RemoveTrayIcon();
+    UnregisterHotKey(m_pMainFrame->GetSafeHwnd(), kHotKeyId);
+  }
+  m_pMainFrame.reset();
+  if (m_bOleInitialized) OleUninitialize();
+}
+
+bool CVelnorApp::InitInstance() {
+  // Steps 1-2 (settings key, document template) belong to a framework this
+  // program does not use.
+
+  // 3. Document (loads the database), hidden frame (registers the hot key), view.
+  if (!CreateDocumentFrameAndView()) return false;
+
+  // 4. The frame is created hidden and stays hidden; showing it only to hide
+  // it again would flash an empty window on the screen.
+  ShowWindow(m_pMainFrame->GetSafeHwnd(), SW_HIDE);
+  UpdateWindow(m_pMainFrame->GetSafeHwnd());
+
+  // 5. The guide opens on the first start, and again only if no start since
+  // has reached a normal exit (the flag is stored then).
+  if (m_pDoc->m_bFirstRun) {
+    m_pMainFrame->OnStarterHelp();
+    m_pDoc->m_bFirstRun = false;
+  }
+
+  // 6.
+  const bool trayIconAdded = AddTrayIcon(true);
+
+  // 7. Drag-out goes through OLE data transfer.
+  m_bOleInitialized = SUCCEEDED(OleInitialize(nullptr));
+
+  // 8-10.
+  AddDefaultFolders();
+  RefreshDatabase("Initialize Database - Plovant Velnor");
+  StartFolderWatcher();
+
+  // 11. The taskbar may not have been ready: one more try, at the default size.
+  if (!trayIconAdded) AddTrayIcon(false);
+  return true;
+}
+
+bool CVelnorApp::CreateDocumentFrameAndView() {
+  m_doc = std::make_unique<CVelnorDoc>(m_fs);
+  m_pDoc = m_doc.get();
+  m_pMainFrame = std::make_unique<CMainFrame>(*this);
+  if (!m_pMainFrame->Create()) return false;
+  m_pView = std::make_unique<CVelnorView>();
+  if (!m_pView->Create(m_pMainFrame->GetSafeHwnd())) return false;
+  return m_pDoc->OnNewDocument();
+}
+
+void CVelnorApp::AddDefaultFolders() {
+  // The default folder set arrives with the index.
+}
+
+void CVelnorApp::RefreshDatabase(const std::string& caption) {
+  // The full rescan (m_pDoc->RefreshDatabase(caption)) arrives with the index.
+}
+
+void CVelnorApp::StartFolderWatcher() {
+  // The change watcher thread (m_pDoc->m_pWatcherThread) arrives with the watcher.
+}
+
+void CVelnorApp::CloseDocument(CloseReason reason) {
+  // A second exit request while the first is still asking the user (the tray
+  // stays live under a message box) must not start another close.
+  if (m_bClosing) return;
+  m_bClosing = true;
+  if (!SaveBeforeExit(reason)) {
+    m_bClosing = false;
+    return;
+  }
+  // The autorun value is written or deleted here; it arrives with the
+  // autorun setting.
+  m_pMainFrame->DestroyWindow();
+}
+
+bool CVelnorApp::SaveBeforeExit(CloseReason reason) {
+  while (!m_pDoc->SaveDatabase()) {
+    // The previous file is still intact; what is lost is this session's
+    // counts, so the user decides, except when the session is ending.
+    if (reason == CloseReason::kSessionEnd || !m_askSaveFailure) return true;
+    switch (m_askSaveFailure(m_pDoc->GetDatabasePath())) {
+      case SaveFailureChoice::kRetry:
+        break;
+      case SaveFailureChoice::kExitWithoutSaving:
+        return true;
+      case SaveFailureChoice::kKeepRunning:
+        return false;
+    }
+  }
+  return true;
+}

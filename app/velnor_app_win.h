@@ -1,0 +1,73 @@
+// The application object: the start-up sequence, the tray icon and the one
+// way the program ends.
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "database/velnor_doc.h"
+#include "framework/file_system.h"
+#include "framework/win_handles.h"
+
+class CMainFrame;
+class CVelnorView;
+
+// The tray's callback message.
+constexpr UINT WM_TRAYNOTIFY = WM_USER + 1;
+
+// What to do when the database could not be written at exit.
+enum class SaveFailureChoice { kRetry, kExitWithoutSaving, kKeepRunning };
+
+class CVelnorApp {
+ public:
+  // `fs` is where the database is read and written; tests pass one of their own.
+  explicit CVelnorApp(FileSystem& fs = FileSystem::Real());
+  ~CVelnorApp();
+  CVelnorApp(const CVelnorApp&) = delete;
+  CVelnorApp& operator=(const CVelnorApp&) = delete;
+
+  // Start-up: document, hidden frame and view, first-run help, tray icon,
+  // OLE, then the index. False only when a window could not be created.
+  bool InitInstance();
+
+  bool AddTrayIcon(bool bSmallIcon);
+  bool RemoveTrayIcon();
+
+  // The close sequence: save the database, then the frame's destruction
+  // removes the icon, releases the hot key and ends the process. Returns only
+  // when the user chose to keep the program running after a failed save (or
+  // when a test replaced the process exit). At the end of the session nobody
+  // is asked: the session will not wait.
+  enum class CloseReason { kUserExit, kSessionEnd };
+  void CloseDocument(CloseReason reason);
+
+  CMainFrame* GetMainFrame() const { return m_pMainFrame.get(); }
+
+  // Set by the new-document step; never cleared.
+  CVelnorDoc* m_pDoc = nullptr;
+
+  // The process's end; tests replace it to watch the close sequence and live on.
+  std::function<void(UINT exitCode)> m_exitProcess;
+  // Asked when the database could not be written at a user's exit.
+  std::function<SaveFailureChoice(const std::string& databasePath)> m_askSaveFailure;
+
+ private:
+  bool CreateDocumentFrameAndView();
+  bool SaveBeforeExit(CloseReason reason);
+
+  // Later steps of start-up; each arrives with its own part of the program.
+  void AddDefaultFolders();
+  void RefreshDatabase(const std::string& caption);
+  void StartFolderWatcher();
+
+  FileSystem& m_fs;
+  std::unique_ptr<CVelnorDoc> m_doc;
+  std::unique_ptr<CMainFrame> m_pMainFrame;
+  std::unique_ptr<CVelnorView> m_pView;
+  IconHandle m_trayIcon;
+  bool m_bOleInitialized = false;
+  bool m_bClosing = false;
+};
