@@ -5,7 +5,13 @@ CFileInfo* CFileMap::Lookup(std::string_view key) const {
   return it == m_index.end() ? nullptr : m_records[it->second].get();
 }
 
+size_t CFileMap::SlotOf(std::string_view key) const {
+  const auto it = m_index.find(key);
+  return it == m_index.end() ? m_records.size() : it->second;
+}
+
 std::unique_ptr<CFileInfo> CFileMap::Insert(std::unique_ptr<CFileInfo> record) {
+  ++m_generation;
   const auto it = m_index.find(record->m_strPath);
   if (it == m_index.end()) {
     m_index.emplace(std::string_view(record->m_strPath), m_records.size());
@@ -26,6 +32,7 @@ void CFileMap::reserve(size_t n) {
 }
 
 void CFileMap::clear() {
+  ++m_generation;
   m_index.clear();
   m_records.clear();
 }

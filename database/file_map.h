@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <memory>
 #include <string_view>
 #include <unordered_map>
@@ -21,6 +22,8 @@ class CFileMap {
   CFileMap& operator=(const CFileMap&) = delete;
 
   CFileInfo* Lookup(std::string_view key) const;
+  // The record's slot (its place in insertion order), or size() if absent.
+  size_t SlotOf(std::string_view key) const;
 
   // Adds a record under its m_strPath. A record already under that key is
   // replaced in its slot and handed back to the caller.
@@ -35,7 +38,13 @@ class CFileMap {
   void reserve(size_t n);
   void clear();
 
+  // Changes whenever a record is added or replaced, or a record's searchable
+  // text changes (MarkTextChanged), so derived indexes know to rebuild.
+  uint64_t generation() const { return m_generation; }
+  void MarkTextChanged() { ++m_generation; }
+
  private:
+  uint64_t m_generation = 0;
   Records m_records;
   // Keys are views into each record's own path.
   std::unordered_map<std::string_view, size_t> m_index;

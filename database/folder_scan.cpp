@@ -112,6 +112,7 @@ void CVelnorDoc::UpdateFileRecord(const std::string& folder, const std::string& 
   record->SetNameLength(name.size());
   record->m_bFound = true;
   if (tagOpened) {
+    m_files.MarkTextChanged();  // tag fields are searchable
     if (tag) record->m_bHasTag = true;
     record->m_pTag = std::move(tag);  // a failed read leaves no tag
   }

@@ -1,0 +1,112 @@
+#include "framework/case_fold.h"
+
+#include <algorithm>
+#include <cstdint>
+
+#include "framework/text_utf8.h"
+
+namespace {
+
+struct FoldRange {
+  char32_t first;
+  char32_t last;
+  int stride;
+  int delta;
+};
+
+constexpr FoldRange kFoldRanges[] = {
+#include "framework/case_fold_table.inc"
+};
+
+// Reads one code point at `i`, advancing it; an invalid byte is returned as
+// itself (above 0x10FFFF's range of encodings it cannot be confused with a
+// letter, and it is copied back byte for byte).
+bool DecodeAt(std::string_view text, size_t& i, char32_t& cp) {
+  const auto* p = reinterpret_cast<const unsigned char*>(text.data());
+  const unsigned char c = p[i];
+  size_t extra;
+  if ((c & 0xE0) == 0xC0) { extra = 1; cp = c & 0x1F; }
+  else if ((c & 0xF0) == 0xE0) { extra = 2; cp = c & 0x0F; }
+  else if ((c & 0xF8) == 0xF0) { extra = 3; cp = c & 0x07; }
+  else return false;
+  if (i + extra >= text.size()) return false;
+  for (size_t k = 1; k <= extra; ++k) {
+    if ((p[i + k] & 0xC0) != 0x80) return false;
+    cp = (cp << 6) | (p[i + k] & 0x3F);
+  }
+  i += extra + 1;
+  return true;
+}
+
+constexpr unsigned char AsciiLower(unsigned char c) {
+  return (c >= 'A' && c <= 'Z') ? static_cast<unsigned char>(c + 32) : c;
+}
+
+}  // namespace
+
+char32_t FoldCodePoint(char32_t cp) {
+  if (cp < 0x80) return AsciiLower(static_cast<unsigned char>(cp));
+  const FoldRange* end = std::end(kFoldRanges);
+  const FoldRange* it = std::upper_bound(std::begin(kFoldRanges), end, cp,
+                                         [](char32_t v, const FoldRange& r) { return v < r.first; });
+  if (it == std::begin(kFoldRanges)) return cp;
+  --it;
+  if (cp > it->last || (cp - it->first) % it->stride != 0) return cp;
+  return static_cast<char32_t>(static_cast<int32_t>(cp) + it->delta);
+}
+
+void AppendFolded(std::string& out, std::string_view text) {
+  size_t i = 0;
+  while (i < text.size()) {
+    const unsigned char c = static_cast<unsigned char>(text[i]);
+    if (c < 0x80) {
+      out += static_cast<char>(AsciiLower(c));
+      ++i;
+      continue;
+    }
+    size_t next = i;
+    char32_t cp;
+    if (DecodeAt(text, next, cp)) {
+      AppendUtf8(out, FoldCodePoint(cp));
+      i = next;
+    } else {
+      out += static_cast<char>(c);
+      ++i;
+    }
+  }
+}
+
+std::string FoldCase(std::string_view text) {
+  std::string out;
+  out.reserve(text.size());
+  AppendFolded(out, text);
+  return out;
+}
+
+int CompareFolded(std::string_view a, std::string_view b) {
+  size_t i = 0, j = 0;
+  while (i < a.size() && j < b.size()) {
+    const unsigned char ca = static_cast<unsigned char>(a[i]);
+    const unsigned char cb = static_cast<unsigned char>(b[j]);
+    if (ca < 0x80 && cb < 0x80) {
+      const int d = AsciiLower(ca) - AsciiLower(cb);
+      if (d != 0) return d;
+      ++i;
+      ++j;
+      continue;
+    }
+    // Invalid bytes order as themselves, after every valid code point.
+    char32_t pa, pb;
+    size_t ni = i, nj = j;
+    const bool va = ca < 0x80 ? (pa = ca, ni = i + 1, true) : DecodeAt(a, ni, pa);
+    const bool vb = cb < 0x80 ? (pb = cb, nj = j + 1, true) : DecodeAt(b, nj, pb);
+    const uint32_t ka = va ? static_cast<uint32_t>(FoldCodePoint(pa)) : 0x110000u + ca;
+    const uint32_t kb = vb ? static_cast<uint32_t>(FoldCodePoint(pb)) : 0x110000u + cb;
+    if (ka != kb) return ka < kb ? -1 : 1;
+    i = va ? ni : i + 1;
+    j = vb ? nj : j + 1;
+  }
+  if (i < a.size()) return 1;
+  if (j < b.size()) return -1;
+  return 0;
+}

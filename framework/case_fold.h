@@ -1,0 +1,18 @@
+// Case folding for matching and ordering: every letter with a one-to-one
+// lower-case form (Latin, Greek, Cyrillic, Armenian, ...) maps to it, so
+// the same folding serves the query match and the title order.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+char32_t FoldCodePoint(char32_t cp);
+
+// Appends the folded form of UTF-8 text. Bytes that are not UTF-8 are
+// copied unchanged.
+void AppendFolded(std::string& out, std::string_view text);
+std::string FoldCase(std::string_view text);
+
+// Orders as if both texts were folded first, then compared by code point
+// (so "_" sorts before letters). Negative, zero or positive.
+int CompareFolded(std::string_view a, std::string_view b);

@@ -1,0 +1,24 @@
+// The one comparison behind every order of the result list: the launcher's
+// usage order and the header clicks.
+#pragma once
+
+class CFileInfo;
+
+struct SortKey {
+  int nKey;        // 0 title, 1 folder path, 2 none, 3 usage
+  int nDirection;  // +1 or -1; not applied to the usage comparison
+};
+
+enum SortKeyIndex { kSortTitle = 0, kSortFolder = 1, kSortNone = 2, kSortUsage = 3 };
+
+// The list's four entries, indexed by column, as a new list starts them.
+struct SortKeys {
+  SortKey m_aSortKeys[4] = {{0, +1}, {1, +1}, {2, +1}, {3, +1}};
+};
+
+// Negative when `a` goes first, positive when `b` does, 0 when equal.
+int CompareFiles(const CFileInfo& a, const CFileInfo& b, const SortKey& key);
+
+// The launcher's order: more uses first; equal non-zero uses by the latest
+// use; then by title, ignoring case. Ties keep their given order.
+bool LauncherOrderBefore(const CFileInfo& a, const CFileInfo& b);
