@@ -1,38 +1,86 @@
 #include "database/file_map.h"
 
+#include <functional>
+
+namespace {
+
+// The index stays at most half full: short probe runs, a rehash only when
+// the record count doubles.
+constexpr unsigned kMinIndexBits = 4;
+
+size_t CapacityFor(size_t records) {
+  size_t capacity = size_t{1} << kMinIndexBits;
+  while (capacity < records * 2) capacity *= 2;
+  return capacity;
+}
+
+}  // namespace
+
+uint32_t CFileMap::HashOf(std::string_view key) {
+  const uint64_t h = std::hash<std::string_view>()(key);
+  return static_cast<uint32_t>(h ^ (h >> 32));
+}
+
+size_t CFileMap::Probe(std::string_view key, uint32_t hash) const {
+  const size_t mask = m_index.size() - 1;
+  // Fibonacci hashing spreads the top bits over the table.
+  for (size_t i = (hash * 2654435769u) >> (32 - m_indexBits);; i = (i + 1) & mask) {
+    const IndexEntry& entry = m_index[i];
+    if (entry.slotPlusOne == 0) return i;
+    if (entry.hash == hash && m_records[entry.slotPlusOne - 1]->m_strPath == key) return i;
+  }
+}
+
+void CFileMap::Rehash(size_t capacity) {
+  std::vector<IndexEntry> old;
+  old.swap(m_index);
+  m_index.assign(capacity, IndexEntry{0, 0});
+  m_indexBits = 0;
+  while ((size_t{1} << m_indexBits) < capacity) ++m_indexBits;
+  const size_t mask = capacity - 1;
+  for (const IndexEntry& entry : old) {
+    if (entry.slotPlusOne == 0) continue;
+    size_t i = (entry.hash * 2654435769u) >> (32 - m_indexBits);
+    while (m_index[i].slotPlusOne != 0) i = (i + 1) & mask;
+    m_index[i] = entry;
+  }
+}
+
 CFileInfo* CFileMap::Lookup(std::string_view key) const {
-  const auto it = m_index.find(key);
-  return it == m_index.end() ? nullptr : m_records[it->second].get();
+  if (m_index.empty()) return nullptr;
+  const IndexEntry& entry = m_index[Probe(key, HashOf(key))];
+  return entry.slotPlusOne == 0 ? nullptr : m_records[entry.slotPlusOne - 1].get();
 }
 
 size_t CFileMap::SlotOf(std::string_view key) const {
-  const auto it = m_index.find(key);
-  return it == m_index.end() ? m_records.size() : it->second;
+  if (m_index.empty()) return m_records.size();
+  const IndexEntry& entry = m_index[Probe(key, HashOf(key))];
+  return entry.slotPlusOne == 0 ? m_records.size() : entry.slotPlusOne - 1;
 }
 
 std::unique_ptr<CFileInfo> CFileMap::Insert(std::unique_ptr<CFileInfo> record) {
   ++m_generation;
-  const auto it = m_index.find(record->m_strPath);
-  if (it == m_index.end()) {
-    m_index.emplace(std::string_view(record->m_strPath), m_records.size());
+  if (m_index.size() < (m_records.size() + 1) * 2) Rehash(CapacityFor(m_records.size() + 1));
+  const uint32_t hash = HashOf(record->m_strPath);
+  IndexEntry& entry = m_index[Probe(record->m_strPath, hash)];
+  if (entry.slotPlusOne == 0) {
+    entry = IndexEntry{static_cast<uint32_t>(m_records.size() + 1), hash};
     m_records.push_back(std::move(record));
     return nullptr;
   }
-  // The old key view dies with the old record; re-key the slot.
-  const size_t slot = it->second;
-  m_index.erase(it);
-  m_index.emplace(std::string_view(record->m_strPath), slot);
-  std::swap(m_records[slot], record);
+  // Same key, same hash: the entry stays; only the record in its slot changes.
+  std::swap(m_records[entry.slotPlusOne - 1], record);
   return record;
 }
 
 void CFileMap::reserve(size_t n) {
   m_records.reserve(n);
-  m_index.reserve(n);
+  if (m_index.size() < n * 2) Rehash(CapacityFor(n));
 }
 
 void CFileMap::clear() {
   ++m_generation;
   m_index.clear();
+  m_indexBits = 0;
   m_records.clear();
 }

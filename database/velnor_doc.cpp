@@ -1,5 +1,6 @@
 #include "database/velnor_doc.h"
 
+#include <algorithm>
 #include <utility>
 
 namespace {
@@ -119,7 +120,12 @@ void CVelnorDoc::Serialize(CArchive& ar) {
 void CVelnorDoc::LoadFileRecords(CArchive& ar) {
   uint32_t count = 0;
   if (!ar.ReadCount(count)) return;
-  // No reserve(count): the count comes from the file and may be a lie.
+  // The count comes from the file and may be a lie: reserve only as many
+  // records as the rest of the file could hold (a one-byte key, a class
+  // reference and the 8-byte body each), so a load never grows and rehashes
+  // its way up, and a damaged count allocates nothing it cannot justify.
+  constexpr size_t kSmallestFileRecord = 1 + 2 + 8;
+  m_files.reserve(m_files.size() + std::min<size_t>(count, ar.Remaining() / kSmallestFileRecord));
   for (uint32_t i = 0; i < count; ++i) {
     std::string key;
     if (!ar.ReadText(key)) return;

@@ -1,0 +1,151 @@
+// Load and save of a database of a million records, whole and in parts: the
+// file read, the parse, the serialisation and the atomic write. The file is
+// in the page cache when read (as after any recent start), and the write
+// ends with a real flush to the disk.
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <memory>
+#include <string>
+
+#include "bench/realistic_paths.h"
+#include "database/velnor_doc.h"
+#include "framework/file_system.h"
+
+namespace {
+
+constexpr size_t kRecords = 1000000;
+
+// Built once: the document, its bytes and its file.
+class Sample {
+ public:
+  static Sample& Get() {
+    static Sample sample;
+    return sample;
+  }
+
+  CVelnorDoc doc;
+  std::string bytes;
+  std::string loadPath;
+  std::string savePath;
+  double averagePathBytes = 0;
+
+ private:
+  Sample() {
+    FillRealisticDatabase(doc, kRecords);
+    size_t total = 0;
+    for (const auto& record : doc.m_files) total += record->m_strPath.size();
+    averagePathBytes = static_cast<double>(total) / static_cast<double>(doc.m_files.size());
+    bytes = doc.SaveDatabaseBytes();
+    // VELNOR_BENCH_DIR puts the files on another disk.
+    const char* dir = std::getenv("VELNOR_BENCH_DIR");
+    const std::filesystem::path base =
+        dir != nullptr && *dir ? std::filesystem::path(dir) : std::filesystem::temp_directory_path();
+    loadPath = (base / "velnor_bench_load.dat").string();
+    savePath = (base / "velnor_bench_save.dat").string();
+    if (!FileSystem::Real().WriteFileAtomic(loadPath, bytes)) {
+      std::fprintf(stderr, "cannot write %s\n", loadPath.c_str());
+      std::exit(1);
+    }
+  }
+  ~Sample() {
+    std::remove(loadPath.c_str());
+    std::remove(savePath.c_str());
+  }
+};
+
+void Describe(benchmark::State& state) {
+  const Sample& sample = Sample::Get();
+  state.counters["records"] = static_cast<double>(sample.doc.m_files.size());
+  state.counters["avg_path_bytes"] = sample.averagePathBytes;
+  state.counters["file_MB"] = static_cast<double>(sample.bytes.size()) / 1e6;
+  state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) *
+                          static_cast<int64_t>(sample.bytes.size()));
+}
+
+// Freeing a million records is not part of a load (the program never frees
+// them before it ends), so it happens outside the timed part.
+template <typename Load>
+void TimeLoads(benchmark::State& state, Load load) {
+  for (auto _ : state) {
+    auto doc = std::make_unique<CVelnorDoc>();
+    const DatabaseLoadReport report = load(*doc);
+    if (report.damaged || doc->m_files.size() != kRecords) {
+      state.SkipWithError("the sample did not load whole");
+      break;
+    }
+    state.PauseTiming();
+    doc.reset();
+    state.ResumeTiming();
+  }
+  Describe(state);
+}
+
+void BM_LoadDatabaseFrom(benchmark::State& state) {
+  const Sample& sample = Sample::Get();
+  TimeLoads(state, [&](CVelnorDoc& doc) { return doc.LoadDatabaseFrom(sample.loadPath); });
+}
+
+void BM_LoadDatabaseBytes(benchmark::State& state) {
+  const Sample& sample = Sample::Get();
+  TimeLoads(state, [&](CVelnorDoc& doc) { return doc.LoadDatabaseBytes(sample.bytes); });
+}
+
+void BM_ReadWholeFile(benchmark::State& state) {
+  const Sample& sample = Sample::Get();
+  for (auto _ : state) {
+    std::string bytes;
+    if (FileSystem::Real().ReadWholeFile(sample.loadPath, bytes) != FileSystem::ReadResult::kOk) {
+      state.SkipWithError("cannot read the sample");
+      break;
+    }
+    benchmark::DoNotOptimize(bytes.data());
+  }
+  Describe(state);
+}
+
+void BM_SaveDatabaseTo(benchmark::State& state) {
+  Sample& sample = Sample::Get();
+  for (auto _ : state) {
+    if (!sample.doc.SaveDatabaseTo(sample.savePath)) {
+      state.SkipWithError("cannot write the database");
+      break;
+    }
+  }
+  Describe(state);
+}
+
+void BM_SaveDatabaseBytes(benchmark::State& state) {
+  Sample& sample = Sample::Get();
+  for (auto _ : state) {
+    std::string bytes = sample.doc.SaveDatabaseBytes();
+    benchmark::DoNotOptimize(bytes.data());
+  }
+  Describe(state);
+}
+
+void BM_WriteFileAtomic(benchmark::State& state) {
+  const Sample& sample = Sample::Get();
+  for (auto _ : state) {
+    if (!FileSystem::Real().WriteFileAtomic(sample.savePath, sample.bytes)) {
+      state.SkipWithError("cannot write the database");
+      break;
+    }
+  }
+  Describe(state);
+}
+
+}  // namespace
+
+// Load: the whole of it, then its two parts.
+BENCHMARK(BM_LoadDatabaseFrom)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(3);
+BENCHMARK(BM_ReadWholeFile)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(1);
+BENCHMARK(BM_LoadDatabaseBytes)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(3);
+// Save: the whole of it, then its two parts.
+BENCHMARK(BM_SaveDatabaseTo)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(3);
+BENCHMARK(BM_SaveDatabaseBytes)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(3);
+BENCHMARK(BM_WriteFileAtomic)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(3);
+
+BENCHMARK_MAIN();

@@ -1,0 +1,70 @@
+#include <gtest/gtest.h>
+
+#include <map>
+#include <memory>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "database/file_map.h"
+
+namespace {
+
+std::unique_ptr<CFileInfo> Record(const std::string& path, int32_t uses) {
+  auto record = std::make_unique<CFileInfo>();
+  record->SetKeyPath(path);
+  record->m_nUseCount = uses;
+  return record;
+}
+
+// The map against a plain model through growth, replacement and misses:
+// insertion order kept, a repeated key replaced in its slot, every key found.
+TEST(FileMap, AgreesWithAPlainModel) {
+  std::mt19937 rng(7);
+  CFileMap map;
+  std::vector<std::string> order;           // first insertion order
+  std::map<std::string, int32_t> latest;    // key → use count of its record
+  for (int32_t i = 0; i < 20000; ++i) {
+    // Keys that share long prefixes, some repeated, like real paths.
+    const std::string key = "C:\\Users\\x\\Documents\\" + std::to_string(rng() % 12000) + ".txt";
+    std::unique_ptr<CFileInfo> replaced = map.Insert(Record(key, i));
+    const bool seen = latest.count(key) != 0;
+    ASSERT_EQ(replaced != nullptr, seen) << key;
+    if (seen) {
+      EXPECT_EQ(replaced->m_nUseCount, latest[key]);
+    } else {
+      order.push_back(key);
+    }
+    latest[key] = i;
+  }
+  ASSERT_EQ(map.size(), order.size());
+  for (size_t slot = 0; slot < order.size(); ++slot) {
+    const CFileInfo* record = map.at(slot);
+    ASSERT_EQ(record->m_strPath, order[slot]);
+    EXPECT_EQ(record->m_nUseCount, latest[order[slot]]);
+    EXPECT_EQ(map.Lookup(order[slot]), record);
+    EXPECT_EQ(map.SlotOf(order[slot]), slot);
+  }
+  EXPECT_EQ(map.Lookup("C:\\Users\\x\\Documents\\12000.txt"), nullptr);
+  EXPECT_EQ(map.SlotOf("C:\\Users\\x\\Documents\\12000.txt"), map.size());
+}
+
+TEST(FileMap, EmptyReservedAndClearedMapsFindNothing) {
+  CFileMap map;
+  EXPECT_EQ(map.Lookup(""), nullptr);
+  EXPECT_EQ(map.SlotOf("a"), 0u);
+  map.reserve(1000);
+  EXPECT_EQ(map.Lookup("a"), nullptr);
+  // Keys differing only past a shared prefix, and the empty key.
+  const std::string keys[] = {"", "a", "ab", std::string(300, 'p') + "1", std::string(300, 'p') + "2"};
+  for (const std::string& key : keys) EXPECT_EQ(map.Insert(Record(key, 1)), nullptr);
+  for (const std::string& key : keys) ASSERT_NE(map.Lookup(key), nullptr) << key;
+  EXPECT_EQ(map.Lookup(std::string(300, 'p')), nullptr);
+  map.clear();
+  EXPECT_EQ(map.size(), 0u);
+  for (const std::string& key : keys) EXPECT_EQ(map.Lookup(key), nullptr);
+  EXPECT_EQ(map.Insert(Record("b", 2)), nullptr);
+  EXPECT_EQ(map.Lookup("b")->m_nUseCount, 2);
+}
+
+}  // namespace
