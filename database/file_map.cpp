@@ -59,7 +59,6 @@ size_t CFileMap::SlotOf(std::string_view key) const {
 }
 
 std::unique_ptr<CFileInfo> CFileMap::Insert(std::unique_ptr<CFileInfo> record) {
-  ++m_generation;
   if (m_index.size() < (m_records.size() + 1) * 2) Rehash(CapacityFor(m_records.size() + 1));
   const uint32_t hash = HashOf(record->m_strPath);
   IndexEntry& entry = m_index[Probe(record->m_strPath, hash)];
@@ -79,7 +78,7 @@ void CFileMap::reserve(size_t n) {
 }
 
 void CFileMap::clear() {
-  ++m_generation;
+  ++m_structureGeneration;
   m_index.clear();
   m_indexBits = 0;
   m_records.clear();

@@ -37,13 +37,20 @@ class CFileMap {
   void reserve(size_t n);
   void clear();
 
-  // Changes whenever a record is added or replaced, or a record's searchable
-  // text changes (MarkTextChanged), so derived indexes know to rebuild.
-  uint64_t generation() const { return m_generation; }
-  void MarkTextChanged() { ++m_generation; }
+  // Counters that tell derived indexes what to rebuild. Adding a record only
+  // grows size(); replacing or clearing changes the structure; a scan that
+  // gives a record new searchable text (its name after a load, its tag)
+  // calls MarkTextChanged, and one that flips found flags MarkFoundChanged.
+  uint64_t structureGeneration() const { return m_structureGeneration; }
+  uint64_t textGeneration() const { return m_textGeneration; }
+  uint64_t foundGeneration() const { return m_foundGeneration; }
+  void MarkTextChanged() { ++m_textGeneration; }
+  void MarkFoundChanged() { ++m_foundGeneration; }
 
  private:
-  uint64_t m_generation = 0;
+  uint64_t m_structureGeneration = 0;
+  uint64_t m_textGeneration = 0;
+  uint64_t m_foundGeneration = 0;
   Records m_records;
   // The key index: open addressing over slots. An entry holds its record's
   // slot + 1 (0: empty) and the key's 32-bit hash, so growing never rereads a

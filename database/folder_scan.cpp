@@ -15,6 +15,13 @@ bool EndsWithMp3(const std::string& path) {
   return tail[0] == '.' && (tail[1] | 0x20) == 'm' && (tail[2] | 0x20) == 'p' && tail[3] == '3';
 }
 
+// Whether a rescan changed what the filter can find in a tag.
+bool SameTag(const Mp3TagInfo* a, const Mp3TagInfo* b) {
+  if (a == nullptr || b == nullptr) return a == b;
+  return a->m_strTitle == b->m_strTitle && a->m_strArtist == b->m_strArtist && a->m_strAlbum == b->m_strAlbum &&
+         a->m_strComment == b->m_strComment && a->m_nYear == b->m_nYear && a->m_strGenre == b->m_strGenre;
+}
+
 }  // namespace
 
 ScanHost& CVelnorDoc::DefaultScanHost() {
@@ -108,11 +115,16 @@ void CVelnorDoc::UpdateFileRecord(const std::string& folder, const std::string& 
     created->SetKeyPath(std::move(path));
     record = created.get();
     m_files.Insert(std::move(created));
+  } else if (record->m_strName.size() != name.size()) {
+    m_files.MarkTextChanged();  // the first scan since the load names the record
   }
   record->SetNameLength(name.size());
-  record->m_bFound = true;
+  if (!record->m_bFound) {
+    record->m_bFound = true;
+    m_files.MarkFoundChanged();
+  }
   if (tagOpened) {
-    m_files.MarkTextChanged();  // tag fields are searchable
+    if (!SameTag(record->IsTagged() ? record->m_pTag.get() : nullptr, tag.get())) m_files.MarkTextChanged();
     if (tag) record->m_bHasTag = true;
     record->m_pTag = std::move(tag);  // a failed read leaves no tag
   }
@@ -121,8 +133,10 @@ void CVelnorDoc::UpdateFileRecord(const std::string& folder, const std::string& 
 void CVelnorDoc::MarkNotFound(std::string_view text) {
   std::lock_guard<std::mutex> hold(m_lock);
   for (const auto& record : m_files) {
-    if (text.empty() || std::string_view(record->m_strPath).find(text) != std::string_view::npos) {
+    if (record->m_bFound &&
+        (text.empty() || std::string_view(record->m_strPath).find(text) != std::string_view::npos)) {
       record->m_bFound = false;
+      m_files.MarkFoundChanged();
     }
   }
 }

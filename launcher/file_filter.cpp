@@ -36,49 +36,134 @@ size_t SlotHolding(const std::vector<uint32_t>& starts, size_t from, size_t pos)
 
 }  // namespace
 
-void CFileFilter::RebuildIfStale() {
+void CFileFilter::Refresh() {
   const CFileMap& files = m_doc.m_files;
-  if (m_generation == files.generation()) return;
-  m_generation = files.generation();
-  for (SearchText& text : m_texts) {
-    text.built = false;
-    text.text.clear();
-    text.starts.clear();
+  if (m_structure != files.structureGeneration() || m_textGeneration != files.textGeneration() ||
+      files.size() < m_slots || files.size() - m_slots > files.size() / 8 + 64) {
+    RebuildAll();
+  } else if (files.size() > m_slots) {
+    AppendSlots(m_slots);  // a few new files, as a rescan finds them
   }
+  if (m_foundGeneration != files.foundGeneration() || m_presentStale) RebuildPresent();
+}
+
+void CFileFilter::RebuildAll() {
+  const CFileMap& files = m_doc.m_files;
+  m_structure = files.structureGeneration();
+  m_textGeneration = files.textGeneration();
+  for (SearchText& text : m_texts) text = SearchText();
   m_titles.clear();
-  m_titleStarts.clear();
-  m_titleStarts.reserve(files.size() + 1);
-  for (const auto& record : files) {
-    m_titleStarts.push_back(static_cast<uint32_t>(m_titles.size()));
-    AppendFolded(m_titles, record->m_strTitle);
+  m_titleStarts.assign(1, 0);
+  m_order.clear();
+  m_rank.clear();
+  m_mark.clear();
+  m_slots = 0;
+  AppendSlots(0);
+}
+
+void CFileFilter::AppendText(SearchText& text, const CFileInfo& record, int mode) const {
+  const bool fullPath = mode >= 2;
+  const bool mp3 = (mode & 1) != 0;
+  if (text.starts.empty()) text.starts.push_back(0);
+  AppendField(text.text, fullPath ? std::string_view(record.m_strPath) : record.m_strName);
+  if (mp3 && record.IsTagged()) {
+    const Mp3TagInfo& tag = *record.m_pTag;
+    AppendField(text.text, tag.m_strTitle);
+    AppendField(text.text, tag.m_strArtist);
+    AppendField(text.text, tag.m_strAlbum);
+    AppendField(text.text, tag.m_strComment);
+    AppendField(text.text, std::to_string(tag.m_nYear));
+    AppendField(text.text, tag.m_strGenre);
   }
-  m_titleStarts.push_back(static_cast<uint32_t>(m_titles.size()));
-  m_mark.assign(files.size(), 0);
-  m_stamp = 0;
-  BuildOrder();
+  text.starts.push_back(static_cast<uint32_t>(text.text.size()));
+}
+
+void CFileFilter::AppendSlots(size_t from) {
+  const CFileMap& files = m_doc.m_files;
+  const size_t n = files.size();
+  for (size_t slot = from; slot < n; ++slot) {
+    AppendFolded(m_titles, files.at(slot)->m_strTitle);
+    m_titleStarts.push_back(static_cast<uint32_t>(m_titles.size()));
+    for (int mode = 0; mode < 4; ++mode) {
+      if (m_texts[mode].built) AppendText(m_texts[mode], *files.at(slot), mode);
+    }
+  }
+  m_mark.resize(n, 0);
+  m_slots = n;
+  m_presentStale = true;
+
+  if (from == 0) {
+    // A whole new order: sort compact keys rather than chase a million
+    // records through the cache for every comparison.
+    struct Key {
+      int32_t uses;
+      uint32_t slot;
+      int64_t time;
+      uint64_t prefix;  // the title's first 8 folded bytes, big-endian
+    };
+    std::vector<Key> keys(n);
+    for (size_t slot = 0; slot < n; ++slot) {
+      const CFileInfo& record = *files.at(slot);
+      const std::string_view title = Title(static_cast<uint32_t>(slot));
+      uint64_t prefix = 0;
+      for (size_t i = 0; i < 8; ++i) {
+        prefix = (prefix << 8) | (i < title.size() ? static_cast<unsigned char>(title[i]) : 0u);
+      }
+      keys[slot] = {record.m_nUseCount, static_cast<uint32_t>(slot),
+                    record.m_nUseCount != 0 ? record.m_timeLastUsed : 0, prefix};
+    }
+    std::sort(keys.begin(), keys.end(), [this](const Key& a, const Key& b) {
+      if (a.uses != b.uses) return a.uses > b.uses;
+      if (a.time != b.time) return a.time > b.time;
+      if (a.prefix != b.prefix) return a.prefix < b.prefix;
+      const int c = Title(a.slot).compare(Title(b.slot));
+      if (c != 0) return c < 0;
+      return a.slot < b.slot;
+    });
+    m_order.resize(n);
+    for (size_t i = 0; i < n; ++i) m_order[i] = keys[i].slot;
+    m_rank.resize(n);
+    for (size_t i = 0; i < n; ++i) m_rank[m_order[i]] = static_cast<uint32_t>(i);
+    return;
+  }
+  m_rank.resize(n);
+  for (size_t slot = from; slot < n; ++slot) InsertIntoOrder(static_cast<uint32_t>(slot));
+}
+
+void CFileFilter::InsertIntoOrder(uint32_t slot) {
+  const auto to = std::lower_bound(m_order.begin(), m_order.end(), slot,
+                                   [this](uint32_t a, uint32_t b) { return OrderBefore(a, b); });
+  const size_t at = static_cast<size_t>(to - m_order.begin());
+  m_order.insert(to, slot);
+  for (size_t i = at; i < m_order.size(); ++i) m_rank[m_order[i]] = static_cast<uint32_t>(i);
+}
+
+void CFileFilter::RebuildPresent() {
+  const CFileMap& files = m_doc.m_files;
+  m_foundGeneration = files.foundGeneration();
+  m_presentStale = false;
+  m_present.clear();
+  m_present.reserve(m_order.size());
+  for (const uint32_t slot : m_order) {
+    CFileInfo* record = files.at(slot);
+    if (record->m_bFound) m_present.push_back({slot, record});
+  }
 }
 
 const CFileFilter::SearchText& CFileFilter::TextFor(const MatchOptions& options) {
-  SearchText& text = m_texts[ModeIndex(options)];
+  const int mode = ModeIndex(options);
+  SearchText& text = m_texts[mode];
   if (text.built) return text;
   const CFileMap& files = m_doc.m_files;
   text.starts.reserve(files.size() + 1);
-  for (const auto& record : files) {
-    text.starts.push_back(static_cast<uint32_t>(text.text.size()));
-    AppendField(text.text, options.searchFullPath ? std::string_view(record->m_strPath) : record->m_strName);
-    if (options.mp3Support && record->IsTagged()) {
-      const Mp3TagInfo& tag = *record->m_pTag;
-      AppendField(text.text, tag.m_strTitle);
-      AppendField(text.text, tag.m_strArtist);
-      AppendField(text.text, tag.m_strAlbum);
-      AppendField(text.text, tag.m_strComment);
-      AppendField(text.text, std::to_string(tag.m_nYear));
-      AppendField(text.text, tag.m_strGenre);
-    }
-  }
-  text.starts.push_back(static_cast<uint32_t>(text.text.size()));
+  for (const auto& record : files) AppendText(text, *record, mode);
+  if (text.starts.empty()) text.starts.push_back(0);
   text.built = true;
   return text;
+}
+
+std::string_view CFileFilter::Title(uint32_t slot) const {
+  return std::string_view(m_titles.data() + m_titleStarts[slot], m_titleStarts[slot + 1] - m_titleStarts[slot]);
 }
 
 bool CFileFilter::OrderBefore(uint32_t a, uint32_t b) const {
@@ -87,35 +172,18 @@ bool CFileFilter::OrderBefore(uint32_t a, uint32_t b) const {
   if (ra.m_nUseCount != rb.m_nUseCount) return ra.m_nUseCount > rb.m_nUseCount;
   if (ra.m_nUseCount != 0 && ra.m_timeLastUsed != rb.m_timeLastUsed) return ra.m_timeLastUsed > rb.m_timeLastUsed;
   // Folded titles compare byte by byte: UTF-8 keeps code point order.
-  const std::string_view ta(m_titles.data() + m_titleStarts[a], m_titleStarts[a + 1] - m_titleStarts[a]);
-  const std::string_view tb(m_titles.data() + m_titleStarts[b], m_titleStarts[b + 1] - m_titleStarts[b]);
-  const int c = ta.compare(tb);
+  const int c = Title(a).compare(Title(b));
   if (c != 0) return c < 0;
   return a < b;  // equal rows keep the map's order
 }
 
-void CFileFilter::BuildOrder() {
-  const size_t n = m_doc.m_files.size();
-  m_order.resize(n);
-  for (size_t i = 0; i < n; ++i) m_order[i] = static_cast<uint32_t>(i);
-  std::sort(m_order.begin(), m_order.end(), [this](uint32_t a, uint32_t b) { return OrderBefore(a, b); });
-  m_rank.resize(n);
-  for (size_t i = 0; i < n; ++i) m_rank[m_order[i]] = static_cast<uint32_t>(i);
-}
-
 void CFileFilter::UsageChanged(const CFileInfo& record) {
-  if (m_generation != m_doc.m_files.generation()) return;  // the next run rebuilds anyway
   const size_t slot = m_doc.m_files.SlotOf(record.m_strPath);
-  if (slot >= m_order.size()) return;
-  const auto from = m_order.begin() + m_rank[slot];
-  m_order.erase(from);
-  const uint32_t s = static_cast<uint32_t>(slot);
-  const auto to = std::lower_bound(m_order.begin(), m_order.end(), s,
-                                   [this](uint32_t a, uint32_t b) { return OrderBefore(a, b); });
-  m_order.insert(to, s);
-  const size_t lo = std::min<size_t>(m_rank[slot], static_cast<size_t>(to - m_order.begin()));
-  const size_t hi = std::max<size_t>(m_rank[slot], static_cast<size_t>(to - m_order.begin()));
-  for (size_t i = lo; i <= hi; ++i) m_rank[m_order[i]] = static_cast<uint32_t>(i);
+  if (slot >= m_slots || m_order.size() != m_slots) return;  // the next run rebuilds anyway
+  m_order.erase(m_order.begin() + m_rank[slot]);
+  for (size_t i = m_rank[slot]; i < m_order.size(); ++i) m_rank[m_order[i]] = static_cast<uint32_t>(i);
+  InsertIntoOrder(static_cast<uint32_t>(slot));
+  m_presentStale = true;
 }
 
 void CFileFilter::ScanTerm(const SearchText& text, std::string_view term, uint32_t required) {
@@ -162,7 +230,7 @@ void CFileFilter::MatchTerm(const SearchText& text, std::string_view term, bool 
 
 std::vector<CFileInfo*> CFileFilter::Run(std::string_view query, const MatchOptions& options) {
   std::lock_guard<std::mutex> hold(m_doc.m_lock);
-  RebuildIfStale();
+  Refresh();
   const CFileMap& files = m_doc.m_files;
   std::vector<CFileInfo*> rows;
 
@@ -181,11 +249,8 @@ std::vector<CFileInfo*> CFileFilter::Run(std::string_view query, const MatchOpti
                    [](const std::string& a, const std::string& b) { return a.size() > b.size(); });
 
   if (folded.empty()) {
-    rows.reserve(files.size());
-    for (const uint32_t slot : m_order) {
-      CFileInfo* record = files.at(slot);
-      if (record->m_bFound) rows.push_back(record);
-    }
+    rows.reserve(m_present.size());
+    for (const PresentRow& row : m_present) rows.push_back(row.record);
     return rows;
   }
 
@@ -207,10 +272,8 @@ std::vector<CFileInfo*> CFileFilter::Run(std::string_view query, const MatchOpti
     return rows;
   }
   rows.reserve(m_candidates.size());
-  for (const uint32_t slot : m_order) {
-    if (m_mark[slot] != m_stamp) continue;
-    CFileInfo* record = files.at(slot);
-    if (record->m_bFound) rows.push_back(record);
+  for (const PresentRow& row : m_present) {
+    if (m_mark[row.slot] == m_stamp) rows.push_back(row.record);
   }
   return rows;
 }

@@ -38,21 +38,37 @@ class CFileFilter {
     std::string text;
     std::vector<uint32_t> starts;  // slot i's text is [starts[i], starts[i + 1])
   };
+  struct PresentRow {
+    uint32_t slot;
+    CFileInfo* record;
+  };
 
-  void RebuildIfStale();
+  void Refresh();
+  void RebuildAll();
+  void AppendSlots(size_t from);
+  void AppendText(SearchText& text, const CFileInfo& record, int mode) const;
   const SearchText& TextFor(const MatchOptions& options);
-  void BuildOrder();
+  void InsertIntoOrder(uint32_t slot);
+  void RebuildPresent();
   bool OrderBefore(uint32_t a, uint32_t b) const;
+  std::string_view Title(uint32_t slot) const;
   void MatchTerm(const SearchText& text, std::string_view term, bool first);
   void ScanTerm(const SearchText& text, std::string_view term, uint32_t required);
 
   CVelnorDoc& m_doc;
-  uint64_t m_generation = ~uint64_t{0};
+  // What the indexes were built from.
+  uint64_t m_structure = ~uint64_t{0};
+  uint64_t m_textGeneration = ~uint64_t{0};
+  uint64_t m_foundGeneration = ~uint64_t{0};
+  size_t m_slots = 0;
+  bool m_presentStale = true;
+
   SearchText m_texts[4];                 // by full-path flag * 2 + MP3 flag
   std::string m_titles;                  // folded titles, for the order
   std::vector<uint32_t> m_titleStarts;
   std::vector<uint32_t> m_order;         // slots in launcher order
   std::vector<uint32_t> m_rank;          // slot -> place in m_order
+  std::vector<PresentRow> m_present;     // found records in launcher order
   // Per slot, the stamp of the last term it matched; a new stamp per term
   // saves clearing a million flags on every keystroke.
   std::vector<uint32_t> m_mark;

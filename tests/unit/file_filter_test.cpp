@@ -188,6 +188,25 @@ TEST(FileFilterRandomised, AgreesWithThePlainRule) {
       ASSERT_EQ(filter.Run(query, options), Reference(doc, query, options))
           << "round " << round << " query '" << query << "' path " << options.searchFullPath << " mp3 "
           << options.mp3Support;
+      if (q % 11 == 5) {  // files that appear while the launcher is open
+        for (int k = 0; k < 3; ++k) {
+          auto record = std::make_unique<CFileInfo>();
+          const std::string name = randomText(3) + ".txt";
+          record->SetKeyPath("C:\\new\\" + std::to_string(round) + "-" + std::to_string(q) + "-" +
+                             std::to_string(k) + "\\" + name);
+          record->SetNameLength(name.size());
+          record->m_bFound = true;
+          record->m_nUseCount = static_cast<int>(rng() % 2);
+          doc.m_files.Insert(std::move(record));
+        }
+      }
+      if (q % 13 == 6) {  // a rescan that loses and finds files
+        for (int k = 0; k < 10; ++k) {
+          CFileInfo* record = doc.m_files.at(rng() % doc.m_files.size());
+          record->m_bFound = !record->m_bFound;
+        }
+        doc.m_files.MarkFoundChanged();
+      }
       if (q % 7 == 0) {  // a launch between two keystrokes
         CFileInfo* record = doc.m_files.at(rng() % doc.m_files.size());
         record->m_nUseCount += 1;
