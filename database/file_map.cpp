@@ -68,6 +68,7 @@ std::unique_ptr<CFileInfo> CFileMap::Insert(std::unique_ptr<CFileInfo> record) {
     return nullptr;
   }
   // Same key, same hash: the entry stays; only the record in its slot changes.
+  ++m_structureGeneration;
   std::swap(m_records[entry.slotPlusOne - 1], record);
   return record;
 }
