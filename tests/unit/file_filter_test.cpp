@@ -218,3 +218,17 @@ TEST(FileFilterRandomised, AgreesWithThePlainRule) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(FilterFixture, AReplacedRecordIsNeverListedByItsOldPointer) {
+  Add("C:\\x", "alpha.txt");
+  Add("C:\\x", "beta.txt");
+  ASSERT_EQ(Find(""), (Names{"alpha.txt", "beta.txt"}));
+  CFileInfo* newBeta = Add("C:\\x", "beta.txt", 5, 10);  // same key: replaces the record
+  const std::vector<CFileInfo*> rows = m_filter.Run("", {false, true});
+  ASSERT_EQ(rows.size(), 2u);
+  EXPECT_EQ(rows[0], newBeta);
+}
+
+}  // namespace
