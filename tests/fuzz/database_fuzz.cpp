@@ -1,0 +1,51 @@
+// Feeds arbitrary bytes to the database reader. Whatever it keeps of them,
+// whole or cut short by damage, must be a database in its own right: saving
+// it and loading the result back reads to the end and saves the same bytes
+// again, and its JSON form (velnor-cli dump, then load) rebuilds it exactly.
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <string_view>
+
+#include "cli/database_json.h"
+#include "database/velnor_doc.h"
+
+namespace {
+
+[[noreturn]] void Broken(const char* what, const DatabaseLoadReport* report = nullptr) {
+  std::fprintf(stderr, "database fuzz: %s", what);
+  if (report != nullptr) {
+    std::fprintf(stderr, " (%s at byte %zu)", report->failReason.c_str(), report->failOffset);
+  }
+  std::fprintf(stderr, "\n");
+  std::abort();
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  const std::string_view input(reinterpret_cast<const char*>(data), size);
+
+  // Loading only: the document never touches the disk here.
+  CVelnorDoc doc;
+  const DatabaseLoadReport first = doc.LoadDatabaseBytes(input);
+  if (!first.opened) Broken("bytes in memory were not taken as opened");
+  if (first.damaged && first.failOffset > size) Broken("damage reported past the end", &first);
+  const std::string saved = doc.SaveDatabaseBytes();
+
+  CVelnorDoc reloaded;
+  const DatabaseLoadReport second = reloaded.LoadDatabaseBytes(saved);
+  if (second.damaged) Broken("a saved database does not load back whole", &second);
+  if (reloaded.SaveDatabaseBytes() != saved) Broken("save, load, save changed the bytes");
+
+  CVelnorDoc fromJson;
+  std::string error;
+  if (!DatabaseFromJson(DatabaseToJson(doc), fromJson, error)) {
+    std::fprintf(stderr, "database fuzz: %s\n", error.c_str());
+    Broken("the JSON of a database was refused");
+  }
+  if (fromJson.SaveDatabaseBytes() != saved) Broken("dump then load changed the database");
+  return 0;
+}
