@@ -57,7 +57,7 @@ if [[ "$WINEDLLOVERRIDES" != *winemenubuilder* ]]; then
 fi
 
 # Bump when the recipe below changes, so stale templates are rebuilt.
-VELNOR_TEMPLATE_RECIPE=2
+VELNOR_TEMPLATE_RECIPE=3
 
 velnor_log() {
   printf '[wine-env] %s\n' "$*" >&2
@@ -160,7 +160,7 @@ start_xvfb() {
   mkdir -p "$log_dir"
   for (( ; n <= last; n++)); do
     _velnor_display_taken "$n" && continue
-    Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp \
+    Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp \
       </dev/null >"$log_dir/xvfb-$n.log" 2>&1 &
     local pid=$!
     # Ready once a client can talk to it. It exits at once when another
@@ -221,7 +221,9 @@ _velnor_template_stamp() {
 # ensure_template_prefix: build the template prefix once: Wine's first-run
 # setup (the slow part, ~15 s), a virtual desktop "Default" of 1024x768 so
 # every window lives in one findable X window, Marlett for caption buttons,
-# and the user's folders as real folders inside the prefix. Wine points
+# no crash dialog (a crash then prints its backtrace into the log and ends
+# the program, where the dialog would wait for a click until the time
+# limit), and the user's folders as real folders inside the prefix. Wine points
 # Documents, Desktop and the rest at $HOME; tests must not read or fill the
 # home of whoever runs them.
 ensure_template_prefix() {
@@ -252,7 +254,9 @@ ensure_template_prefix() {
       timeout -k 10 "$VELNOR_WINE_TIMEOUT" wine reg add 'HKCU\Software\Wine\Explorer' \
         /v Desktop /d Default /f &&
       timeout -k 10 "$VELNOR_WINE_TIMEOUT" wine reg add 'HKCU\Software\Wine\Explorer\Desktops' \
-        /v Default /d 1024x768 /f
+        /v Default /d 1024x768 /f &&
+      timeout -k 10 "$VELNOR_WINE_TIMEOUT" wine reg add 'HKCU\Software\Wine\WineDbg' \
+        /v ShowCrashDialog /t REG_DWORD /d 0 /f
     rc=$?
     # The registry reaches the prefix's files only when the server ends.
     timeout -k 5 60 wineserver -w

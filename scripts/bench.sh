@@ -1,0 +1,25 @@
+#!/usr/bin/env bash
+# Builds the Release benchmark tree and runs every benchmark program
+# (targets named velnor_bench*). Results also go to build/bench/results/
+# as JSON.
+set -euo pipefail
+source "$(dirname "${BASH_SOURCE[0]}")/trees.sh"
+
+build_tree bench
+dir=$(tree_dir bench)
+mapfile -t benches < <(find "$dir" -type f -executable -name 'velnor_bench*' \
+  -not -path '*/CMakeFiles/*' | sort)
+if ((${#benches[@]} == 0)); then
+  echo "No benchmarks yet (no velnor_bench* program in $dir)."
+  exit 0
+fi
+
+mkdir -p "$dir/results"
+echo "CPU: $(nproc) cores; load average: $(cut -d' ' -f1-3 /proc/loadavg)"
+rc=0
+for b in "${benches[@]}"; do
+  name=$(basename "$b")
+  echo "== $name"
+  "$b" --benchmark_out="$dir/results/$name.json" --benchmark_out_format=json "$@" </dev/null || rc=1
+done
+exit "$rc"

@@ -1,0 +1,45 @@
+#!/usr/bin/env bash
+# Starts build/windows/velnor.exe under Wine, inside the Wine virtual
+# desktop window, on the current display (Ctrl+Alt+R reaches the program
+# while that window has the focus). Without a display it starts a virtual
+# one and says how to look at it. Ends when the program exits (tray icon →
+# Exit) or on Ctrl+C; either way Wine and the virtual display are stopped.
+set -euo pipefail
+here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+source "$here/wine-env.sh"
+
+exe="$VELNOR_WINDOWS_DIR/velnor.exe"
+if [[ ! -f "$exe" ]]; then
+  echo "No $exe: build it first (make build)." >&2
+  exit 1
+fi
+
+if [[ "${CI:-}" != true ]] && _velnor_display_usable "${DISPLAY:-}"; then
+  echo "Using the display $DISPLAY."
+else
+  start_xvfb "${VELNOR_XVFB_FIRST:-77}"
+  cat <<MSG
+No usable display: started a virtual one (Xvfb) at $DISPLAY.
+  Screenshot:   DISPLAY=$DISPLAY import -window root shot.png
+  Hot key:      DISPLAY=$DISPLAY xdotool search --name "Default - Wine desktop" windowfocus --sync key ctrl+alt+r
+MSG
+fi
+
+use_prefix "$VELNOR_BUILD/wineprefix-run"
+log="$VELNOR_BUILD/logs/run.log"
+mkdir -p "$(dirname "$log")"
+echo "Wine prefix: $WINEPREFIX"
+if db=$(velnor_database_file); then
+  echo "Database:    $db"
+fi
+echo "Wine output: $log"
+echo "Starting velnor.exe in the \"Default - Wine desktop\" window. Ctrl+Alt+R opens the launcher;"
+echo "the tray icon (bottom right of that window) has Exit. Ctrl+C here stops it too."
+
+# A resident program: no time limit here (timeout 0 means none), but still
+# under timeout so that Ctrl+C reaches the exit hooks, which end Wine.
+rc=0
+timeout 0 wine "$exe" "$@" </dev/null >"$log" 2>&1 &
+wait $! || rc=$?
+echo "velnor.exe exited with status $rc."
+exit "$rc"
