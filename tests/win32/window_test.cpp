@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "framework/message_pump_win.h"
+#include "framework/work_area_win.h"
 
 namespace {
 
@@ -108,6 +109,23 @@ TEST(MessagePumpTest, MainLoopEndsWithTheQuitCode) {
   PostQuitMessage(3);
   EXPECT_EQ(RunMessageLoop(), 3);
   EXPECT_EQ(w.counted, 1);
+}
+
+TEST(WorkAreaCornerTest, MovesARealWindowIntoTheCornerKeepingItsSize) {
+  CRecordingWindow w;
+  ASSERT_TRUE(w.Create());
+  ASSERT_TRUE(MoveWindow(w.GetSafeHwnd(), 5, 7, 300, 200, FALSE));
+  RECT work;
+  ASSERT_TRUE(SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0));
+
+  MoveToWorkAreaCorner(w.GetSafeHwnd());
+
+  RECT r;
+  ASSERT_TRUE(GetWindowRect(w.GetSafeHwnd(), &r));
+  EXPECT_EQ(r.right, work.right);
+  EXPECT_EQ(r.bottom, work.bottom);
+  EXPECT_EQ(r.right - r.left, 300);
+  EXPECT_EQ(r.bottom - r.top, 200);
 }
 
 }  // namespace
