@@ -73,6 +73,24 @@ std::unique_ptr<CFileInfo> CFileMap::Insert(std::unique_ptr<CFileInfo> record) {
   return record;
 }
 
+void CFileMap::InsertAll(Records records, Records& replaced) {
+  if (records.empty()) return;
+  reserve(m_records.size() + records.size());
+  std::vector<uint32_t> hashes(records.size());
+  for (size_t i = 0; i < records.size(); ++i) hashes[i] = HashOf(records[i]->m_strPath);
+  for (size_t i = 0; i < records.size(); ++i) {
+    IndexEntry& entry = m_index[Probe(records[i]->m_strPath, hashes[i])];
+    if (entry.slotPlusOne == 0) {
+      entry = IndexEntry{static_cast<uint32_t>(m_records.size() + 1), hashes[i]};
+      m_records.push_back(std::move(records[i]));
+    } else {
+      ++m_structureGeneration;
+      std::swap(m_records[entry.slotPlusOne - 1], records[i]);
+      replaced.push_back(std::move(records[i]));
+    }
+  }
+}
+
 void CFileMap::reserve(size_t n) {
   m_records.reserve(n);
   if (m_index.size() < n * 2) Rehash(CapacityFor(n));

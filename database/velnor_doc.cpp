@@ -9,6 +9,35 @@ constexpr const char kDatabaseFolder[] = "Plovant";
 constexpr const char kDatabaseFile[] = "velnor.dat";
 constexpr const char kDamagedSuffix[] = ".damaged";
 
+// One key and its record. Null for a key stored without a record, and when
+// reading stopped (the archive has then failed).
+std::unique_ptr<CFileInfo> ReadFileRecord(CArchive& ar) {
+  std::string key;
+  if (!ar.ReadText(key)) return nullptr;
+  std::unique_ptr<CObject> created;
+  CObject* existing = nullptr;
+  std::unique_ptr<CFileInfo> record;
+  switch (ar.ReadObject(RUNTIME_CLASS(CFileInfo), created, existing)) {
+    case CArchive::ObjectResult::Failed:
+    case CArchive::ObjectResult::Null:  // a key without a record has nothing to keep
+      return nullptr;
+    case CArchive::ObjectResult::Existing: {
+      // Two keys sharing one record cannot be represented; each key gets
+      // its own record with the shared usage data.
+      const auto* shared = static_cast<const CFileInfo*>(existing);
+      record = std::make_unique<CFileInfo>();
+      record->m_nUseCount = shared->m_nUseCount;
+      record->m_timeLastUsed = shared->m_timeLastUsed;
+      break;
+    }
+    case CArchive::ObjectResult::Created:
+      record.reset(static_cast<CFileInfo*>(created.release()));
+      break;
+  }
+  record->SetKeyPath(std::move(key));
+  return record;
+}
+
 }  // namespace
 
 CVelnorDoc::CVelnorDoc(FileSystem& fs) : m_fs(fs) {}
@@ -122,39 +151,18 @@ void CVelnorDoc::LoadFileRecords(CArchive& ar) {
   if (!ar.ReadCount(count)) return;
   // The count comes from the file and may be a lie: reserve only as many
   // records as the rest of the file could hold (a one-byte key, a class
-  // reference and the 8-byte body each), so a load never grows and rehashes
-  // its way up, and a damaged count allocates nothing it cannot justify.
+  // reference and the 8-byte body each), so a damaged count allocates
+  // nothing it cannot justify.
   constexpr size_t kSmallestFileRecord = 1 + 2 + 8;
-  m_files.reserve(m_files.size() + std::min<size_t>(count, ar.Remaining() / kSmallestFileRecord));
-  for (uint32_t i = 0; i < count; ++i) {
-    std::string key;
-    if (!ar.ReadText(key)) return;
-    std::unique_ptr<CObject> created;
-    CObject* existing = nullptr;
-    std::unique_ptr<CFileInfo> record;
-    switch (ar.ReadObject(RUNTIME_CLASS(CFileInfo), created, existing)) {
-      case CArchive::ObjectResult::Failed:
-        return;
-      case CArchive::ObjectResult::Null:
-        continue;  // a key without a record has nothing to keep
-      case CArchive::ObjectResult::Existing: {
-        // Two keys sharing one record cannot be represented; each key gets
-        // its own record with the shared usage data.
-        const auto* shared = static_cast<const CFileInfo*>(existing);
-        record = std::make_unique<CFileInfo>();
-        record->m_nUseCount = shared->m_nUseCount;
-        record->m_timeLastUsed = shared->m_timeLastUsed;
-        break;
-      }
-      case CArchive::ObjectResult::Created:
-        record.reset(static_cast<CFileInfo*>(created.release()));
-        break;
-    }
-    record->SetKeyPath(std::move(key));
-    if (auto replaced = m_files.Insert(std::move(record))) {
-      m_replacedDuringLoad.push_back(std::move(replaced));
-    }
+  CFileMap::Records records;
+  records.reserve(std::min<size_t>(count, ar.Remaining() / kSmallestFileRecord));
+  for (uint32_t i = 0; i < count && !ar.Failed(); ++i) {
+    if (auto record = ReadFileRecord(ar)) records.push_back(std::move(record));
   }
+  // Keys go into the map all at once, which is several times faster for a
+  // large file than one by one; every record read whole is kept, also when
+  // the file is damaged after it.
+  m_files.InsertAll(std::move(records), m_replacedDuringLoad);
 }
 
 void CVelnorDoc::LoadFolders(CArchive& ar) {

@@ -67,4 +67,37 @@ TEST(FileMap, EmptyReservedAndClearedMapsFindNothing) {
   EXPECT_EQ(map.Lookup("b")->m_nUseCount, 2);
 }
 
+// A load puts its records in all at once; the outcome must be that of one
+// Insert after another: order, replacements in place, records handed back.
+TEST(FileMap, InsertAllEqualsInsertingOneByOne) {
+  std::mt19937 rng(11);
+  std::vector<std::string> keys;
+  for (int i = 0; i < 5000; ++i) keys.push_back("D:\\m\\" + std::to_string(rng() % 3000));
+  CFileMap one;
+  CFileMap all;
+  CFileMap::Records batch;
+  std::vector<int32_t> handedBackOne;
+  for (int32_t i = 0; i < 100; ++i) {  // some keys are already there
+    one.Insert(Record(keys[static_cast<size_t>(i)], -i));
+    all.Insert(Record(keys[static_cast<size_t>(i)], -i));
+  }
+  for (size_t i = 0; i < keys.size(); ++i) {
+    if (auto replaced = one.Insert(Record(keys[i], static_cast<int32_t>(i)))) {
+      handedBackOne.push_back(replaced->m_nUseCount);
+    }
+    batch.push_back(Record(keys[i], static_cast<int32_t>(i)));
+  }
+  CFileMap::Records replaced;
+  all.InsertAll(std::move(batch), replaced);
+  ASSERT_EQ(all.size(), one.size());
+  for (size_t slot = 0; slot < one.size(); ++slot) {
+    ASSERT_EQ(all.at(slot)->m_strPath, one.at(slot)->m_strPath);
+    EXPECT_EQ(all.at(slot)->m_nUseCount, one.at(slot)->m_nUseCount);
+    EXPECT_EQ(all.Lookup(one.at(slot)->m_strPath), all.at(slot));
+  }
+  std::vector<int32_t> handedBackAll;
+  for (const auto& record : replaced) handedBackAll.push_back(record->m_nUseCount);
+  EXPECT_EQ(handedBackAll, handedBackOne);
+}
+
 }  // namespace
