@@ -1,8 +1,6 @@
 #include <dirent.h>
 #include <sys/stat.h>
 
-#include <cerrno>
-
 #include "framework/directory_search.h"
 
 namespace {
@@ -20,14 +18,13 @@ class PosixSearch final : public DirectorySearch {
     entry.name = e->d_name;
     if (e->d_type == DT_DIR) {
       entry.isDirectory = true;
-    } else if (e->d_type == DT_LNK || e->d_type == DT_UNKNOWN) {
-      // A link to a folder is entered like a Windows junction.
-      // Too many links to resolve means a loop of folder links; Windows lists
-      // a junction as a folder whatever it leads to.
+    } else if (e->d_type == DT_UNKNOWN) {
       struct stat st;
-      const int result = ::stat((m_folder + entry.name).c_str(), &st);
-      entry.isDirectory = result == 0 ? S_ISDIR(st.st_mode) : errno == ELOOP;
+      entry.isDirectory = ::lstat((m_folder + entry.name).c_str(), &st) == 0 && S_ISDIR(st.st_mode);
     } else {
+      // Symbolic links are listed, never entered, as find does: Linux trees
+      // hold links such as /usr/bin/X11 -> . whose every level would be
+      // indexed again up to the path limit.
       entry.isDirectory = false;
     }
     return true;

@@ -201,3 +201,47 @@ TEST_F(FolderScan, MarkNotFoundMatchesAnywhereInTheKey) {
 }
 
 }  // namespace
+
+namespace {
+
+// A folder link that leads back to its own folder, as a Windows junction can:
+// every path through it lists the same folder again.
+class LoopingTree : public DirectoryLister {
+ public:
+  explicit LoopingTree(MemoryTree& tree) : m_tree(tree) {}
+  std::unique_ptr<DirectorySearch> Open(const std::string& folder) override {
+    if (!FitsSearchPathLimit(folder)) return nullptr;
+    std::string real = folder;
+    const std::string link = std::string(1, kPathSeparator) + "loop" + kPathSeparator;
+    for (size_t at = real.find(link); at != std::string::npos; at = real.find(link)) real.erase(at, link.size() - 1);
+    return m_tree.Open(real);
+  }
+
+ private:
+  MemoryTree& m_tree;
+};
+
+class LoopHost : public TreeHost {
+ public:
+  DirectoryLister& Lister() override { return looping; }
+  LoopingTree looping{tree};
+};
+
+TEST(FolderLinks, ALoopIsFollowedUntilThePathLimitStopsIt) {
+  LoopHost host;
+  host.tree.AddFile(JoinPath({"C:", "T", "a.txt"}));
+  host.tree.AddFolder(JoinPath({"C:", "T", "loop"}));
+  CVelnorDoc doc;
+  doc.SetScanHost(&host);
+  doc.m_folders.push_back(std::make_unique<CFolder>("T", JoinPath({"C:", "T"}), true, kIconStartMenu));
+  doc.RefreshDatabase(kRefreshCaption);
+  // C:\T\a.txt, C:\T\loop\a.txt, C:\T\loop\loop\a.txt ... while the search fits.
+  for (const auto& record : doc.m_files) {
+    EXPECT_EQ(record->m_strName, "a.txt");
+    EXPECT_TRUE(FitsSearchPathLimit(std::string(record->m_strFolder) + kPathSeparator));
+  }
+  // "C:\T\" is 5 units, each level adds "loop\" (5), the search adds "*.*".
+  EXPECT_EQ(doc.m_files.size(), (kMaxPathUnits - 1 - 3 - 5) / 5 + 1);
+}
+
+}  // namespace
