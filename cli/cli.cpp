@@ -29,7 +29,8 @@ std::string Overview() {
     if (left.size() < 16) left.resize(16, ' ');
     text += "  " + left + "  " + command->summary + "\n";
   }
-  text += std::string("\nRun '") + kProgram + " COMMAND --help' for more about a command.\n" +
+  text += std::string("\nRun '") + kProgram + " COMMAND --help' for more about a command, '" +
+          kProgram + " --version' for the version.\n" +
           "Exit status: 0 success, 1 failure, 2 wrong command line.\n";
   return text;
 }
