@@ -72,7 +72,7 @@ void CVelnorApp::AddDefaultFolders() {
   // The default folder set arrives with the index.
 }
 
-void CVelnorApp::RefreshDatabase(const std::string& caption) {
+void CVelnorApp::RefreshDatabase([[maybe_unused]] const std::string& caption) {
   // The full rescan (m_pDoc->RefreshDatabase(caption)) arrives with the index.
 }
 
