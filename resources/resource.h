@@ -8,7 +8,7 @@
 #define IDI_TRAY 131
 
 // The application's title.
-#define AFX_IDS_APP_TITLE 57344
+#define IDS_APP_TITLE 57344
 
 // Tray menu commands.
 #define ID_EXECUTE_FILES 32771

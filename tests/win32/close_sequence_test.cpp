@@ -107,3 +107,28 @@ TEST_F(CloseSequenceTest, ASecondExitWhileTheFirstIsAskingIsIgnored) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(FirstRunTest, WithoutTheGuideBesideItStartsQuietlyAndStoresTheFirstRunOnlyAtExit) {
+  // No help.htm beside this test program: the guide cannot open, and that
+  // must neither stop nor hold up start-up.
+  MemoryFileSystem fs;
+  std::vector<UINT> exitCodes;
+  CVelnorApp app(fs);
+  app.m_exitProcess = [&](UINT code) { exitCodes.push_back(code); };
+  ASSERT_TRUE(app.InitInstance());
+  const HWND frame = app.GetMainFrame()->GetSafeHwnd();
+  EXPECT_FALSE(app.m_pDoc->m_bFirstRun);
+  EXPECT_TRUE(fs.files.empty());  // nothing is written at start
+
+  SendMessageW(frame, WM_COMMAND, ID_APP_EXIT, 0);
+
+  ASSERT_EQ(exitCodes, std::vector<UINT>{0});
+  ASSERT_EQ(fs.files.size(), 1u);
+  CVelnorDoc saved(fs);
+  EXPECT_FALSE(saved.LoadDatabaseBytes(fs.files.begin()->second).damaged);
+  EXPECT_FALSE(saved.m_bFirstRun);
+}
+
+}  // namespace

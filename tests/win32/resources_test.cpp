@@ -85,7 +85,7 @@ TEST(VersionResourceTest, NamesTheProductAndTheBuildsVersion) {
 
 TEST(ProgramResourcesTest, TitleAndIconsLoad) {
   wchar_t title[64] = {};
-  ASSERT_GT(LoadStringW(GetModuleHandleW(nullptr), AFX_IDS_APP_TITLE, title, 64), 0);
+  ASSERT_GT(LoadStringW(GetModuleHandleW(nullptr), IDS_APP_TITLE, title, 64), 0);
   EXPECT_STREQ(title, L"Plovant Velnor");
 
   for (const int id : {IDR_MAINFRAME, IDI_TRAY}) {
