@@ -5,6 +5,7 @@
 #include <string>
 
 #include "app/velnor_app_win.h"
+#include "database/scan_host.h"
 #include "framework/file_system.h"
 #include "framework/wide_text_win.h"
 #include "resources/resource.h"
@@ -132,7 +133,8 @@ void CMainFrame::OnExecuteFiles() {
 }
 
 void CMainFrame::ShowRefreshProgress() {
-  // Shows m_pDoc->m_pRefreshDlg and brings it forward; arrives with the refresh.
+  // The start-up refresh keeps its window hidden; asking shows it.
+  if (m_app.m_pDoc && m_app.m_pDoc->m_pRefreshDlg) m_app.m_pDoc->m_pRefreshDlg->ShowAndActivate();
 }
 
 void CMainFrame::ActivateLauncher() {
