@@ -24,36 +24,32 @@ CVelnorApp::~CVelnorApp() {
 }
 
 bool CVelnorApp::InitInstance() {
-  // Steps 1-2 (settings key, document template) belong to a framework this
-  // program does not use.
-
-  // 3. Document (loads the database), hidden frame (registers the hot key), view.
+  // The order matters: the hot key exists from the frame's creation and the
+  // tray icon from before the first refresh, so both work while it runs.
   if (!CreateDocumentFrameAndView()) return false;
 
-  // 4. The frame is created hidden and stays hidden; showing it only to hide
-  // it again would flash an empty window on the screen.
+  // The frame is created hidden and stays hidden; showing it only to hide it
+  // again would flash an empty window on the screen.
   ShowWindow(m_pMainFrame->GetSafeHwnd(), SW_HIDE);
   UpdateWindow(m_pMainFrame->GetSafeHwnd());
 
-  // 5. The guide opens on the first start, and again only if no start since
-  // has reached a normal exit (the flag is stored then).
+  // The guide opens on the first start, and again only if no start since has
+  // reached a normal exit (the flag is stored then).
   if (m_pDoc->m_bFirstRun) {
     m_pMainFrame->OnStarterHelp();
     m_pDoc->m_bFirstRun = false;
   }
 
-  // 6.
   const bool trayIconAdded = AddTrayIcon(true);
 
-  // 7. Drag-out goes through OLE data transfer.
+  // Drag-out goes through OLE data transfer.
   m_bOleInitialized = SUCCEEDED(OleInitialize(nullptr));
 
-  // 8-10.
   AddDefaultFolders();
-  RefreshDatabase("Initialize Database - Plovant Velnor");
+  RefreshDatabase(kInitializeCaption);
   StartFolderWatcher();
 
-  // 11. The taskbar may not have been ready: one more try, at the default size.
+  // The taskbar may not have been ready: one more try, at the default size.
   if (!trayIconAdded) AddTrayIcon(false);
   return true;
 }
