@@ -56,7 +56,8 @@ LRESULT CMainFrame::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
       OnEndSession(wParam != FALSE);
       return 0;
     default:
-      if (message == TaskbarCreatedMessage()) {
+      // Zero would mean the registration failed; never mistake WM_NULL for it.
+      if (message != 0 && message == TaskbarCreatedMessage()) {
         OnTaskbarCreated();
         return 0;
       }
