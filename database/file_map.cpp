@@ -2,6 +2,10 @@
 
 #include <functional>
 
+#if defined(_MSC_VER) && !defined(__clang__)
+#include <xmmintrin.h>
+#endif
+
 namespace {
 
 // The index stays at most half full: short probe runs, a rehash only when
@@ -14,6 +18,15 @@ size_t CapacityFor(size_t records) {
   return capacity;
 }
 
+// A hint to the processor that `p` is read soon; nothing else happens.
+inline void PrefetchForRead(const void* p) {
+#if defined(__GNUC__) || defined(__clang__)
+  __builtin_prefetch(p);
+#elif defined(_MSC_VER)
+  _mm_prefetch(static_cast<const char*>(p), _MM_HINT_T0);
+#endif
+}
+
 }  // namespace
 
 uint32_t CFileMap::HashOf(std::string_view key) {
@@ -21,10 +34,14 @@ uint32_t CFileMap::HashOf(std::string_view key) {
   return static_cast<uint32_t>(h ^ (h >> 32));
 }
 
+size_t CFileMap::HomeOf(uint32_t hash) const {
+  // Fibonacci hashing spreads all of the hash over the table.
+  return (hash * 2654435769u) >> (32 - m_indexBits);
+}
+
 size_t CFileMap::Probe(std::string_view key, uint32_t hash) const {
   const size_t mask = m_index.size() - 1;
-  // Fibonacci hashing spreads the top bits over the table.
-  for (size_t i = (hash * 2654435769u) >> (32 - m_indexBits);; i = (i + 1) & mask) {
+  for (size_t i = HomeOf(hash);; i = (i + 1) & mask) {
     const IndexEntry& entry = m_index[i];
     if (entry.slotPlusOne == 0) return i;
     if (entry.hash == hash && m_records[entry.slotPlusOne - 1]->m_strPath == key) return i;
@@ -40,7 +57,7 @@ void CFileMap::Rehash(size_t capacity) {
   const size_t mask = capacity - 1;
   for (const IndexEntry& entry : old) {
     if (entry.slotPlusOne == 0) continue;
-    size_t i = (entry.hash * 2654435769u) >> (32 - m_indexBits);
+    size_t i = HomeOf(entry.hash);
     while (m_index[i].slotPlusOne != 0) i = (i + 1) & mask;
     m_index[i] = entry;
   }
@@ -78,7 +95,11 @@ void CFileMap::InsertAll(Records records, Records& replaced) {
   reserve(m_records.size() + records.size());
   std::vector<uint32_t> hashes(records.size());
   for (size_t i = 0; i < records.size(); ++i) hashes[i] = HashOf(records[i]->m_strPath);
+  // Asking for the entries a few records ahead lets their cache misses
+  // overlap: a load of a million records spends much of its time here.
+  constexpr size_t kAhead = 16;
   for (size_t i = 0; i < records.size(); ++i) {
+    if (i + kAhead < records.size()) PrefetchForRead(&m_index[HomeOf(hashes[i + kAhead])]);
     IndexEntry& entry = m_index[Probe(records[i]->m_strPath, hashes[i])];
     if (entry.slotPlusOne == 0) {
       entry = IndexEntry{static_cast<uint32_t>(m_records.size() + 1), hashes[i]};

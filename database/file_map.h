@@ -66,6 +66,8 @@ class CFileMap {
     uint32_t hash;
   };
   static uint32_t HashOf(std::string_view key);
+  // Where a key of this hash starts probing.
+  size_t HomeOf(uint32_t hash) const;
   // The entry that holds `key`, or the empty one where it would go.
   size_t Probe(std::string_view key, uint32_t hash) const;
   void Rehash(size_t capacity);
