@@ -109,18 +109,22 @@ check "a console program's output reaches its log" console_output_reaches_log
 check "a program's exit status comes back" exit_status_comes_back
 check "a crash ends the program with its backtrace in the log" crash_ends_with_backtrace
 
+# A window being listed does not mean it is painted yet: poll until the
+# picture shows more than the plain desktop colour.
+screen_shows_a_window() {
+  screenshot "$work/notepad.png" || return 1
+  [[ "$(head -c 8 "$work/notepad.png" | od -An -tx1 | tr -d ' \n')" == 89504e470d0a1a0a ]] || return 1
+  (($(identify -format %k "$work/notepad.png") > 8))
+}
 gui_program_shows_in_desktop() {
   wine_start "$work/notepad.log" notepad
   local pid=$VELNOR_LAST_PID
-  wait_for --timeout 30 -- xdo_desktop_window >/dev/null || return 1
-  wait_for --timeout 30 -- xdotool search --name "Notepad" >/dev/null || return 1
-  screenshot "$work/notepad.png" || return 1
-  # A real picture, not an empty file: PNG signature and some size.
-  [[ "$(head -c 8 "$work/notepad.png" | od -An -tx1 | tr -d ' \n')" == 89504e470d0a1a0a ]] || return 1
-  (($(stat -c %s "$work/notepad.png") > 2000)) || return 1
+  wait_for --timeout 30 -- xdo_desktop_window >/dev/null || { echo "no desktop window"; return 1; }
+  wait_for --timeout 30 -- xdotool search --name "Notepad" >/dev/null || { echo "no Notepad window"; return 1; }
+  wait_for --timeout 30 --interval 0.5 -- screen_shows_a_window || { echo "nothing painted"; return 1; }
   stop_wineserver "$WINEPREFIX"
   wait "$pid" 2>/dev/null || true
-  ! kill -0 "$pid" 2>/dev/null
+  ! kill -0 "$pid" 2>/dev/null || { echo "notepad outlived its server"; return 1; }
 }
 check "a GUI program appears in the Wine desktop and can be photographed" gui_program_shows_in_desktop
 

@@ -197,6 +197,7 @@ if ! skipped e2e && ((wine_ready)); then
     failed=$((failed + 1))
     results+=("FAIL end-to-end scripts (the Windows tree did not build)")
   else
+    stop_left_prefixes "$VELNOR_BUILD/e2e"
     rm -rf "$VELNOR_BUILD/e2e"
     for script in "${scripts[@]}"; do
       if [[ -n "${VELNOR_E2E_ONLY:-}" && "$(basename "$script")" != ${VELNOR_E2E_ONLY} ]]; then
