@@ -5,6 +5,7 @@
 #include "app/main_frame_win.h"
 #include "app/save_failure_prompt_win.h"
 #include "app/velnor_view_win.h"
+#include "database/default_folders.h"
 
 CVelnorApp::CVelnorApp(FileSystem& fs)
     : m_exitProcess([](UINT code) { ::ExitProcess(code); }),
@@ -57,6 +58,7 @@ bool CVelnorApp::InitInstance() {
 bool CVelnorApp::CreateDocumentFrameAndView() {
   m_doc = std::make_unique<CVelnorDoc>(m_fs);
   m_pDoc = m_doc.get();
+  m_pDoc->SetScanHost(&m_scanHost);
   m_pMainFrame = std::make_unique<CMainFrame>(*this);
   if (!m_pMainFrame->Create()) return false;
   m_pView = std::make_unique<CVelnorView>();
@@ -65,11 +67,14 @@ bool CVelnorApp::CreateDocumentFrameAndView() {
 }
 
 void CVelnorApp::AddDefaultFolders() {
-  // The default folder set arrives with the index.
+  // Only an empty folder list is filled: a first start indexes the Start
+  // Menus at once.
+  ::AddDefaultFolders(*m_pDoc, ShellFolders::Real());
 }
 
-void CVelnorApp::RefreshDatabase([[maybe_unused]] const std::string& caption) {
-  // The full rescan (m_pDoc->RefreshDatabase(caption)) arrives with the index.
+void CVelnorApp::RefreshDatabase(const std::string& caption) {
+  // Pumps messages while it runs: the tray icon and the hot key already work.
+  m_pDoc->RefreshDatabase(caption);
 }
 
 void CVelnorApp::StartFolderWatcher() {

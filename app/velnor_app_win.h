@@ -8,6 +8,7 @@
 #include <memory>
 #include <string>
 
+#include "app/scan_host_win.h"
 #include "database/velnor_doc.h"
 #include "framework/file_system.h"
 #include "framework/win_handles.h"
@@ -64,6 +65,7 @@ class CVelnorApp {
   void StartFolderWatcher();
 
   FileSystem& m_fs;
+  CWin32ScanHost m_scanHost;
   std::unique_ptr<CVelnorDoc> m_doc;
   std::unique_ptr<CMainFrame> m_pMainFrame;
   std::unique_ptr<CVelnorView> m_pView;

@@ -7,6 +7,10 @@
 // The tray icon: 16x16.
 #define IDI_TRAY 131
 
+// The refresh progress window and its one control, a progress bar.
+#define IDD_REFRESH 136
+#define IDC_REFRESH_PROGRESS 1003
+
 // The application's title.
 #define IDS_APP_TITLE 57344
 

@@ -25,6 +25,7 @@ class StartedAppTest : public ::testing::Test {
     // Not a first run: the first run's help page is the end-to-end test's.
     CVelnorDoc seed(fs);
     seed.m_bFirstRun = false;
+    Seed(seed);
     dbPath = seed.GetDatabasePath();
     ASSERT_TRUE(seed.SaveDatabase());
     seededBytes = fs.files[dbPath];
@@ -48,6 +49,9 @@ class StartedAppTest : public ::testing::Test {
     app.reset();
     PumpMessages();
   }
+
+  // What the database holds before the start, beyond a finished first run.
+  virtual void Seed(CVelnorDoc&) {}
 
   // What the last save wrote, read back as a document.
   std::unique_ptr<CVelnorDoc> SavedDocument() {

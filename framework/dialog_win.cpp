@@ -1,0 +1,76 @@
+#include "framework/dialog_win.h"
+
+#include "framework/window_win.h"
+
+CDialog::~CDialog() {
+  // An object that goes away before its window must not leave the window
+  // pointing at freed memory.
+  if (m_hWnd) {
+    SetWindowLongPtrW(m_hWnd, DWLP_USER, 0);
+    const HWND hwnd = m_hWnd;
+    m_hWnd = nullptr;
+    ::DestroyWindow(hwnd);
+  }
+}
+
+bool CDialog::Create(HWND owner) {
+  if (m_hWnd) return false;
+  const HWND hwnd = CreateDialogParamW(CWindow::ModuleHandle(), MAKEINTRESOURCEW(m_templateId), owner,
+                                       &CDialog::StaticDialogProc, reinterpret_cast<LPARAM>(this));
+  return hwnd != nullptr && m_hWnd == hwnd;
+}
+
+INT_PTR CDialog::DoModal(HWND owner) {
+  if (m_hWnd) return -1;
+  return DialogBoxParamW(CWindow::ModuleHandle(), MAKEINTRESOURCEW(m_templateId), owner,
+                         &CDialog::StaticDialogProc, reinterpret_cast<LPARAM>(this));
+}
+
+void CDialog::EndDialog(INT_PTR result) {
+  if (m_hWnd) ::EndDialog(m_hWnd, result);
+}
+
+void CDialog::DestroyWindow() {
+  if (m_hWnd) ::DestroyWindow(m_hWnd);
+}
+
+INT_PTR CDialog::DialogProc(UINT, WPARAM, LPARAM) { return FALSE; }
+
+void CDialog::SetMsgResult(LRESULT result) {
+  if (m_hWnd) SetWindowLongPtrW(m_hWnd, DWLP_MSGRESULT, result);
+}
+
+INT_PTR CALLBACK CDialog::StaticDialogProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  CDialog* self = nullptr;
+  if (message == WM_INITDIALOG) {
+    self = reinterpret_cast<CDialog*>(lParam);
+    if (!self) return FALSE;
+    self->m_hWnd = hwnd;
+    SetWindowLongPtrW(hwnd, DWLP_USER, reinterpret_cast<LONG_PTR>(self));
+  } else {
+    self = reinterpret_cast<CDialog*>(GetWindowLongPtrW(hwnd, DWLP_USER));
+  }
+  // Messages before WM_INITDIALOG (WM_SETFONT, the non-client creation) and
+  // after the object let go go to the system's default processing.
+  if (!self) return FALSE;
+
+  const INT_PTR result = DispatchSafely(self, message, wParam, lParam);
+
+  if (message == WM_NCDESTROY) {
+    SetWindowLongPtrW(hwnd, DWLP_USER, 0);
+    self->m_hWnd = nullptr;
+    self->OnNcDestroy();
+  }
+  return result;
+}
+
+INT_PTR CDialog::DispatchSafely(CDialog* self, UINT message, WPARAM wParam, LPARAM lParam) {
+  // Nothing may unwind through the system's dialog manager: an exception
+  // (out of memory, in practice) ends in the default processing.
+  try {
+    if (message == WM_INITDIALOG) return self->OnInitDialog();
+    return self->DialogProc(message, wParam, lParam);
+  } catch (...) {
+    return message == WM_INITDIALOG ? TRUE : FALSE;
+  }
+}
