@@ -6,6 +6,8 @@
 //   tray-exists           the frame's tray icon (id 0) is in the notification area
 //   hotkey-free           Ctrl+Alt+R can be registered (the frame holds it otherwise)
 //   menu-open             a popup menu is open (prints its screen rectangle)
+//   dialog CAPTION        a dialog window with this caption exists (prints
+//                         "hidden", "visible" or "foreground")
 //   foreground            prints the foreground window's class
 //   post-tray-rbutton     posts the tray callback "right button down" to the frame
 //   post-command ID       posts WM_COMMAND ID to the frame
@@ -73,6 +75,13 @@ int MenuOpen() {
   return 0;
 }
 
+int Dialog(const wchar_t* caption) {
+  const HWND dialog = FindWindowW(L"#32770", caption);
+  if (!dialog) return Answer(false, "absent");
+  if (!IsWindowVisible(dialog)) return Answer(true, "hidden");
+  return Answer(true, GetForegroundWindow() == dialog ? "foreground" : "visible");
+}
+
 int Foreground() {
   const HWND fg = GetForegroundWindow();
   wchar_t cls[128] = L"";
@@ -125,13 +134,14 @@ int wmain(int argc, wchar_t** argv) {
   if (command == L"hotkey-free") return HotKeyFree();
   if (command == L"menu-open") return MenuOpen();
   if (command == L"foreground") return Foreground();
+  if (command == L"dialog" && argc > 2) return Dialog(argv[2]);
   if (command == L"post-tray-rbutton") return PostToFrame(kTrayCallback, 0, WM_RBUTTONDOWN);
   if (command == L"post-command" && argc > 2) {
     return PostToFrame(WM_COMMAND, static_cast<WPARAM>(_wtoi(argv[2])), 0);
   }
   if (command == L"record-open" && argc > 3) return RecordOpen(argv[2], argv[3]);
   if (command == L"others-running") return OthersRunning();
-  std::fprintf(stderr, "usage: velnor_probe find-frame|tray-exists|hotkey-free|menu-open|"
-                       "post-tray-rbutton|post-command ID|record-open FILE ARG|others-running\n");
+  std::fprintf(stderr, "usage: velnor_probe find-frame|tray-exists|hotkey-free|menu-open|dialog CAPTION|"
+                       "foreground|post-tray-rbutton|post-command ID|record-open FILE ARG|others-running\n");
   return 2;
 }
