@@ -15,8 +15,13 @@ constexpr char kProgram[] = "velnor-cli";
 
 std::string UsageLine(const CliCommand& command) {
   std::string line = std::string("Usage: ") + kProgram + " " + command.name;
+  for (std::string_view option : command.valueOptions) {
+    std::string value(option.substr(2));
+    for (char& c : value) c = static_cast<char>(c >= 'a' && c <= 'z' ? c - 32 : c);
+    line += " [" + std::string(option) + " " + value + "]";
+  }
   for (std::string_view flag : command.flags) line += " [" + std::string(flag) + "]";
-  if (command.operandCount > 0) line += std::string(" ") + command.operandNames;
+  if (command.operandNames[0] != '\0') line += std::string(" ") + command.operandNames;
   return line + "\n";
 }
 
@@ -51,6 +56,13 @@ bool IsHelpFlag(std::string_view arg) { return arg == "--help" || arg == "-h"; }
 // An argument that looks like an option; "-" alone names standard input.
 bool IsFlag(std::string_view arg) { return arg.size() > 1 && arg[0] == '-'; }
 
+bool IsValueOption(const CliCommand& command, std::string_view arg) {
+  for (std::string_view option : command.valueOptions) {
+    if (arg == option) return true;
+  }
+  return false;
+}
+
 int UsageError(const CliContext& context, const std::string& message, const CliCommand* command) {
   std::string text = std::string(kProgram) + ": " + message + "\n";
   if (command != nullptr) {
@@ -78,6 +90,9 @@ int RunCommand(const CliCommand& command, const std::vector<std::string>& args,
     const std::string& arg = args[i];
     if (!operandsOnly && arg == "--") {
       operandsOnly = true;
+    } else if (!operandsOnly && IsFlag(arg) && IsValueOption(command, arg)) {
+      if (i + 1 >= args.size()) return UsageError(context, "option '" + arg + "' needs a value", &command);
+      parsed.values.emplace_back(arg, args[++i]);
     } else if (!operandsOnly && IsFlag(arg)) {
       bool known = false;
       for (std::string_view flag : command.flags) known = known || arg == flag;
@@ -90,7 +105,7 @@ int RunCommand(const CliCommand& command, const std::vector<std::string>& args,
   if (parsed.operands.size() < command.operandCount) {
     return UsageError(context, std::string("missing arguments for '") + command.name + "'", &command);
   }
-  if (parsed.operands.size() > command.operandCount) {
+  if (parsed.operands.size() > command.operandCount && !command.variadic) {
     return UsageError(context, std::string("too many arguments for '") + command.name + "'",
                       &command);
   }

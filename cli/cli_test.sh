@@ -98,5 +98,42 @@ expect 1 "$CLI" load dumped.json no-such-folder/x.dat
 one_line err
 contains err "cannot write"
 
+# scan, query and tag: the program's refresh and filter on a small real tree.
+mkdir -p Docs/Sub
+: >Docs/a.txt
+: >"Docs/Sub/c.lnk"
+printf '%0500d' 0 >Docs/b.mp3
+printf 'TAG%-30s%-30s%-30s1969%-28s\000\007\021' "Come Together" "The Beatles" "Abbey Road" "" >>Docs/b.mp3
+expect 0 "$CLI" scan Docs --db index.dat
+contains out "entries 8, files 3, records 3"
+expect 0 "$CLI" tag Docs/b.mp3
+contains out '"title":"Come Together","artist":"The Beatles","album":"Abbey Road","year":1969'
+contains out '"track":7,"genre":17,"genreName":"Rock"'
+expect 1 "$CLI" tag Docs/a.txt
+contains err "no ID3v1 tag"
+expect 0 "$CLI" query --db index.dat "beatles 69"
+contains out "Docs/b.mp3"
+expect 0 "$CLI" query --db index.dat --no-mp3 "beatles"
+[ -s out ] && fail "a tag matched with MP3 support off: $(cat out)"
+expect 0 "$CLI" query --db index.dat "sub"
+[ -s out ] && fail "a folder word matched a name: $(cat out)"
+expect 0 "$CLI" query --db index.dat --full-path "sub"
+contains out "c.lnk"
+# Usage orders the rows; a vanished file keeps its record but is not listed.
+printf '{"files":[{"path":"%s/Docs/Sub/c.lnk","useCount":3,"lastUsed":5}],"folders":[{"path":"%s/Docs"}]}' \
+  "$PWD" "$PWD" >used.json
+expect 0 "$CLI" load used.json used.dat
+expect 0 "$CLI" scan --db used.dat
+expect 0 "$CLI" query --db used.dat ""
+[ "$(head -n 1 out)" = "$PWD/Docs/Sub/c.lnk" ] || fail "the used file is not first: $(cat out)"
+rm Docs/a.txt
+expect 0 "$CLI" scan --db index.dat
+contains out "files 2, records 3"
+expect 0 "$CLI" query --db index.dat ""
+[ "$(wc -l <out)" -eq 2 ] || fail "a vanished file was listed: $(cat out)"
+expect 1 "$CLI" scan no-such-folder --db index.dat
+contains err "no such folder"
+expect 2 "$CLI" query --db
+
 [ "$FAILED" -eq 0 ] && echo "velnor-cli: all checks passed"
 exit "$FAILED"

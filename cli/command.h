@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 class Console;
@@ -20,8 +21,12 @@ enum ExitStatus : int {
 struct CommandArgs {
   std::vector<std::string> operands;
   std::vector<std::string> flags;  // only flags the command declared
+  // Options that take a value ("--db DB"), in command-line order.
+  std::vector<std::pair<std::string, std::string>> values;
 
   bool Has(std::string_view flag) const;
+  // Every value given for `option`, in order.
+  std::vector<std::string> Values(std::string_view option) const;
 };
 
 struct CliContext {
@@ -35,11 +40,14 @@ struct CliContext {
 struct CliCommand {
   const char* name;
   const char* operandNames;  // for the usage line, e.g. "JSON DB"
-  size_t operandCount;       // exactly this many operands
+  size_t operandCount;       // exactly this many operands (at least, when variadic)
   std::vector<std::string_view> flags;  // accepted flags, e.g. "--verbose"
   const char* summary;       // one line in the command overview
   const char* details;       // the rest of the command's --help
   int (*run)(const CommandArgs& args, const CliContext& context);
+  // Options followed by a value, e.g. "--db"; each may be given repeatedly.
+  std::vector<std::string_view> valueOptions = {};
+  bool variadic = false;  // more operands than operandCount are welcome
 };
 
 // Every command, in the order the overview lists them.
@@ -47,3 +55,6 @@ const std::vector<const CliCommand*>& AllCommands();
 
 const CliCommand& DumpCommand();
 const CliCommand& LoadCommand();
+const CliCommand& QueryCommand();
+const CliCommand& ScanCommand();
+const CliCommand& TagCommand();

@@ -9,12 +9,23 @@ const std::vector<const CliCommand*>& AllCommands() {
   static const std::vector<const CliCommand*> commands = {
       &DumpCommand(),
       &LoadCommand(),
+      &ScanCommand(),
+      &QueryCommand(),
+      &TagCommand(),
   };
   return commands;
 }
 
 bool CommandArgs::Has(std::string_view flag) const {
   return std::find(flags.begin(), flags.end(), flag) != flags.end();
+}
+
+std::vector<std::string> CommandArgs::Values(std::string_view option) const {
+  std::vector<std::string> found;
+  for (const auto& [name, value] : values) {
+    if (name == option) found.push_back(value);
+  }
+  return found;
 }
 
 int CliContext::Fail(const std::string& message) const {

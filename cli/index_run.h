@@ -1,0 +1,23 @@
+// What scan and query share: a document from DB (or a new one), the folders
+// named on the command line, and one full refresh.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "cli/command.h"
+
+class CVelnorDoc;
+
+// Loads `dbPath` into `doc` when it is not empty. A missing file is a new
+// database; a damaged or unreadable one is refused (its bytes are never
+// overwritten). Returns kExitSuccess or the failure already reported.
+int LoadDatabaseForIndex(CVelnorDoc& doc, const std::string& dbPath, const CliContext& context);
+
+// Appends each folder not yet listed (by its absolute path) as an enabled
+// folder named by its path. A folder that does not exist is refused.
+int AddFoldersForIndex(CVelnorDoc& doc, const std::vector<std::string>& folders, const CliContext& context);
+
+// The full refresh; returns the entries its counting pass met.
+uint32_t RefreshForIndex(CVelnorDoc& doc);
