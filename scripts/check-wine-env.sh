@@ -63,6 +63,12 @@ check "exit hooks run in reverse order" hooks_order
 check "exit hooks run when the script is terminated" hooks_on_signal
 
 # --- display ---
+own_xvfb_stops_on_exit() {
+  local pid
+  pid=$(bash -c "source '$here/wine-env.sh'; start_xvfb 120 2>/dev/null && echo \$VELNOR_XVFB_PID") || return 1
+  [[ -n "$pid" ]] && wait_for --timeout 10 -- _velnor_gone "$pid"
+}
+check "an Xvfb started by a script ends with it" own_xvfb_stops_on_exit
 check "a usable display exists" ensure_display
 check "the display answers" _velnor_display_usable "$DISPLAY"
 

@@ -9,6 +9,8 @@ here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 source "$here/wine-env.sh"
 
 exe="$VELNOR_WINDOWS_DIR/velnor.exe"
+log="$VELNOR_BUILD/logs/run.log"
+mkdir -p "$(dirname "$log")"
 if [[ ! -f "$exe" ]]; then
   echo "No $exe: build it first (make build)." >&2
   exit 1
@@ -26,8 +28,16 @@ MSG
 fi
 
 use_prefix "$VELNOR_BUILD/wineprefix-run"
-log="$VELNOR_BUILD/logs/run.log"
-mkdir -p "$(dirname "$log")"
+# Ctrl+C ends the Windows session the way a log-off does, so the program
+# saves its database before Wine is stopped.
+run_pid=""
+end_session() {
+  if [[ -n "$run_pid" ]] && kill -0 "$run_pid" 2>/dev/null; then
+    echo "Ending the Wine session (the program saves as at log-off)..."
+    timeout 30 wineboot --end-session </dev/null >>"$log" 2>&1 || true
+  fi
+}
+on_exit end_session
 echo "Wine prefix: $WINEPREFIX"
 if db=$(velnor_database_file); then
   echo "Database:    $db"
@@ -40,6 +50,7 @@ echo "the tray icon (bottom right of that window) has Exit. Ctrl+C here stops it
 # under timeout so that Ctrl+C reaches the exit hooks, which end Wine.
 rc=0
 timeout 0 wine "$exe" "$@" </dev/null >"$log" 2>&1 &
-wait $! || rc=$?
+run_pid=$!
+wait "$run_pid" || rc=$?
 echo "velnor.exe exited with status $rc."
 exit "$rc"

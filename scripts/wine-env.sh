@@ -160,7 +160,9 @@ start_xvfb() {
   mkdir -p "$log_dir"
   for (( ; n <= last; n++)); do
     _velnor_display_taken "$n" && continue
-    Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp \
+    # A session of its own: Ctrl+C in the terminal must not end the display
+    # under a program that is still saving its data.
+    setsid Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp \
       </dev/null >"$log_dir/xvfb-$n.log" 2>&1 &
     local pid=$!
     # Ready once a client can talk to it. It exits at once when another
@@ -168,7 +170,10 @@ start_xvfb() {
     local deadline=$(($(_velnor_now_ms) + 15000))
     while kill -0 "$pid" 2>/dev/null && (($(_velnor_now_ms) < deadline)); do
       if _velnor_display_usable ":$n"; then
-        VELNOR_XVFB_PID=$pid
+        # setsid forks when started as a group leader (a shell with job
+        # control); the server writes its own pid into the lock file.
+        VELNOR_XVFB_PID=$(tr -dc '0-9' <"/tmp/.X${n}-lock" 2>/dev/null || true)
+        VELNOR_XVFB_PID=${VELNOR_XVFB_PID:-$pid}
         export DISPLAY=":$n"
         # Children (test scripts) see this and reuse the server instead of
         # starting their own, even under CI=true.
@@ -189,9 +194,15 @@ start_xvfb() {
 stop_xvfb() {
   if [[ -n "$VELNOR_XVFB_PID" ]]; then
     kill "$VELNOR_XVFB_PID" 2>/dev/null || true
+    # Not necessarily our child (see above): poll for it to be gone.
+    wait_for --timeout 10 --interval 0.05 -- _velnor_gone "$VELNOR_XVFB_PID" || true
     wait "$VELNOR_XVFB_PID" 2>/dev/null || true
     VELNOR_XVFB_PID=""
   fi
+}
+
+_velnor_gone() {
+  ! kill -0 "$1" 2>/dev/null || [[ "$(awk '{ print $3 }' "/proc/$1/stat" 2>/dev/null)" == Z ]]
 }
 
 # ensure_display: keep a usable $DISPLAY (a developer's desktop), reuse the
