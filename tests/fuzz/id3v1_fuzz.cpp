@@ -1,0 +1,80 @@
+// The ID3v1 reader over arbitrary file contents: it must never read outside
+// its 128-byte buffer, must put the file position back, and must only ever
+// produce valid UTF-8 that fits the field it came from.
+#include <algorithm>
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+#include "database/id3v1.h"
+#include "framework/text_utf8.h"
+
+namespace {
+
+class BytesFile final : public CMp3File {
+ public:
+  BytesFile(const uint8_t* data, size_t size) : m_data(data), m_size(size) {}
+  bool GetLength(uint64_t& length) override {
+    length = m_size;
+    return true;
+  }
+  bool GetPosition(uint64_t& position) override {
+    position = m_position;
+    return true;
+  }
+  bool Seek(uint64_t position) override {
+    m_position = position;
+    return true;
+  }
+  size_t Read(void* buffer, size_t count) override {
+    if (m_position >= m_size) return 0;
+    const size_t n = std::min<size_t>(count, m_size - static_cast<size_t>(m_position));
+    std::memcpy(buffer, m_data + m_position, n);
+    m_position += n;
+    return n;
+  }
+
+ private:
+  const uint8_t* m_data;
+  size_t m_size;
+  uint64_t m_position = 0;
+};
+
+void Check(bool condition) {
+  if (!condition) std::abort();
+}
+
+void CheckField(const std::string& field, size_t width) {
+  Check(IsValidUtf8(field));
+  Check(field.size() <= 2 * width);  // a Latin-1 byte becomes at most two
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  BytesFile file(data, size);
+  const uint64_t start = size ? data[0] % (size + 1) : 0;
+  file.Seek(start);
+  Mp3TagInfo tag;
+  const bool read = ReadId3Tag(file, tag);
+  uint64_t position = 0;
+  file.GetPosition(position);
+  Check(position == start);
+  Check(read == (size >= kId3TagSize && std::memcmp(data + size - kId3TagSize, "TAG", 3) == 0));
+  if (read) {
+    CheckField(tag.m_strTitle, 30);
+    CheckField(tag.m_strArtist, 30);
+    CheckField(tag.m_strAlbum, 30);
+    CheckField(tag.m_strComment, 30);
+    Check(tag.m_strGenre == GenreName(tag.m_nGenre));
+    Check(tag.m_nYear > -1000 && tag.m_nYear < 10000);
+  }
+  if (size >= kId3TagSize) {
+    // Any field the buffer holds, at any width that stays inside it.
+    const size_t offset = data[1] % kId3TagSize;
+    const size_t width = data[2] % (kId3TagSize - offset + 1);
+    CheckField(GetTagField(data + size - kId3TagSize, offset, width), width);
+  }
+  return 0;
+}
