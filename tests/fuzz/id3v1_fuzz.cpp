@@ -9,37 +9,9 @@
 
 #include "database/id3v1.h"
 #include "framework/text_utf8.h"
+#include "tests/unit/memory_tree.h"
 
 namespace {
-
-class BytesFile final : public CMp3File {
- public:
-  BytesFile(const uint8_t* data, size_t size) : m_data(data), m_size(size) {}
-  bool GetLength(uint64_t& length) override {
-    length = m_size;
-    return true;
-  }
-  bool GetPosition(uint64_t& position) override {
-    position = m_position;
-    return true;
-  }
-  bool Seek(uint64_t position) override {
-    m_position = position;
-    return true;
-  }
-  size_t Read(void* buffer, size_t count) override {
-    if (m_position >= m_size) return 0;
-    const size_t n = std::min<size_t>(count, m_size - static_cast<size_t>(m_position));
-    std::memcpy(buffer, m_data + m_position, n);
-    m_position += n;
-    return n;
-  }
-
- private:
-  const uint8_t* m_data;
-  size_t m_size;
-  uint64_t m_position = 0;
-};
 
 void Check(bool condition) {
   if (!condition) std::abort();
@@ -53,7 +25,7 @@ void CheckField(const std::string& field, size_t width) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  BytesFile file(data, size);
+  MemoryMp3File file(std::string(reinterpret_cast<const char*>(data), size));
   const uint64_t start = size ? data[0] % (size + 1) : 0;
   file.Seek(start);
   Mp3TagInfo tag;

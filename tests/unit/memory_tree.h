@@ -2,6 +2,7 @@
 // as Windows does for every folder that is not a drive root.
 #pragma once
 
+#include <algorithm>
 #include <map>
 #include <memory>
 #include <set>
