@@ -246,8 +246,7 @@ CArchive::ObjectResult CArchive::ReadObject(const CRuntimeClass* requested,
       FailAt(start, "unsupported schema");
       return ObjectResult::Failed;
     }
-    m_loaded.push_back({cls, nullptr});
-    NextNumber();
+    m_loaded.push_back({cls, nullptr});  // the class takes the next number
   } else if (tag == kBigObjectTag) {
     uint32_t big;
     if (!ReadUInt32(big)) return ObjectResult::Failed;
@@ -292,8 +291,7 @@ CArchive::ObjectResult CArchive::ReadObject(const CRuntimeClass* requested,
     return ObjectResult::Failed;
   }
   std::unique_ptr<CObject> object = cls->CreateObject();
-  m_loaded.push_back({nullptr, object.get()});
-  NextNumber();
+  m_loaded.push_back({nullptr, object.get()});  // and the object the one after
   object->Serialize(*this);
   if (m_failed) {
     m_loaded.back().object = nullptr;

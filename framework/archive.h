@@ -104,7 +104,7 @@ class CArchive {
   };
   std::vector<LoadEntry> m_loaded;  // index = number - 1
 
-  uint32_t m_nextNumber = 1;
+  uint32_t m_nextNumber = 1;  // storing; loading numbers by m_loaded's length
   bool m_failed = false;
   size_t m_failOffset = 0;
   std::string m_failReason;
