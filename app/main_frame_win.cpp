@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "app/tray_menu_state.h"
 #include "app/velnor_app_win.h"
 #include "database/scan_host.h"
 #include "framework/file_system.h"
@@ -14,6 +15,8 @@ namespace {
 
 constexpr UINT kHotKeyModifiers = MOD_CONTROL | MOD_ALT;
 constexpr UINT kHotKeyVirtualKey = 'R';
+
+constexpr wchar_t kFeedbackLink[] = L"mailto:feedback@plovant.example?subject=Feedback on Plovant Velnor";
 
 // Sent to every top-level window when the shell (re)starts its taskbar;
 // icons added before that are gone.
@@ -47,6 +50,9 @@ LRESULT CMainFrame::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_COMMAND:
       if (OnCommand(LOWORD(wParam))) return 0;
       break;
+    case WM_INITMENUPOPUP:
+      OnInitMenuPopup(reinterpret_cast<HMENU>(wParam));
+      return 0;
     case WM_CLOSE:
       OnClose();
       return 0;
@@ -146,10 +152,41 @@ void CMainFrame::ActivateFolderSettings() {
   // Brings m_pFolderSettingsDlg forward; arrives with the folder settings.
 }
 
+void CMainFrame::EndLauncher() {
+  // Ends m_pLauncherDlg's modal run with result 1; arrives with the launcher.
+}
+
+void CMainFrame::RefilterLauncher() {
+  // m_pLauncherDlg->FilterList() under the new search mode; arrives with the
+  // launcher.
+}
+
 bool CMainFrame::OnCommand(UINT id) {
+  // A disabled item cannot be chosen, but the same command can still arrive
+  // posted or from a keyboard; it must not do what the menu refuses (an
+  // option toggled during a refresh would cancel that refresh).
+  if (!IsCommandEnabled(id)) return true;
   switch (id) {
     case ID_EXECUTE_FILES:
       OnExecuteFiles();
+      return true;
+    case ID_REFRESH_DATABASE:
+      OnRefreshDatabase();
+      return true;
+    case ID_FOLDER_SETTINGS:
+      OnFolderSettings();
+      return true;
+    case ID_AUTORUN:
+      OnAutorun();
+      return true;
+    case ID_MP3_SUPPORT:
+      OnMp3Support();
+      return true;
+    case ID_SEARCH_FULL_PATH:
+      OnSearchFullPath();
+      return true;
+    case ID_SEND_FEEDBACK:
+      OnSendFeedback();
       return true;
     case ID_STARTER_HELP:
       OnStarterHelp();
@@ -158,17 +195,95 @@ bool CMainFrame::OnCommand(UINT id) {
       OnAppExit();
       return true;
     case ID_APP_ABOUT:
-    case ID_SEND_FEEDBACK:
-    case ID_REFRESH_DATABASE:
-    case ID_FOLDER_SETTINGS:
-    case ID_AUTORUN:
-    case ID_MP3_SUPPORT:
-    case ID_SEARCH_FULL_PATH:
-      // Each arrives with its own part of the program.
+      // Arrives with the About box.
       return true;
     default:
       return false;
   }
+}
+
+TrayMenuInputs CMainFrame::MenuInputs() const {
+  TrayMenuInputs in;
+  if (const CVelnorDoc* doc = m_app.m_pDoc) {
+    in.refreshing = doc->m_bRefreshing;
+    in.autorun = doc->m_bAutorun;
+    in.mp3Support = doc->m_bMp3Support;
+    in.searchFullPath = doc->m_bSearchFullPath;
+  }
+  in.launcherShown = m_bLauncherShown;
+  in.folderSettingsOpen = m_pFolderSettingsDlg != nullptr;
+  return in;
+}
+
+bool CMainFrame::IsCommandEnabled(UINT id) const {
+  for (const TrayMenuItemState& state : ComputeTrayMenuStates(MenuInputs())) {
+    if (state.id == id) return state.enabled;
+  }
+  return true;
+}
+
+void CMainFrame::OnInitMenuPopup(HMENU popup) {
+  // Computed at every opening (the tray menu and its Preferences popup
+  // alike): the resource's own marks play no part. By command, so items in
+  // a nested popup are reached too.
+  for (const TrayMenuItemState& state : ComputeTrayMenuStates(MenuInputs())) {
+    if (GetMenuState(popup, state.id, MF_BYCOMMAND) == static_cast<UINT>(-1)) continue;
+    if (!state.text.empty()) {
+      // A new text replaces the whole item; its marks are set again below.
+      ModifyMenuW(popup, state.id, MF_BYCOMMAND | MF_STRING, state.id,
+                  Utf8ToWide(state.text).c_str());
+    }
+    EnableMenuItem(popup, state.id, MF_BYCOMMAND | (state.enabled ? MF_ENABLED : MF_GRAYED));
+    CheckMenuItem(popup, state.id, MF_BYCOMMAND | (state.checked ? MF_CHECKED : MF_UNCHECKED));
+  }
+}
+
+void CMainFrame::OnRefreshDatabase() {
+  if (m_bLauncherShown) EndLauncher();
+  CVelnorDoc* doc = m_app.m_pDoc;
+  if (!doc) return;
+  if (doc->m_bRefreshing) {
+    // The running scan stops at its next entry.
+    doc->m_bCancelRefresh = true;
+    return;
+  }
+  // Returns when the refresh has finished or was cancelled; meanwhile this
+  // same command, now "Cancel Refresh", arrives through the message pump.
+  doc->RefreshDatabase(kRefreshCaption);
+}
+
+void CMainFrame::OnFolderSettings() {
+  if (m_bFolderSettingsShown) {
+    ActivateFolderSettings();
+    return;
+  }
+  // The folder settings dialog arrives with its own part of the program:
+  // constructed with no parent into m_pFolderSettingsDlg; a running launcher
+  // ended (EndLauncher); m_bFolderSettingsShown set for the modal run; a run
+  // that changed the folders followed by OnRefreshDatabase while the dialog
+  // still exists; then the flag cleared, the dialog deleted, the pointer null.
+}
+
+void CMainFrame::OnAutorun() {
+  // Only the flag: the registry follows it at exit.
+  if (m_app.m_pDoc) m_app.m_pDoc->m_bAutorun = !m_app.m_pDoc->m_bAutorun;
+}
+
+void CMainFrame::OnMp3Support() {
+  if (!m_app.m_pDoc) return;
+  m_app.m_pDoc->m_bMp3Support = !m_app.m_pDoc->m_bMp3Support;
+  // Tags are read (or dropped) only by a scan.
+  OnRefreshDatabase();
+}
+
+void CMainFrame::OnSearchFullPath() {
+  if (!m_app.m_pDoc) return;
+  m_app.m_pDoc->m_bSearchFullPath = !m_app.m_pDoc->m_bSearchFullPath;
+  if (m_pLauncherDlg) RefilterLauncher();
+}
+
+void CMainFrame::OnSendFeedback() {
+  ShellExecuteW(GetSafeHwnd(), nullptr, kFeedbackLink, nullptr, nullptr, SW_SHOW);
 }
 
 void CMainFrame::OnStarterHelp() {

@@ -5,6 +5,7 @@
 
 #include <windows.h>
 
+#include "app/tray_menu_state.h"
 #include "framework/win_handles.h"
 #include "framework/window_win.h"
 
@@ -52,12 +53,25 @@ class CMainFrame : public CWindow {
   void OnEndSession(bool ending);
   void OnTaskbarCreated();
 
+  void OnInitMenuPopup(HMENU popup);
+  bool IsCommandEnabled(UINT id) const;
+
   void OnExecuteFiles();
+  void OnRefreshDatabase();
+  void OnFolderSettings();
+  void OnAutorun();
+  void OnMp3Support();
+  void OnSearchFullPath();
+  void OnSendFeedback();
+
   void ShowRefreshProgress();
   void ActivateLauncher();
   void ActivateFolderSettings();
+  void EndLauncher();
+  void RefilterLauncher();
 
   bool IsRefreshing() const;
+  TrayMenuInputs MenuInputs() const;
 
   CVelnorApp& m_app;
 };

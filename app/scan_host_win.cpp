@@ -24,6 +24,9 @@ void CWin32ScanHost::PumpMessages() {
 }
 
 std::unique_ptr<RefreshWindow> CWin32ScanHost::CreateRefreshWindow(const std::string& caption) {
+  // A new refresh answers what waits at its first entry (a cancel chosen
+  // right after the start, the hot key), however recent the last drain.
+  m_pumped = false;
   auto window = std::make_unique<CRefreshDlg>();
   // Without a window the refresh still runs; the hot key then shows nothing.
   if (!window->Create(caption)) return nullptr;

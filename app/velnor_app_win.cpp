@@ -3,6 +3,7 @@
 #include <ole2.h>
 
 #include "app/main_frame_win.h"
+#include "app/registry_helper_win.h"
 #include "app/save_failure_prompt_win.h"
 #include "app/velnor_view_win.h"
 #include "database/default_folders.h"
@@ -90,9 +91,16 @@ void CVelnorApp::CloseDocument(CloseReason reason) {
     m_bClosing = false;
     return;
   }
-  // The autorun value is written or deleted here; it arrives with the
-  // autorun setting.
+  WriteAutorunValue();
   m_pMainFrame->DestroyWindow();
+}
+
+void CVelnorApp::WriteAutorunValue() {
+  // Rewritten at every exit, so the value follows the program when it is
+  // moved. A failure changes nothing about the exit.
+  CRegistryHelper registry;
+  registry.SetValue(kAutorunRoot, m_strAutorunSubkey, kAutorunValueName,
+                    AutorunCommand(m_pDoc->m_bAutorun, GetModuleFilePath()));
 }
 
 bool CVelnorApp::SaveBeforeExit(CloseReason reason) {

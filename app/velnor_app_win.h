@@ -8,6 +8,7 @@
 #include <memory>
 #include <string>
 
+#include "app/autorun.h"
 #include "app/scan_host_win.h"
 #include "database/velnor_doc.h"
 #include "framework/file_system.h"
@@ -52,12 +53,17 @@ class CVelnorApp {
 
   // The process's end; tests replace it to watch the close sequence and live on.
   std::function<void(UINT exitCode)> m_exitProcess;
+  // Where the autorun value is written at exit; tests point it elsewhere,
+  // as the logon runner would start whatever the real key names.
+  std::string m_strAutorunSubkey = kAutorunSubkey;
+
   // Asked when the database could not be written at a user's exit.
   std::function<SaveFailureChoice(const std::string& databasePath)> m_askSaveFailure;
 
  private:
   bool CreateDocumentFrameAndView();
   bool SaveBeforeExit(CloseReason reason);
+  void WriteAutorunValue();
 
   // Later steps of start-up; each arrives with its own part of the program.
   void AddDefaultFolders();

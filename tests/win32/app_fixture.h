@@ -19,6 +19,12 @@
 #include "resources/resource.h"
 #include "tests/unit/memory_file_system.h"
 
+// Where the window tests' programs write their autorun value: never the
+// real Run key, whose values Wine's start-up would run.
+inline constexpr char kScratchRunKey[] = "Software\\Plovant Velnor Tests\\Run";
+
+inline void DeleteScratchRunKey() { RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\Plovant Velnor Tests"); }
+
 class StartedAppTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -30,7 +36,9 @@ class StartedAppTest : public ::testing::Test {
     ASSERT_TRUE(seed.SaveDatabase());
     seededBytes = fs.files[dbPath];
 
+    DeleteScratchRunKey();
     app = std::make_unique<CVelnorApp>(fs);
+    app->m_strAutorunSubkey = kScratchRunKey;
     app->m_exitProcess = [this](UINT code) { exitCodes.push_back(code); };
     app->m_askSaveFailure = [this](const std::string& path) {
       askedPaths.push_back(path);
@@ -48,6 +56,7 @@ class StartedAppTest : public ::testing::Test {
   void TearDown() override {
     app.reset();
     PumpMessages();
+    DeleteScratchRunKey();
   }
 
   // What the database holds before the start, beyond a finished first run.

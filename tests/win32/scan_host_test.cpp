@@ -48,6 +48,20 @@ TEST(ScanHostTest, DrainsTheQueueAtMostEveryFifteenMilliseconds) {
   DropMarks();
 }
 
+TEST(ScanHostTest, EachRefreshDrainsTheQueueAtItsFirstEntry) {
+  uint64_t now = 5000;
+  CWin32ScanHost host([&] { return now; });
+  host.PumpMessages();
+  PostMark();
+  now += 1;
+  host.PumpMessages();
+  EXPECT_TRUE(MarkWaiting());
+  ASSERT_NE(host.CreateRefreshWindow("Refresh Database - Plovant Velnor"), nullptr);
+  host.PumpMessages();
+  EXPECT_FALSE(MarkWaiting());
+  DropMarks();
+}
+
 TEST(ScanHostTest, TheRealClockStillDrainsTheQueue) {
   CWin32ScanHost host;
   PostMark();
