@@ -116,6 +116,7 @@ TEST(FirstRunTest, WithoutTheGuideBesideItStartsQuietlyAndStoresTheFirstRunOnlyA
   MemoryFileSystem fs;
   std::vector<UINT> exitCodes;
   CVelnorApp app(fs);
+  app.m_strAutorunSubkey = kScratchRunKey;
   app.m_exitProcess = [&](UINT code) { exitCodes.push_back(code); };
   ASSERT_TRUE(app.InitInstance());
   const HWND frame = app.GetMainFrame()->GetSafeHwnd();
@@ -129,6 +130,7 @@ TEST(FirstRunTest, WithoutTheGuideBesideItStartsQuietlyAndStoresTheFirstRunOnlyA
   CVelnorDoc saved(fs);
   EXPECT_FALSE(saved.LoadDatabaseBytes(fs.files.begin()->second).damaged);
   EXPECT_FALSE(saved.m_bFirstRun);
+  DeleteScratchRunKey();
 }
 
 }  // namespace
