@@ -25,3 +25,12 @@
 #define ID_STARTER_HELP 32787
 #define ID_APP_ABOUT 57664
 #define ID_APP_EXIT 57665
+
+// The launcher: the hidden default button "Run" (IDOK), the hidden native
+// mode button, the query box and the result list.
+#define IDD_LAUNCHER 132
+#define IDC_QUERY 1000
+#define IDC_RESULT_LIST 1002
+#define IDC_NATIVE_MODE 1004
+// What a launcher row shows until the shell's icon for its file is known.
+#define IDI_FILE_PLACEHOLDER 175

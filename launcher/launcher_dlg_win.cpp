@@ -1,0 +1,300 @@
+#include "launcher/launcher_dlg_win.h"
+
+#include <commctrl.h>
+#include <shellapi.h>
+
+#include <ctime>
+#include <mutex>
+
+#include "database/velnor_doc.h"
+#include "framework/wide_text_win.h"
+#include "framework/window_win.h"
+#include "framework/work_area_win.h"
+#include "launcher/file_filter.h"
+#include "launcher/launcher_layout.h"
+#include "resources/resource.h"
+
+namespace {
+
+constexpr wchar_t kCaption[] = L"Plovant Velnor";
+constexpr wchar_t kDpiWarning[] =
+    L"Dialog text may be not correctly displayed. If so,\nselect small font size (96 dpi) in your control panel!";
+
+std::string WindowTextUtf8(HWND hwnd) {
+  const int length = GetWindowTextLengthW(hwnd);
+  std::wstring text(static_cast<size_t>(length) + 1, L'\0');
+  text.resize(static_cast<size_t>(GetWindowTextW(hwnd, text.data(), length + 1)));
+  return WideToUtf8(text);
+}
+
+// Window placements are in workspace coordinates (relative to the work
+// area); moving a window takes screen coordinates.
+POINT WorkspaceOffset(HWND hwnd) {
+  MONITORINFO info = {};
+  info.cbSize = sizeof(info);
+  if (!GetMonitorInfoW(MonitorFromWindow(hwnd, MONITOR_DEFAULTTONEAREST), &info)) return POINT{0, 0};
+  return POINT{info.rcWork.left - info.rcMonitor.left, info.rcWork.top - info.rcMonitor.top};
+}
+
+void InsertColumn(HWND list, int index, const wchar_t* header, int width) {
+  LVCOLUMNW column = {};
+  column.mask = LVCF_FMT | LVCF_TEXT | LVCF_WIDTH | LVCF_SUBITEM;
+  column.fmt = LVCFMT_LEFT;
+  column.pszText = const_cast<wchar_t*>(header);
+  column.cx = width;
+  column.iSubItem = index;
+  SendMessageW(list, LVM_INSERTCOLUMNW, index, reinterpret_cast<LPARAM>(&column));
+}
+
+class LaunchCounter : public UsageRecorder {
+ public:
+  LaunchCounter(CVelnorDoc& doc, CFileFilter& filter) : m_doc(doc), m_filter(filter) {}
+  void RecordUse(CFileInfo& record) override {
+    RecordLaunch(m_doc, m_filter, record, static_cast<VelnorTime>(std::time(nullptr)));
+  }
+
+ private:
+  CVelnorDoc& m_doc;
+  CFileFilter& m_filter;
+};
+
+}  // namespace
+
+bool ShellExecuteOpener::Open(const std::string& target) {
+  const std::wstring file = Utf8ToWide(target);
+  SHELLEXECUTEINFOW request = {};
+  request.cbSize = sizeof(request);
+  request.hwnd = m_owner;
+  request.lpFile = file.c_str();
+  request.nShow = SW_SHOW;
+  ShellExecuteExW(&request);
+  return reinterpret_cast<INT_PTR>(request.hInstApp) > 32;
+}
+
+CLauncherDlg::CLauncherDlg(CVelnorDoc& doc, CFileFilter& filter, ShellOpener* shell)
+    : CDialog(IDD_LAUNCHER), m_doc(doc), m_filter(filter), m_shell(shell) {}
+
+CLauncherDlg::~CLauncherDlg() = default;
+
+BOOL CLauncherDlg::OnInitDialog() {
+  const HWND hwnd = GetSafeHwnd();
+  const HWND list = GetDlgItem(hwnd, IDC_RESULT_LIST);
+  const HWND query = GetDlgItem(hwnd, IDC_QUERY);
+  if (!m_shell) {
+    m_realShell = std::make_unique<ShellExecuteOpener>(hwnd);
+    m_shell = m_realShell.get();
+  }
+
+  if (!m_doc.m_placement.m_bValid) {
+    MoveToWorkAreaCorner(hwnd);
+    const RECT r = NormalRect();
+    CaptureFirstPlacement(m_doc.m_placement, CRect{r.left, r.top, r.right, r.bottom});
+  }
+  RestorePlacement();
+
+  m_icon.Reset(static_cast<HICON>(
+      LoadImageW(CWindow::ModuleHandle(), MAKEINTRESOURCEW(IDI_TRAY), IMAGE_ICON, 16, 16, 0)));
+  SendMessageW(hwnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_icon.Get()));
+
+  m_query.Attach(query, list, [this] { FilterList(); });
+  m_list.Attach(list);
+  // The dialog manager looks for mnemonics among visible controls only:
+  // Alt+N for the hidden native-mode button reaches the focused control.
+  const auto mnemonic = [this](WPARAM key) {
+    if (key != 'n' && key != 'N') return false;
+    PostMessageW(GetSafeHwnd(), WM_COMMAND, MAKEWPARAM(IDC_NATIVE_MODE, BN_CLICKED), 0);
+    return true;
+  };
+  m_query.m_onAltKey = mnemonic;
+  m_list.m_onAltKey = mnemonic;
+
+  m_images.Reset(ImageList_Create(16, 16, ILC_MASK | ILC_COLOR16, 0, 0));
+  IconHandle placeholder(static_cast<HICON>(
+      LoadImageW(CWindow::ModuleHandle(), MAKEINTRESOURCEW(IDI_FILE_PLACEHOLDER), IMAGE_ICON, 16, 16, 0)));
+  ImageList_ReplaceIcon(m_images.Get(), -1, placeholder.Get());
+  SendMessageW(list, LVM_SETIMAGELIST, LVSIL_SMALL, reinterpret_cast<LPARAM>(m_images.Get()));
+
+  InsertColumn(list, 0, L"Title", m_doc.m_placement.m_nTitleWidth);
+  InsertColumn(list, 1, L"Folder", m_doc.m_placement.m_nFolderWidth);
+  SendMessageW(list, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_FULLROWSELECT, LVS_EX_FULLROWSELECT);
+
+  WarnAboutScreenResolution();
+
+  ShowWindow(hwnd, SW_SHOW);
+  SetForegroundWindow(hwnd);
+  FilterList();
+  SetTimer(hwnd, kIconTimer, kIconTimerMs, nullptr);
+  return TRUE;
+}
+
+void CLauncherDlg::WarnAboutScreenResolution() {
+  if (m_doc.m_bDpiWarningShown) return;
+  const HDC dc = GetDC(GetSafeHwnd());
+  const int dpiX = GetDeviceCaps(dc, LOGPIXELSX);
+  const int dpiY = GetDeviceCaps(dc, LOGPIXELSY);
+  ReleaseDC(GetSafeHwnd(), dc);
+  if (dpiX == 96 && dpiY == 96) return;
+  MessageBoxW(GetSafeHwnd(), kDpiWarning, kCaption, MB_ICONEXCLAMATION | MB_OK);
+  m_doc.m_bDpiWarningShown = true;
+}
+
+RECT CLauncherDlg::NormalRect() const {
+  WINDOWPLACEMENT placement = {};
+  placement.length = sizeof(placement);
+  GetWindowPlacement(GetSafeHwnd(), &placement);
+  return placement.rcNormalPosition;
+}
+
+void CLauncherDlg::RestorePlacement() {
+  const CRect& r = m_doc.m_placement.m_rect;
+  const POINT offset = WorkspaceOffset(GetSafeHwnd());
+  MoveWindow(GetSafeHwnd(), r.left + offset.x, r.top + offset.y, r.right - r.left, r.bottom - r.top, TRUE);
+}
+
+void CLauncherDlg::FilterList() {
+  const HWND query = GetDlgItem(GetSafeHwnd(), IDC_QUERY);
+  MatchOptions options;
+  options.searchFullPath = m_doc.m_bSearchFullPath;
+  options.mp3Support = m_doc.m_bMp3Support;
+  m_list.SetRows(m_filter.Run(WindowTextUtf8(query), options));
+  m_list.CompactFolderColumn();
+  ++m_filterRuns;
+}
+
+void CLauncherDlg::RunSelection(bool listMode) {
+  const std::string query = WindowTextUtf8(GetDlgItem(GetSafeHwnd(), IDC_QUERY));
+  LaunchCounter counter(m_doc, m_filter);
+  if (::RunSelection(listMode, m_list.GetRowCount(), m_list.GetSelectedRecords(), query, *m_shell, counter)) {
+    EndLauncher(IDOK);
+  }
+}
+
+void CLauncherDlg::FetchVisibleIcons() {
+  const HWND list = m_list.GetSafeHwnd();
+  if (!list || !m_images) return;
+  const int top = static_cast<int>(SendMessageW(list, LVM_GETTOPINDEX, 0, 0));
+  const int perPage = static_cast<int>(SendMessageW(list, LVM_GETCOUNTPERPAGE, 0, 0));
+  // One row more than fit: the partly visible one at the bottom.
+  for (int row = top; row <= top + perPage; ++row) {
+    if (row < 0 || static_cast<size_t>(row) >= m_list.GetRowCount()) continue;
+    if (m_list.GetRow(row).image != 0) continue;
+    CFileInfo* record = m_list.GetRow(row).record;
+    const std::wstring path = Utf8ToWide(record->m_strPath);
+    const DWORD attributes = GetFileAttributesW(path.c_str());
+    SHFILEINFOW info = {};
+    const bool described =
+        attributes != INVALID_FILE_ATTRIBUTES &&
+        SHGetFileInfoW(path.c_str(), attributes, &info, sizeof(info),
+                       SHGFI_ICON | SHGFI_SMALLICON | SHGFI_TYPENAME | SHGFI_USEFILEATTRIBUTES) != 0 &&
+        info.hIcon != nullptr;
+    if (!described) {
+      // A file gone since the scan: the placeholder stays, and the shell is
+      // not asked again every second.
+      m_list.SetRowImage(row, CResultList::kNoShellIcon);
+      continue;
+    }
+    // The image list keeps its own copy of the icon.
+    IconHandle icon(info.hIcon);
+    const int image = ImageList_ReplaceIcon(m_images.Get(), -1, icon.Get());
+    {
+      std::lock_guard<std::mutex> hold(m_doc.m_lock);
+      record->m_strType = WideToUtf8(info.szTypeName);
+      record->m_nImage = image;
+    }
+    m_list.SetRowImage(row, image > 0 ? image : CResultList::kNoShellIcon);
+  }
+}
+
+void CLauncherDlg::EndLauncher(INT_PTR result) {
+  m_endResult = result;
+  EndDialog(result);
+}
+
+void CLauncherDlg::LayoutControls() {
+  const HWND hwnd = GetSafeHwnd();
+  const HWND list = m_list.GetSafeHwnd();
+  const HWND query = GetDlgItem(hwnd, IDC_QUERY);
+  if (!list || !query) return;
+  RECT client = {}, box = {};
+  GetClientRect(hwnd, &client);
+  GetWindowRect(query, &box);
+  const LauncherLayout layout = LayoutLauncher(client.right, client.bottom, box.bottom - box.top);
+  MoveWindow(list, layout.list.left, layout.list.top, layout.list.right - layout.list.left,
+             layout.list.bottom - layout.list.top, TRUE);
+  MoveWindow(query, layout.query.left, layout.query.top, layout.query.right - layout.query.left,
+             layout.query.bottom - layout.query.top, TRUE);
+}
+
+void CLauncherDlg::OnDestroy() {
+  const HWND list = m_list.GetSafeHwnd();
+  const RECT r = NormalRect();
+  SavePlacement(m_doc.m_placement, CRect{r.left, r.top, r.right, r.bottom},
+                list ? static_cast<int>(SendMessageW(list, LVM_GETCOLUMNWIDTH, 0, 0)) : m_doc.m_placement.m_nTitleWidth,
+                list ? static_cast<int>(SendMessageW(list, LVM_GETCOLUMNWIDTH, 1, 0)) : m_doc.m_placement.m_nFolderWidth);
+  m_query.Detach();
+  m_list.Detach();
+  KillTimer(GetSafeHwnd(), kIconTimer);
+}
+
+bool CLauncherDlg::OnNotify(const NMHDR& header) {
+  if (header.idFrom != IDC_RESULT_LIST) return false;
+  switch (header.code) {
+    case LVN_GETDISPINFOW:
+      m_list.OnGetDispInfo(*reinterpret_cast<NMLVDISPINFOW*>(const_cast<NMHDR*>(&header)));
+      return true;
+    case NM_DBLCLK:
+      RunSelection(true);
+      return true;
+    case LVN_COLUMNCLICK:
+      m_list.OnColumnClick(reinterpret_cast<const NMLISTVIEW&>(header).iSubItem);
+      return true;
+    default:
+      return false;
+  }
+}
+
+INT_PTR CLauncherDlg::DialogProc(UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_COMMAND:
+      switch (LOWORD(wParam)) {
+        case IDOK:
+          RunSelection(true);
+          return TRUE;
+        case IDC_NATIVE_MODE:
+          RunSelection(false);
+          return TRUE;
+        case IDCANCEL:
+          EndLauncher(IDCANCEL);
+          return TRUE;
+        case IDC_QUERY:
+          if (HIWORD(wParam) == EN_CHANGE) m_query.OnTextChanged();
+          return TRUE;
+        default:
+          return FALSE;
+      }
+    case WM_NOTIFY:
+      if (OnNotify(*reinterpret_cast<const NMHDR*>(lParam))) {
+        SetMsgResult(0);
+        return TRUE;
+      }
+      return FALSE;
+    case WM_DRAWITEM:
+      if (wParam == IDC_RESULT_LIST) {
+        m_list.DrawItem(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
+        return TRUE;
+      }
+      return FALSE;
+    case WM_SIZE:
+    case WM_SHOWWINDOW:
+      LayoutControls();
+      return FALSE;
+    case WM_TIMER:
+      if (wParam == kIconTimer) FetchVisibleIcons();
+      return FALSE;
+    case WM_DESTROY:
+      OnDestroy();
+      return FALSE;
+    default:
+      return FALSE;
+  }
+}

@@ -1,0 +1,79 @@
+// The launcher: the result list over the query box. It fills the list from
+// the filter as the user types, opens the chosen files through the shell,
+// fetches the visible rows' icons once a second, and remembers where it
+// stood and how wide its columns were.
+#pragma once
+
+#include <windows.h>
+
+#include <memory>
+#include <string>
+
+#include "framework/dialog_win.h"
+#include "framework/win_handles.h"
+#include "launcher/query_edit_win.h"
+#include "launcher/run_selection.h"
+#include "resultlist/result_list_win.h"
+
+class CFileFilter;
+class CVelnorDoc;
+
+// The real shell: the file's default action, no parameters or directory,
+// the launcher as the owner of any message the shell shows.
+class ShellExecuteOpener : public ShellOpener {
+ public:
+  explicit ShellExecuteOpener(HWND owner) : m_owner(owner) {}
+  bool Open(const std::string& target) override;
+
+ private:
+  HWND m_owner;
+};
+
+class CLauncherDlg : public CDialog {
+ public:
+  static constexpr UINT_PTR kIconTimer = 3;
+  static constexpr UINT kIconTimerMs = 1000;
+
+  // `shell` null: files go to the real shell.
+  CLauncherDlg(CVelnorDoc& doc, CFileFilter& filter, ShellOpener* shell = nullptr);
+  ~CLauncherDlg() override;
+
+  // Empties the list and fills it with the files matching the query box.
+  void FilterList();
+  // Opens the selected rows (list mode) or the typed text.
+  void RunSelection(bool listMode);
+  // Gives the visible rows without an icon their shell icon and type name.
+  void FetchVisibleIcons();
+
+  // How the last run of the dialog was ended (0 while it runs).
+  INT_PTR EndResult() const { return m_endResult; }
+  void EndLauncher(INT_PTR result);
+
+  CResultList& ResultList() { return m_list; }
+  CQueryEdit& QueryEdit() { return m_query; }
+  // How many times the list was filled since the dialog opened.
+  int FilterRuns() const { return m_filterRuns; }
+
+ protected:
+  BOOL OnInitDialog() override;
+  INT_PTR DialogProc(UINT message, WPARAM wParam, LPARAM lParam) override;
+
+ private:
+  void LayoutControls();
+  void OnDestroy();
+  bool OnNotify(const NMHDR& header);
+  void RestorePlacement();
+  RECT NormalRect() const;
+  void WarnAboutScreenResolution();
+
+  CVelnorDoc& m_doc;
+  CFileFilter& m_filter;
+  ShellOpener* m_shell;
+  std::unique_ptr<ShellExecuteOpener> m_realShell;
+  CResultList m_list;
+  CQueryEdit m_query;
+  ImageListHandle m_images;
+  IconHandle m_icon;
+  INT_PTR m_endResult = 0;
+  int m_filterRuns = 0;
+};

@@ -1,0 +1,44 @@
+// The launcher's query box: an edit control that waits for a pause in the
+// typing before the list is filtered, and hands the navigation keys to the
+// result list so that a row can be chosen without leaving the box.
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+
+class CQueryEdit {
+ public:
+  static constexpr UINT_PTR kTypingTimer = 0;
+  static constexpr UINT kTypingDelayMs = 400;
+
+  CQueryEdit() = default;
+  ~CQueryEdit();
+  CQueryEdit(const CQueryEdit&) = delete;
+  CQueryEdit& operator=(const CQueryEdit&) = delete;
+
+  // Takes over the edit control `edit`. `filter` runs once the typing has
+  // paused; `list` receives the navigation keys.
+  bool Attach(HWND edit, HWND list, std::function<void()> filter);
+  void Detach();
+  HWND GetSafeHwnd() const { return m_hWnd; }
+
+  // The box's text changed (its change notification, passed on by the
+  // dialog): the wait for a pause starts again.
+  void OnTextChanged();
+
+  // The keys that move the list's selection rather than the caret.
+  static bool IsNavigationKey(WPARAM vk);
+
+  // Alt plus a character typed in the box; true when it was a command.
+  std::function<bool(WPARAM)> m_onAltKey;
+
+ private:
+  static LRESULT CALLBACK SubclassProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam,
+                                       UINT_PTR id, DWORD_PTR self);
+  LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam);
+
+  HWND m_hWnd = nullptr;
+  HWND m_list = nullptr;
+  std::function<void()> m_filter;
+};

@@ -1,0 +1,90 @@
+// The launcher's result list: a virtual report list view over the filter's
+// rows (the control keeps only the count, the selection and the focus), so
+// a million rows cost one message. Rows are drawn here: the selection band
+// runs to the client edge, texts that do not fit end in "...", and the
+// folder column shows each path compacted to the column's width.
+#pragma once
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include <functional>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include "resultlist/compare_files.h"
+
+class CFileInfo;
+
+class CResultList : public SortKeys {
+ public:
+  // A row whose icon the shell could not give keeps the placeholder and is
+  // not asked for again.
+  static constexpr int kNoShellIcon = -1;
+
+  struct Row {
+    CFileInfo* record;
+    int image;  // 0 the placeholder, kNoShellIcon, or the fetched icon
+  };
+
+  CResultList() = default;
+  ~CResultList();
+  CResultList(const CResultList&) = delete;
+  CResultList& operator=(const CResultList&) = delete;
+
+  bool Attach(HWND list);
+  void Detach();
+  HWND GetSafeHwnd() const { return m_hWnd; }
+
+  // Replaces every row (in the given order), selects and focuses row 0 and
+  // shows it; the title key's direction returns to ascending.
+  void SetRows(const std::vector<CFileInfo*>& records);
+  size_t GetRowCount() const { return m_rows.size(); }
+  const Row& GetRow(size_t index) const { return m_rows[index]; }
+  void SetRowImage(size_t index, int image);
+  // The selected rows' records in row order.
+  std::vector<CFileInfo*> GetSelectedRecords() const;
+
+  // Column 1's texts are compacted again to the column's current width.
+  void CompactFolderColumn();
+  // Column 1's text of a row as it is drawn (compacted).
+  std::wstring FolderText(size_t index);
+
+  // Header click on column `column`: reverse that column's order and sort.
+  void OnColumnClick(int column);
+  // Draws one row (the parent passes its WM_DRAWITEM here).
+  void DrawItem(const DRAWITEMSTRUCT& item);
+  // Texts and images the control asks for (LVN_GETDISPINFO).
+  void OnGetDispInfo(NMLVDISPINFOW& info);
+
+  // Alt plus a character typed in the list; true when it was a command.
+  std::function<bool(WPARAM)> m_onAltKey;
+
+  // Whether a selected row is drawn highlighted up to the client edge.
+  bool m_bRowHighlight = TRUE;
+  bool m_bHighlightToEdge = TRUE;
+  COLORREF m_crText = GetSysColor(COLOR_WINDOWTEXT);
+  COLORREF m_crTextBack = GetSysColor(COLOR_WINDOW);
+  COLORREF m_crBack = GetSysColor(COLOR_WINDOW);
+  int m_nClientWidth = 0;
+  int m_nStateImageOffset = 0;
+
+ private:
+  static LRESULT CALLBACK SubclassProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam,
+                                       UINT_PTR id, DWORD_PTR self);
+  LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam);
+  LRESULT Default(UINT message, WPARAM wParam, LPARAM lParam);
+  void WidenPaintArea();
+  void OnFocusChange(HWND other);
+  void InvalidateSelectedRows();
+  RECT HighlightBand(int row) const;
+  bool IsReportView() const;
+
+  HWND m_hWnd = nullptr;
+  std::vector<Row> m_rows;
+  // Compacted folder texts by record, filled as rows are drawn: compacting
+  // a million paths up front would take seconds for the twenty on screen.
+  std::unordered_map<const CFileInfo*, std::wstring> m_compacted;
+  int m_nCompactWidth = 0;
+};
