@@ -9,6 +9,7 @@
 #include "database/scan_host.h"
 #include "framework/file_system.h"
 #include "framework/wide_text_win.h"
+#include "launcher/launcher_dlg_win.h"
 #include "resources/resource.h"
 
 namespace {
@@ -135,8 +136,15 @@ void CMainFrame::OnExecuteFiles() {
     ActivateLauncher();
     return;
   }
-  // The launcher's modal run (m_pLauncherDlg, m_bLauncherShown) arrives with
-  // the launcher.
+  if (!m_app.m_pDoc) return;
+  // One filter for the program's life: its indexes survive between openings.
+  if (!m_pFileFilter) m_pFileFilter = std::make_unique<CFileFilter>(*m_app.m_pDoc);
+  CLauncherDlg launcher(*m_app.m_pDoc, *m_pFileFilter);
+  m_pLauncherDlg = &launcher;
+  m_bLauncherShown = true;
+  launcher.DoModal(nullptr);
+  m_bLauncherShown = false;
+  m_pLauncherDlg = nullptr;
 }
 
 void CMainFrame::ShowRefreshProgress() {
@@ -145,7 +153,7 @@ void CMainFrame::ShowRefreshProgress() {
 }
 
 void CMainFrame::ActivateLauncher() {
-  // Brings m_pLauncherDlg forward; arrives with the launcher.
+  if (m_pLauncherDlg) SetForegroundWindow(m_pLauncherDlg->GetSafeHwnd());
 }
 
 void CMainFrame::ActivateFolderSettings() {
@@ -153,12 +161,11 @@ void CMainFrame::ActivateFolderSettings() {
 }
 
 void CMainFrame::EndLauncher() {
-  // Ends m_pLauncherDlg's modal run with result 1; arrives with the launcher.
+  if (m_pLauncherDlg) m_pLauncherDlg->EndLauncher(1);
 }
 
 void CMainFrame::RefilterLauncher() {
-  // m_pLauncherDlg->FilterList() under the new search mode; arrives with the
-  // launcher.
+  if (m_pLauncherDlg && m_pLauncherDlg->GetSafeHwnd()) m_pLauncherDlg->FilterList();
 }
 
 bool CMainFrame::OnCommand(UINT id) {

@@ -5,9 +5,12 @@
 
 #include <windows.h>
 
+#include <memory>
+
 #include "app/tray_menu_state.h"
 #include "framework/win_handles.h"
 #include "framework/window_win.h"
+#include "launcher/file_filter.h"
 
 class CVelnorApp;
 class CLauncherDlg;
@@ -74,4 +77,5 @@ class CMainFrame : public CWindow {
   TrayMenuInputs MenuInputs() const;
 
   CVelnorApp& m_app;
+  std::unique_ptr<CFileFilter> m_pFileFilter;
 };
