@@ -11,7 +11,7 @@ packages=(
   g++-mingw-w64-x86-64-posix mingw-w64-tools binutils-mingw-w64-x86-64
   wine wine64 fonts-wine
   xvfb xauth x11-utils xdotool imagemagick
-  python3
+  python3 procps                      # pgrep in the test scripts
 )
 
 installed=$(dpkg-query -W -f='${Package} ${db:Status-Status}\n' "${packages[@]}" 2>/dev/null |
