@@ -9,6 +9,9 @@
 //   dialog CAPTION        a dialog window with this caption exists (prints
 //                         "hidden", "visible" or "foreground")
 //   foreground            prints the foreground window's class
+//   frames                prints how many main frames exist (any copy)
+//   progress CAPTION      prints the position and the end of the progress bar
+//                         of the dialog with this caption
 //   post-tray-rbutton     posts the tray callback "right button down" to the frame
 //   post-command ID       posts WM_COMMAND ID to the frame
 //   record-open FILE ARG  appends ARG and a line end to FILE (an "open" handler)
@@ -82,6 +85,27 @@ int Dialog(const wchar_t* caption) {
   return Answer(true, GetForegroundWindow() == dialog ? "foreground" : "visible");
 }
 
+int Frames() {
+  int count = 0;
+  for (HWND w = FindWindowW(kFrameClass, kFrameTitle); w;
+       w = FindWindowExW(nullptr, w, kFrameClass, kFrameTitle)) {
+    ++count;
+  }
+  std::printf("%d\n", count);
+  return count > 0 ? 0 : 1;
+}
+
+int Progress(const wchar_t* caption) {
+  const HWND dialog = FindWindowW(L"#32770", caption);
+  const HWND bar = dialog ? FindWindowExW(dialog, nullptr, L"msctls_progress32", nullptr) : nullptr;
+  if (!bar) return Answer(false, "absent");
+  // Plain values only: the bar lives in another process.
+  const LRESULT position = SendMessageW(bar, 0x0408 /* PBM_GETPOS */, 0, 0);
+  const LRESULT high = SendMessageW(bar, 0x0407 /* PBM_GETRANGE */, FALSE, 0);
+  std::printf("%ld %ld\n", static_cast<long>(position), static_cast<long>(high));
+  return 0;
+}
+
 int Foreground() {
   const HWND fg = GetForegroundWindow();
   wchar_t cls[128] = L"";
@@ -135,6 +159,8 @@ int wmain(int argc, wchar_t** argv) {
   if (command == L"menu-open") return MenuOpen();
   if (command == L"foreground") return Foreground();
   if (command == L"dialog" && argc > 2) return Dialog(argv[2]);
+  if (command == L"frames") return Frames();
+  if (command == L"progress" && argc > 2) return Progress(argv[2]);
   if (command == L"post-tray-rbutton") return PostToFrame(kTrayCallback, 0, WM_RBUTTONDOWN);
   if (command == L"post-command" && argc > 2) {
     return PostToFrame(WM_COMMAND, static_cast<WPARAM>(_wtoi(argv[2])), 0);
@@ -142,6 +168,6 @@ int wmain(int argc, wchar_t** argv) {
   if (command == L"record-open" && argc > 3) return RecordOpen(argv[2], argv[3]);
   if (command == L"others-running") return OthersRunning();
   std::fprintf(stderr, "usage: velnor_probe find-frame|tray-exists|hotkey-free|menu-open|dialog CAPTION|"
-                       "foreground|post-tray-rbutton|post-command ID|record-open FILE ARG|others-running\n");
+                       "foreground|frames|progress CAPTION|post-tray-rbutton|post-command ID|record-open FILE ARG|others-running\n");
   return 2;
 }
