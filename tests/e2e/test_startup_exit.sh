@@ -59,6 +59,8 @@ mkdir -p "$WORK"
 ensure_display
 new_prefix "$WORK/prefix"
 warm_wineserver
+# Every normal exit writes the autorun value; wineboot would run it.
+on_exit wine_run "$WORK/reg-delete.log" reg delete 'HKCU\Software\Microsoft\Windows\CurrentVersion\Run' /v "Plovant Velnor" /f
 
 HELP_RECORD="$WORK/help-opened.txt"
 rm -f "$HELP_RECORD" "$WORK"/*.png
