@@ -129,13 +129,21 @@ BOOL CLauncherDlg::OnInitDialog() {
 
 void CLauncherDlg::WarnAboutScreenResolution() {
   if (m_doc.m_bDpiWarningShown) return;
-  const HDC dc = GetDC(GetSafeHwnd());
-  const int dpiX = GetDeviceCaps(dc, LOGPIXELSX);
-  const int dpiY = GetDeviceCaps(dc, LOGPIXELSY);
-  ReleaseDC(GetSafeHwnd(), dc);
-  if (dpiX == 96 && dpiY == 96) return;
-  MessageBoxW(GetSafeHwnd(), kDpiWarning, kCaption, MB_ICONEXCLAMATION | MB_OK);
+  const SIZE dpi = ScreenDpi();
+  if (dpi.cx == 96 && dpi.cy == 96) return;
+  ShowDpiWarning();
   m_doc.m_bDpiWarningShown = true;
+}
+
+SIZE CLauncherDlg::ScreenDpi() const {
+  const HDC dc = GetDC(GetSafeHwnd());
+  const SIZE dpi = {GetDeviceCaps(dc, LOGPIXELSX), GetDeviceCaps(dc, LOGPIXELSY)};
+  ReleaseDC(GetSafeHwnd(), dc);
+  return dpi;
+}
+
+void CLauncherDlg::ShowDpiWarning() {
+  MessageBoxW(GetSafeHwnd(), kDpiWarning, kCaption, MB_ICONEXCLAMATION | MB_OK);
 }
 
 RECT CLauncherDlg::NormalRect() const {

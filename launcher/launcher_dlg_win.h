@@ -57,6 +57,9 @@ class CLauncherDlg : public CDialog {
  protected:
   BOOL OnInitDialog() override;
   INT_PTR DialogProc(UINT message, WPARAM wParam, LPARAM lParam) override;
+  // The screen's resolution across and down, in dots per inch.
+  virtual SIZE ScreenDpi() const;
+  virtual void ShowDpiWarning();
 
  private:
   void LayoutControls();

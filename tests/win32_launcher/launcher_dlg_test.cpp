@@ -55,6 +55,49 @@ TEST_F(LauncherFixture, FirstOpeningSitsInTheWorkAreaCornerWithTheDefaultColumns
   EXPECT_FALSE(doc.m_bDpiWarningShown);
 }
 
+// A launcher on a screen of a chosen resolution, counting its warnings.
+class LauncherAtDpi : public CLauncherDlg {
+ public:
+  LauncherAtDpi(CVelnorDoc& doc, CFileFilter& filter, ShellOpener* shell, SIZE dpi)
+      : CLauncherDlg(doc, filter, shell), m_dpi(dpi) {}
+  int warnings = 0;
+
+ protected:
+  SIZE ScreenDpi() const override { return m_dpi; }
+  void ShowDpiWarning() override { ++warnings; }
+
+ private:
+  SIZE m_dpi;
+};
+
+TEST_F(LauncherFixture, TheResolutionWarningShowsOncePerDatabaseAndOnlyAwayFrom96Dpi) {
+  struct Opening {
+    SIZE dpi;
+    int warnings;
+    bool flag;
+  };
+  // Only the first opening away from 96 dpi warns; the flag then stays.
+  for (const Opening& o : {Opening{{96, 96}, 0, false}, Opening{{120, 120}, 1, true},
+                           Opening{{96, 120}, 0, true}, Opening{{120, 120}, 0, true}}) {
+    LauncherAtDpi launcher(doc, filter, &shell, o.dpi);
+    ASSERT_TRUE(launcher.Create(nullptr));
+    EXPECT_EQ(launcher.warnings, o.warnings);
+    EXPECT_EQ(doc.m_bDpiWarningShown, o.flag);
+    launcher.DestroyWindow();
+  }
+  // One direction away from 96 dpi is enough.
+  CVelnorDoc other;
+  CFileFilter otherFilter(other);
+  LauncherAtDpi tall(other, otherFilter, &shell, SIZE{96, 120});
+  ASSERT_TRUE(tall.Create(nullptr));
+  EXPECT_EQ(tall.warnings, 1);
+  tall.DestroyWindow();
+  // It is kept in the database file.
+  CVelnorDoc restarted;
+  restarted.LoadDatabaseBytes(doc.SaveDatabaseBytes());
+  EXPECT_TRUE(restarted.m_bDpiWarningShown);
+}
+
 TEST_F(LauncherFixture, LaterOpeningsReuseTheLastPositionSizeAndWidthsAlsoAfterARestart) {
   Open();
   SetWindowPos(hwnd, nullptr, 40, 50, 500, 300, SWP_NOZORDER);
