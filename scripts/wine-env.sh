@@ -161,8 +161,10 @@ start_xvfb() {
   for (( ; n <= last; n++)); do
     _velnor_display_taken "$n" && continue
     # A session of its own: Ctrl+C in the terminal must not end the display
-    # under a program that is still saving its data.
-    setsid Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp \
+    # under a program that is still saving its data. -noreset: by default
+    # the server resets whenever its last client leaves, and refuses the
+    # next one (a screenshot, xdotool) while it does.
+    setsid Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp -noreset \
       </dev/null >"$log_dir/xvfb-$n.log" 2>&1 &
     local pid=$!
     # Ready once a client can talk to it. It exits at once when another
