@@ -21,6 +21,9 @@
 # the standard handles of the wine call that started them: never pipe or
 # capture ($(...)) the output of a wine command, send it to a file; and put
 # every wine call under a time limit (wine_run / wine_start do both).
+# Bash runs a signal's trap only after the foreground command returns:
+# wait in short steps (wait_for) or with `CMD & wait`, so that the runner's
+# time limit still gets the cleanup done.
 
 if [[ -n "${VELNOR_WINE_ENV_LOADED:-}" ]]; then
   return 0
