@@ -153,3 +153,42 @@ TEST_F(ResultListTest, FolderColumnIsCompactedToItsWidthAndRecompactedOnlyWhenIt
 }
 
 }  // namespace
+
+namespace {
+
+// Paints a black bar over the list's client area from x to the right edge
+// on the row's line, as a stale picture that only a repaint removes.
+void Smudge(HWND list, const RECT& row, int x) {
+  const HDC dc = GetDC(list);
+  RECT stale = {x, row.top, 10000, row.bottom};
+  FillRect(dc, &stale, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
+  ReleaseDC(list, dc);
+}
+
+COLORREF ScreenPixel(HWND list, int x, int y) {
+  const HDC dc = GetDC(list);
+  const COLORREF colour = GetPixel(dc, x, y);
+  ReleaseDC(list, dc);
+  return colour;
+}
+
+TEST_F(ResultListTest, RepaintingPartOfTheFirstRowAlsoRepaintsTheBandBeyondTheLastColumn) {
+  AddFile("one.txt");
+  Open();
+  SendMessageW(list, LVM_SETCOLUMNWIDTH, 0, 80);
+  SendMessageW(list, LVM_SETCOLUMNWIDTH, 1, 60);
+  UpdateWindow(list);
+  RECT client = {};
+  GetClientRect(list, &client);
+  const RECT label = Label(0);
+  const int y = (label.top + label.bottom) / 2;
+  Smudge(list, label, label.left);
+  ASSERT_EQ(ScreenPixel(list, client.right - 3, y), RGB(0, 0, 0));
+  // Only a few pixels inside the title are asked for.
+  RECT part = {label.left, label.top, label.left + 10, label.bottom};
+  InvalidateRect(list, &part, FALSE);
+  UpdateWindow(list);
+  EXPECT_EQ(ScreenPixel(list, client.right - 3, y), GetSysColor(COLOR_HIGHLIGHT));
+}
+
+}  // namespace
