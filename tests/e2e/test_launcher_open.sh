@@ -7,37 +7,23 @@
 set -euo pipefail
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 source "$here/../../scripts/wine-env.sh"
+source "$here/e2e_common.sh"
 
-VELNOR="$VELNOR_WINDOWS_DIR/velnor.exe"
-PROBE="$VELNOR_WINDOWS_DIR/velnor_probe.exe"
 LAUNCHER_PROBE="$VELNOR_WINDOWS_DIR/velnor_launcher_probe.exe"
-CLI="$VELNOR_NATIVE_DIR/velnor-cli"
-WORK="$VELNOR_E2E_DIR"
-PROBE_LOG="$WORK/probe.log"
-INIT_CAPTION="Initialize Database - Plovant Velnor"
 
-step() { printf -- '-- %s\n' "$*"; }
 fail() {
   printf 'FAIL: %s\n' "$*"
   [[ -n "${WINEPREFIX:-}" ]] && screenshot "$WORK/failure.png" || true
   exit 1
 }
-for f in "$VELNOR" "$PROBE" "$LAUNCHER_PROBE" "$CLI"; do
-  [[ -f "$f" ]] || fail "missing $f (build both trees first)"
-done
+require_files "$VELNOR" "$PROBE" "$LAUNCHER_PROBE" "$CLI"
 
-probe() { wine_run "$PROBE_LOG" "$PROBE" "$@"; }
 rows_are() {
   wine_run "$WORK/rows.log" "$LAUNCHER_PROBE" rows || return 1
   [[ "$(tr -d '\r' <"$WORK/rows.log")" == "$1" ]]
 }
 no_launcher() { ! wine_run "$WORK/rows.log" "$LAUNCHER_PROBE" rows; }
 refresh_over() { ! probe dialog "$INIT_CAPTION"; }
-exited() {
-  local state
-  state=$(awk '{ print $3 }' "/proc/$1/stat" 2>/dev/null) || return 0
-  [[ -z "$state" || "$state" == Z ]]
-}
 marker_lines() { [[ -f "$MARKERS" ]] && [[ "$(grep -c zulu "$MARKERS")" == "$1" ]]; }
 # Keys for the launcher's query box. Under Xvfb without a window manager,
 # keys typed after another Wine program (a probe) started are lost until

@@ -10,23 +10,11 @@
 set -euo pipefail
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 source "$here/../../scripts/wine-env.sh"
+source "$here/e2e_common.sh"
 
-VELNOR="$VELNOR_WINDOWS_DIR/velnor.exe"
-PROBE="$VELNOR_WINDOWS_DIR/velnor_probe.exe"
 OPEN_HANDLER="$VELNOR_WINDOWS_DIR/velnor_probe_w.exe"
-CLI="$VELNOR_NATIVE_DIR/velnor-cli"
-WORK="$VELNOR_E2E_DIR"
-PROBE_LOG="$WORK/probe.log"
 
-step() { printf -- '-- %s\n' "$*"; }
-fail() {
-  printf 'FAIL: %s\n' "$*"
-  exit 1
-}
-
-for f in "$VELNOR" "$PROBE" "$OPEN_HANDLER" "$VELNOR_WINDOWS_DIR/help.htm"; do
-  [[ -f "$f" ]] || fail "missing $f (build the Windows tree first)"
-done
+require_files "$VELNOR" "$PROBE" "$OPEN_HANDLER" "$VELNOR_WINDOWS_DIR/help.htm"
 
 windows_path() {  # a Linux path as Wine's Z: drive sees it
   local p
@@ -34,26 +22,12 @@ windows_path() {  # a Linux path as Wine's Z: drive sees it
   printf 'Z:%s' "${p//\//\\}"
 }
 
-probe() {
-  wine_run "$PROBE_LOG" "$PROBE" "$@"
-}
-probe_says() {  # probe CMD... and its one line of output equals $1
-  local expected=$1
-  shift
-  probe "$@" || return 1
-  [[ "$(tr -d '\r' <"$PROBE_LOG")" == "$expected" ]]
-}
 no_other_probes() {  # every "open" handler the program started has finished
   probe others-running && return 1
   [[ "$(tr -d '\r' <"$PROBE_LOG")" == 0 ]]
 }
 frame_gone() { ! probe find-frame; }
 tray_icon_gone() { ! probe tray-exists; }
-exited() {  # the background job ended (a zombie counts as ended)
-  local state
-  state=$(awk '{ print $3 }' "/proc/$1/stat" 2>/dev/null) || return 0
-  [[ -z "$state" || "$state" == Z ]]
-}
 
 mkdir -p "$WORK"
 ensure_display

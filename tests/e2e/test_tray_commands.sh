@@ -13,40 +13,13 @@
 set -euo pipefail
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 source "$here/../../scripts/wine-env.sh"
+source "$here/e2e_common.sh"
 
-VELNOR="$VELNOR_WINDOWS_DIR/velnor.exe"
-PROBE="$VELNOR_WINDOWS_DIR/velnor_probe.exe"
-CLI="$VELNOR_NATIVE_DIR/velnor-cli"
-WORK="$VELNOR_E2E_DIR"
-PROBE_LOG="$WORK/probe.log"
-INIT_CAPTION="Initialize Database - Plovant Velnor"
-REFRESH_CAPTION="Refresh Database - Plovant Velnor"
-RUN_KEY='HKCU\Software\Microsoft\Windows\CurrentVersion\Run'
 BULK_FILES=${VELNOR_E2E_BULK_FILES:-200000}
 
-step() { printf -- '-- %s\n' "$*"; }
-fail() {
-  printf 'FAIL: %s\n' "$*"
-  exit 1
-}
-for f in "$VELNOR" "$PROBE" "$CLI"; do
-  [[ -f "$f" ]] || fail "missing $f (build both trees first)"
-done
+require_files "$VELNOR" "$PROBE" "$CLI"
 
-probe() { wine_run "$PROBE_LOG" "$PROBE" "$@"; }
-probe_output() { tr -d '\r' <"$PROBE_LOG"; }
-probe_says() {  # probe CMD... answers one of the given words ($1, "a|b")
-  local expected=$1
-  shift
-  probe "$@" || return 1
-  [[ "|$expected|" == *"|$(probe_output)|"* ]]
-}
 dialog_gone() { ! probe dialog "$1"; }
-exited() {
-  local state
-  state=$(awk '{ print $3 }' "/proc/$1/stat" 2>/dev/null) || return 0
-  [[ -z "$state" || "$state" == Z ]]
-}
 run_value() {  # prints the Run value's data; fails when it is absent
   wine_run "$WORK/reg-query.log" reg query "$RUN_KEY" /v "Plovant Velnor" || return 1
   tr -d '\r' <"$WORK/reg-query.log" | sed -n 's/^ *Plovant Velnor *REG_SZ *//p'

@@ -8,36 +8,12 @@
 set -euo pipefail
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 source "$here/../../scripts/wine-env.sh"
+source "$here/e2e_common.sh"
 
-VELNOR="$VELNOR_WINDOWS_DIR/velnor.exe"
-PROBE="$VELNOR_WINDOWS_DIR/velnor_probe.exe"
-CLI="$VELNOR_NATIVE_DIR/velnor-cli"
-WORK="$VELNOR_E2E_DIR"
-PROBE_LOG="$WORK/probe.log"
-INIT_CAPTION="Initialize Database - Plovant Velnor"
 BULK_FILES=${VELNOR_E2E_BULK_FILES:-20000}
 
-step() { printf -- '-- %s\n' "$*"; }
-fail() {
-  printf 'FAIL: %s\n' "$*"
-  exit 1
-}
-for f in "$VELNOR" "$PROBE" "$CLI"; do
-  [[ -f "$f" ]] || fail "missing $f (build both trees first)"
-done
+require_files "$VELNOR" "$PROBE" "$CLI"
 
-probe() { wine_run "$PROBE_LOG" "$PROBE" "$@"; }
-probe_says() {
-  local expected=$1
-  shift
-  probe "$@" || return 1
-  [[ "$(tr -d '\r' <"$PROBE_LOG")" == "$expected" ]]
-}
-exited() {
-  local state
-  state=$(awk '{ print $3 }' "/proc/$1/stat" 2>/dev/null) || return 0
-  [[ -z "$state" || "$state" == Z ]]
-}
 
 mkdir -p "$WORK"
 ensure_display
