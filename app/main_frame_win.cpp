@@ -6,8 +6,7 @@
 
 #include "app/tray_menu_state.h"
 #include "app/velnor_app_win.h"
-#include "database/scan_host.h"
-#include "framework/file_system.h"
+#include "framework/env.h"
 #include "framework/wide_text_win.h"
 #include "launcher/launcher_dlg_win.h"
 #include "resources/resource.h"

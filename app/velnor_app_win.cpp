@@ -8,10 +8,10 @@
 #include "app/velnor_view_win.h"
 #include "database/default_folders.h"
 
-CVelnorApp::CVelnorApp(FileSystem& fs)
+CVelnorApp::CVelnorApp(Env& env)
     : m_exitProcess([](UINT code) { ::ExitProcess(code); }),
       m_askSaveFailure(&AskSaveFailure),
-      m_fs(fs) {}
+      m_env(env) {}
 
 CVelnorApp::~CVelnorApp() {
   // Reached only where the process exit was replaced (tests): the real exit
@@ -57,9 +57,8 @@ bool CVelnorApp::InitInstance() {
 }
 
 bool CVelnorApp::CreateDocumentFrameAndView() {
-  m_doc = std::make_unique<CVelnorDoc>(m_fs);
+  m_doc = std::make_unique<CVelnorDoc>(m_env);
   m_pDoc = m_doc.get();
-  m_pDoc->SetScanHost(&m_scanHost);
   m_pMainFrame = std::make_unique<CMainFrame>(*this);
   if (!m_pMainFrame->Create()) return false;
   m_pView = std::make_unique<CVelnorView>();
@@ -70,7 +69,7 @@ bool CVelnorApp::CreateDocumentFrameAndView() {
 void CVelnorApp::AddDefaultFolders() {
   // Only an empty folder list is filled: a first start indexes the Start
   // Menus at once.
-  ::AddDefaultFolders(*m_pDoc, ShellFolders::Real());
+  ::AddDefaultFolders(*m_pDoc);
 }
 
 void CVelnorApp::RefreshDatabase(const std::string& caption) {

@@ -9,9 +9,8 @@
 #include <string>
 
 #include "app/autorun.h"
-#include "app/scan_host_win.h"
+#include "app/program_env_win.h"
 #include "database/velnor_doc.h"
-#include "framework/file_system.h"
 #include "framework/win_handles.h"
 
 class CMainFrame;
@@ -25,8 +24,8 @@ enum class SaveFailureChoice { kRetry, kExitWithoutSaving, kKeepRunning };
 
 class CVelnorApp {
  public:
-  // `fs` is where the database is read and written; tests pass one of their own.
-  explicit CVelnorApp(FileSystem& fs = FileSystem::Real());
+  // `env` is the platform the program runs on; tests pass one of their own.
+  explicit CVelnorApp(Env& env = Env::Default());
   ~CVelnorApp();
   CVelnorApp(const CVelnorApp&) = delete;
   CVelnorApp& operator=(const CVelnorApp&) = delete;
@@ -70,8 +69,7 @@ class CVelnorApp {
   void RefreshDatabase(const std::string& caption);
   void StartFolderWatcher();
 
-  FileSystem& m_fs;
-  CWin32ScanHost m_scanHost;
+  CProgramEnv m_env;
   std::unique_ptr<CVelnorDoc> m_doc;
   std::unique_ptr<CMainFrame> m_pMainFrame;
   std::unique_ptr<CVelnorView> m_pView;

@@ -10,7 +10,7 @@
 #include <vector>
 
 class Console;
-class FileSystem;
+class Env;
 
 enum ExitStatus : int {
   kExitSuccess = 0,
@@ -31,7 +31,7 @@ struct CommandArgs {
 
 struct CliContext {
   Console& console;
-  FileSystem& fs;
+  Env& env;
 
   // Writes "velnor-cli: <message>" and returns kExitFailure.
   int Fail(const std::string& message) const;

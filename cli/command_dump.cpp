@@ -4,25 +4,25 @@
 #include "cli/console.h"
 #include "cli/database_json.h"
 #include "database/velnor_doc.h"
-#include "framework/file_system.h"
+#include "framework/env.h"
 
 namespace {
 
 int RunDump(const CommandArgs& args, const CliContext& context) {
   const std::string& path = args.operands[0];
   std::string bytes;
-  switch (context.fs.ReadWholeFile(path, bytes)) {
-    case FileSystem::ReadResult::kOk:
+  switch (context.env.ReadWholeFile(path, bytes)) {
+    case Env::ReadResult::kOk:
       break;
-    case FileSystem::ReadResult::kNotFound:
+    case Env::ReadResult::kNotFound:
       return context.Fail("cannot open '" + path + "': no such file");
-    case FileSystem::ReadResult::kError:
+    case Env::ReadResult::kError:
       return context.Fail("cannot read '" + path + "'");
   }
 
   // From the bytes, not the file: loading a file keeps a backup of a damaged
   // one, and a dump must never write anything.
-  CVelnorDoc doc(context.fs);
+  CVelnorDoc doc(context.env);
   const DatabaseLoadReport report = doc.LoadDatabaseBytes(bytes);
   if (!context.console.Out(DatabaseToJson(doc) + "\n")) {
     return context.Fail("cannot write to standard output");

@@ -4,7 +4,7 @@
 #include "cli/console.h"
 #include "cli/database_json.h"
 #include "database/velnor_doc.h"
-#include "framework/file_system.h"
+#include "framework/env.h"
 
 namespace {
 
@@ -19,17 +19,17 @@ int RunLoad(const CommandArgs& args, const CliContext& context) {
   if (jsonPath == kStandardInput) {
     if (!context.console.ReadIn(text)) return context.Fail("cannot read standard input" + unchanged);
   } else {
-    switch (context.fs.ReadWholeFile(jsonPath, text)) {
-      case FileSystem::ReadResult::kOk:
+    switch (context.env.ReadWholeFile(jsonPath, text)) {
+      case Env::ReadResult::kOk:
         break;
-      case FileSystem::ReadResult::kNotFound:
+      case Env::ReadResult::kNotFound:
         return context.Fail("cannot open '" + jsonPath + "': no such file" + unchanged);
-      case FileSystem::ReadResult::kError:
+      case Env::ReadResult::kError:
         return context.Fail("cannot read '" + jsonPath + "'" + unchanged);
     }
   }
 
-  CVelnorDoc doc(context.fs);
+  CVelnorDoc doc(context.env);
   std::string error;
   if (!DatabaseFromJson(text, doc, error)) {
     const std::string source = jsonPath == kStandardInput ? "standard input" : "'" + jsonPath + "'";

@@ -14,7 +14,8 @@ int RunQuery(const CommandArgs& args, const CliContext& context) {
   if (args.Has("--full-path") && args.Has("--name-only")) return context.Fail("give --full-path or --name-only, not both");
   if (args.Has("--mp3") && args.Has("--no-mp3")) return context.Fail("give --mp3 or --no-mp3, not both");
 
-  CVelnorDoc doc(context.fs);
+  IndexEnv env(context.env);
+  CVelnorDoc doc(env);
   if (int status = LoadDatabaseForIndex(doc, dbs.empty() ? std::string() : dbs[0], context); status != kExitSuccess) {
     return status;
   }
@@ -26,7 +27,7 @@ int RunQuery(const CommandArgs& args, const CliContext& context) {
   if (args.Has("--mp3")) options.mp3Support = true;
   if (args.Has("--no-mp3")) options.mp3Support = false;
   doc.m_bMp3Support = options.mp3Support;  // tags are read only when they can match
-  RefreshForIndex(doc);
+  RefreshForIndex(doc, env);
 
   CFileFilter filter(doc);
   std::string out;

@@ -12,19 +12,24 @@ int RunScan(const CommandArgs& args, const CliContext& context) {
   if (dbs.size() > 1) return context.Fail("give --db once");
   const std::string dbPath = dbs.empty() ? std::string() : dbs[0];
 
-  CVelnorDoc doc(context.fs);
+  IndexEnv env(context.env);
+  CVelnorDoc doc(env);
   if (int status = LoadDatabaseForIndex(doc, dbPath, context); status != kExitSuccess) return status;
   if (int status = AddFoldersForIndex(doc, args.operands, context); status != kExitSuccess) return status;
   // --no-mp3 is for this run; the database keeps the user's own setting.
   const bool storedMp3 = doc.m_bMp3Support;
   if (args.Has("--no-mp3")) doc.m_bMp3Support = false;
-  const uint32_t entries = RefreshForIndex(doc);
+  const uint32_t entries = RefreshForIndex(doc, env);
   doc.m_bMp3Support = storedMp3;
 
   size_t found = 0;
-  for (const auto& record : doc.m_files) found += record->m_bFound ? 1 : 0;
+  size_t records = 0;
+  doc.VisitFiles([&](const CFileMap& files) {
+    for (const auto& record : files) found += record->m_bFound ? 1 : 0;
+    records = files.size();
+  });
   context.console.Out("entries " + std::to_string(entries) + ", files " + std::to_string(found) + ", records " +
-                      std::to_string(doc.m_files.size()) + "\n");
+                      std::to_string(records) + "\n");
   if (!dbPath.empty() && !doc.SaveDatabaseTo(dbPath)) {
     return context.Fail("cannot write '" + dbPath + "'; it was not changed");
   }

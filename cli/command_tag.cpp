@@ -10,7 +10,7 @@ namespace {
 
 int RunTag(const CommandArgs& args, const CliContext& context) {
   const std::string& path = args.operands[0];
-  const std::unique_ptr<CMp3File> file = CMp3File::Open(path);
+  const std::unique_ptr<CFile> file = context.env.OpenFile(path);
   if (!file) return context.Fail("cannot open '" + path + "'");
   Mp3TagInfo tag;
   if (!ReadId3Tag(*file, tag)) return context.Fail("no ID3v1 tag in '" + path + "'");

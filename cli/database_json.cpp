@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <limits>
 #include <memory>
-#include <mutex>
+#include <unordered_set>
 #include <utility>
 
 #include <nlohmann/json.hpp>
@@ -254,13 +254,14 @@ class JsonReader {
       if (!ok) return false;
     }
     if (!hasPath) return Fail(where, "\"path\" is missing");
-    if (m_doc.m_files.Lookup(path) != nullptr) {
+    if (m_paths.count(path) != 0) {
       // The file holds one record per path; keeping either would drop the
       // other's usage data without a word.
       return Fail(where.At("path"), "repeats an earlier file's path " + Describe(Json(path)));
     }
     record->SetKeyPath(std::move(path));
-    m_doc.m_files.Insert(std::move(record));
+    m_paths.insert(record->m_strPath);  // the record's own bytes: they never move
+    m_files.push_back(std::move(record));
     return true;
   }
 
@@ -290,7 +291,7 @@ class JsonReader {
     }
     if (!hasPath) return Fail(where, "\"path\" is missing");
     if (!hasName) folder->m_strName = folder->m_strPath;
-    m_doc.m_folders.push_back(std::move(folder));
+    m_folders.push_back(std::move(folder));
     return true;
   }
 
@@ -333,6 +334,12 @@ class JsonReader {
 
   CVelnorDoc& m_doc;
   std::string& m_error;
+
+ public:
+  // What was read, handed to the document once all of it was accepted.
+  CFileMap::Records m_files;
+  std::unordered_set<std::string_view> m_paths;
+  CVelnorDoc::FolderList m_folders;
 };
 
 // "[json.exception.parse_error.101] parse error at line 1, column 2: ..." →
@@ -351,28 +358,27 @@ std::string ParseErrorText(const char* what) {
 std::string DatabaseToJson(CVelnorDoc& doc) {
   std::string out;
   out += '{';
-  {
-    std::lock_guard<std::mutex> hold(doc.m_lock);
-    out.reserve(64 + doc.m_files.size() * 128);
+  doc.VisitFiles([&out](const CFileMap& files) {
+    out.reserve(64 + files.size() * 128);
     AppendKey(out, "files");
     out += '[';
     bool first = true;
-    for (const auto& file : doc.m_files) {
+    for (const auto& file : files) {
       if (!first) out += ',';
       first = false;
       AppendFile(out, *file);
     }
     out += "],";
-    AppendKey(out, "folders");
-    out += '[';
-    first = true;
-    for (const auto& folder : doc.m_folders) {
-      if (!first) out += ',';
-      first = false;
-      AppendFolder(out, *folder);
-    }
-    out += "],";
+  });
+  AppendKey(out, "folders");
+  out += '[';
+  bool first = true;
+  for (const auto& folder : doc.CopyFolders()) {
+    if (!first) out += ',';
+    first = false;
+    AppendFolder(out, *folder);
   }
+  out += "],";
   const std::pair<const char*, bool> options[] = {
       {"autorun", doc.m_bAutorun},
       {"mp3Support", doc.m_bMp3Support},
@@ -399,6 +405,11 @@ bool DatabaseFromJson(std::string_view text, CVelnorDoc& doc, std::string& error
     error = "not valid JSON: " + ParseErrorText(e.what());
     return false;
   }
-  std::lock_guard<std::mutex> hold(doc.m_lock);
-  return JsonReader(doc, error).Database(root);
+  JsonReader reader(doc, error);
+  if (!reader.Database(root)) return false;
+  doc.AddFiles(std::move(reader.m_files));
+  CVelnorDoc::FolderList folders = doc.CopyFolders();
+  for (auto& folder : reader.m_folders) folders.push_back(std::move(folder));
+  doc.ReplaceFolders(std::move(folders));
+  return true;
 }

@@ -4,7 +4,7 @@
 #include <memory>
 
 #include "database/velnor_doc.h"
-#include "framework/file_system.h"
+#include "framework/env.h"
 
 namespace {
 
@@ -26,7 +26,7 @@ bool IsFolder(const std::string& path) {
 
 // The progress window the command line does not have: it only keeps the
 // counting pass's total.
-class CountingWindow final : public RefreshWindow {
+class CountingWindow final : public ProgressWindow {
  public:
   explicit CountingWindow(uint32_t* total) : m_total(total) {}
   void SetRange(uint32_t count) override { *m_total = count; }
@@ -38,25 +38,17 @@ class CountingWindow final : public RefreshWindow {
   uint32_t* m_total;
 };
 
-class CountingHost final : public ScanHost {
- public:
-  std::unique_ptr<RefreshWindow> CreateRefreshWindow(const std::string&) override {
-    return std::make_unique<CountingWindow>(&total);
-  }
-  uint32_t total = 0;
-};
-
 }  // namespace
 
 int LoadDatabaseForIndex(CVelnorDoc& doc, const std::string& dbPath, const CliContext& context) {
   if (dbPath.empty()) return kExitSuccess;
   std::string bytes;
-  switch (context.fs.ReadWholeFile(dbPath, bytes)) {
-    case FileSystem::ReadResult::kNotFound:
+  switch (context.env.ReadWholeFile(dbPath, bytes)) {
+    case Env::ReadResult::kNotFound:
       return kExitSuccess;  // a new database
-    case FileSystem::ReadResult::kError:
+    case Env::ReadResult::kError:
       return context.Fail("cannot read '" + dbPath + "'");
-    case FileSystem::ReadResult::kOk:
+    case Env::ReadResult::kOk:
       break;
   }
   const DatabaseLoadReport report = doc.LoadDatabaseBytes(bytes);
@@ -71,17 +63,22 @@ int AddFoldersForIndex(CVelnorDoc& doc, const std::vector<std::string>& folders,
   for (const std::string& given : folders) {
     const std::string path = AbsoluteFolder(given);
     if (!IsFolder(path)) return context.Fail("cannot search '" + given + "': no such folder");
+    CVelnorDoc::FolderList list = doc.CopyFolders();
     bool listed = false;
-    for (const auto& folder : doc.m_folders) listed = listed || folder->m_strPath == path;
-    if (!listed) doc.m_folders.push_back(std::make_unique<CFolder>(path, path, true, kIconStartMenu));
+    for (const auto& folder : list) listed = listed || folder->m_strPath == path;
+    if (listed) continue;
+    list.push_back(std::make_unique<CFolder>(path, path, true, kIconStartMenu));
+    doc.ReplaceFolders(std::move(list));
   }
   return kExitSuccess;
 }
 
-uint32_t RefreshForIndex(CVelnorDoc& doc) {
-  CountingHost host;
-  doc.SetScanHost(&host);
+std::unique_ptr<ProgressWindow> IndexEnv::CreateProgressWindow(const std::string&) {
+  return std::make_unique<CountingWindow>(&m_total);
+}
+
+uint32_t RefreshForIndex(CVelnorDoc& doc, IndexEnv& env) {
+  env.m_total = 0;
   doc.RefreshDatabase(kRefreshCaption);
-  doc.SetScanHost(nullptr);
-  return host.total;
+  return env.m_total;
 }

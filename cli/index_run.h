@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "cli/command.h"
+#include "framework/env.h"
 
 class CVelnorDoc;
 
@@ -19,5 +20,19 @@ int LoadDatabaseForIndex(CVelnorDoc& doc, const std::string& dbPath, const CliCo
 // folder named by its path. A folder that does not exist is refused.
 int AddFoldersForIndex(CVelnorDoc& doc, const std::vector<std::string>& folders, const CliContext& context);
 
-// The full refresh; returns the entries its counting pass met.
-uint32_t RefreshForIndex(CVelnorDoc& doc);
+// The command line's platform: the real one without a message queue, and a
+// progress window that only keeps the counting pass's total.
+class IndexEnv : public EnvWrapper {
+ public:
+  explicit IndexEnv(Env& target) : EnvWrapper(target) {}
+  std::unique_ptr<ProgressWindow> CreateProgressWindow(const std::string& caption) override;
+  void PumpMessages() override {}
+
+ private:
+  friend uint32_t RefreshForIndex(CVelnorDoc& doc, IndexEnv& env);
+  uint32_t m_total = 0;
+};
+
+// The full refresh of a document made over `env`; returns the entries its
+// counting pass met.
+uint32_t RefreshForIndex(CVelnorDoc& doc, IndexEnv& env);

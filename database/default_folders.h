@@ -1,19 +1,11 @@
 // The six well-known shell folders that fill an empty folder list.
 #pragma once
 
-#include <string>
+#include "database/velnor_doc.h"
 
-class CVelnorDoc;
-
-// Shell special folders by CSIDL value.
-class ShellFolders {
- public:
-  virtual ~ShellFolders() = default;
-  // False when the shell cannot name the folder; never creates it.
-  virtual bool GetSpecialFolderPath(int csidl, std::string& path) = 0;
-
-  static ShellFolders& Real();
-};
+// The default set as the shell names its folders on this machine; a folder
+// the shell cannot name is left out.
+CVelnorDoc::FolderList DefaultFolders(Env& env);
 
 // Adds the default set when the folder list is empty; otherwise nothing.
-void AddDefaultFolders(CVelnorDoc& doc, ShellFolders& shell);
+void AddDefaultFolders(CVelnorDoc& doc);

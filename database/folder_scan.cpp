@@ -1,8 +1,6 @@
-// The refresh: a counting pass that gives the progress bar its exact range,
-// then an update pass that finds every file again.
-#include <mutex>
+#include "database/folder_scan.h"
 
-#include "database/velnor_doc.h"
+#include "database/id3v1.h"
 
 const char kInitializeCaption[] = "Initialize Database - Plovant Velnor";
 const char kRefreshCaption[] = "Refresh Database - Plovant Velnor";
@@ -24,114 +22,114 @@ bool SameTag(const Mp3TagInfo* a, const Mp3TagInfo* b) {
 
 }  // namespace
 
-ScanHost& CVelnorDoc::DefaultScanHost() {
-  static ScanHost host;
-  return host;
+void CVelnorDoc::RefreshDatabase(const std::string& caption) { CFolderScan(*this).Refresh(caption); }
+
+void CVelnorDoc::ScanFolder(std::string folder, bool bCountOnly, uint32_t* pCount, ProgressWindow* pProgress) {
+  CFolderScan(*this).Scan(std::move(folder), bCountOnly, pCount, pProgress);
 }
 
-void CVelnorDoc::RefreshDatabase(const std::string& caption) {
-  MarkNotFound("");
-  m_bRefreshing = true;
-  m_bCancelRefresh = false;
-  std::unique_ptr<RefreshWindow> window = m_host->CreateRefreshWindow(caption);
-  m_pRefreshDlg = window.get();
+template <typename ScanOne>
+void CFolderScan::ForEachEnabledFolder(ScanOne&& scan) {
+  CFolder folder;
+  for (size_t i = 0; m_doc.GetFolder(i, folder); ++i) {
+    if (folder.m_bEnabled) scan(std::move(folder.m_strPath));
+  }
+}
 
-  // The folder list may change while messages are pumped: take the folders
-  // by index and check the length before each one.
-  const auto forEachEnabledFolder = [this](auto&& scan) {
-    for (size_t i = 0;; ++i) {
-      std::string path;
-      {
-        std::lock_guard<std::mutex> hold(m_lock);
-        if (i >= m_folders.size()) return;
-        if (!m_folders[i]->m_bEnabled) continue;
-        path = m_folders[i]->m_strPath;
-      }
-      scan(std::move(path));
-    }
-  };
+void CFolderScan::Refresh(const std::string& caption) {
+  m_doc.MarkNotFound("");
+  m_doc.m_bRefreshing = true;
+  m_doc.m_bCancelRefresh = false;
+  std::unique_ptr<ProgressWindow> window = m_env.CreateProgressWindow(caption);
+  m_doc.m_pRefreshDlg = window.get();
 
   uint32_t count = 0;
-  forEachEnabledFolder([&](std::string path) { ScanFolder(std::move(path), true, &count, nullptr); });
+  ForEachEnabledFolder([&](std::string path) { Scan(std::move(path), true, &count, nullptr); });
   if (window) {
     window->SetRange(count);
     // The start-up refresh works unseen; showing it only to hide it again
     // would flash a window on every start.
     if (caption != kInitializeCaption) window->Show(true);
   }
-  forEachEnabledFolder([&](std::string path) { ScanFolder(std::move(path), false, nullptr, window.get()); });
+  ForEachEnabledFolder([&](std::string path) { Scan(std::move(path), false, nullptr, window.get()); });
 
-  m_bCancelRefresh = false;
-  m_bRefreshing = false;
-  m_pRefreshDlg = nullptr;
-  window.reset();
+  m_doc.m_bCancelRefresh = false;
+  m_doc.m_bRefreshing = false;
+  m_doc.m_pRefreshDlg = nullptr;
 }
 
-void CVelnorDoc::ScanFolder(std::string folder, bool bCountOnly, uint32_t* pCount, RefreshWindow* pProgress) {
+void CFolderScan::Scan(std::string folder, bool bCountOnly, uint32_t* pCount, ProgressWindow* pProgress) {
   if (folder.empty() || folder.back() != kPathSeparator) folder += kPathSeparator;
-  const std::unique_ptr<DirectorySearch> search = m_host->Lister().Open(folder);
+  const std::unique_ptr<DirectorySearch> search = m_env.OpenDirectory(folder);
   if (!search) return;
   DirectoryEntry entry;
   while (search->Next(entry)) {
     if (entry.name == "." || entry.name == "..") {
       // counted like every entry, nothing more
     } else if (entry.isDirectory) {
-      ScanFolder(folder + entry.name, bCountOnly, pCount, pProgress);
+      Scan(folder + entry.name, bCountOnly, pCount, pProgress);
     } else if (!bCountOnly) {
-      UpdateFileRecord(folder, entry.name);
+      m_doc.ApplyScannedFile(ReadFile(folder, entry.name));
     }
     if (bCountOnly) {
       if (pCount) ++*pCount;
     } else if (pProgress) {
       pProgress->StepIt();
     }
-    if (m_bCancelRefresh) return;
-    m_host->PumpMessages();
+    if (m_doc.m_bCancelRefresh) return;
+    PumpMessages();
   }
 }
 
-void CVelnorDoc::UpdateFileRecord(const std::string& folder, const std::string& name) {
-  std::string path;
-  path.reserve(folder.size() + name.size());
-  path += folder;
-  path += name;
+void CFolderScan::PumpMessages() {
+  const uint64_t now = m_env.TickCount();
+  if (m_pumped && now - m_lastPump < kPumpIntervalMs) return;
+  m_pumped = true;
+  m_lastPump = now;
+  m_env.PumpMessages();
+}
 
-  // The tag is read before the lock is taken: a slow disk must not hold up
-  // the user interface's use of the records.
-  bool tagOpened = false;
-  std::unique_ptr<Mp3TagInfo> tag;
-  if (m_bMp3Support && EndsWithMp3(path)) {
-    if (std::unique_ptr<CMp3File> file = m_host->OpenMp3(path)) {
-      tagOpened = true;
-      tag = std::make_unique<Mp3TagInfo>();
-      if (!ReadId3Tag(*file, *tag)) tag.reset();
+ScannedFile CFolderScan::ReadFile(const std::string& folder, const std::string& name) {
+  ScannedFile file;
+  file.path.reserve(folder.size() + name.size());
+  file.path += folder;
+  file.path += name;
+  file.nameLength = name.size();
+  if (m_doc.m_bMp3Support && EndsWithMp3(file.path)) {
+    if (std::unique_ptr<CFile> opened = m_env.OpenFile(file.path)) {
+      file.tagOpened = true;
+      file.tag = std::make_unique<Mp3TagInfo>();
+      if (!ReadId3Tag(*opened, *file.tag)) file.tag.reset();
     }
   }
+  return file;
+}
 
-  std::lock_guard<std::mutex> hold(m_lock);
-  CFileInfo* record = m_files.Lookup(path);
+void CVelnorDoc::ApplyScannedFile(ScannedFile file) {
+  MutexLock hold(m_lock);
+  CFileInfo* record = m_files.Lookup(file.path);
   if (record == nullptr) {
     auto created = std::make_unique<CFileInfo>();
-    created->SetKeyPath(std::move(path));
+    created->SetKeyPath(std::move(file.path));
     record = created.get();
     m_files.Insert(std::move(created));
-  } else if (record->m_strName.size() != name.size()) {
+  } else if (record->m_strName.size() != file.nameLength) {
     m_files.MarkTextChanged();  // the first scan since the load names the record
   }
-  record->SetNameLength(name.size());
+  record->SetNameLength(file.nameLength);
   if (!record->m_bFound) {
     record->m_bFound = true;
     m_files.MarkFoundChanged();
   }
-  if (tagOpened) {
-    if (!SameTag(record->IsTagged() ? record->m_pTag.get() : nullptr, tag.get())) m_files.MarkTextChanged();
-    if (tag) record->m_bHasTag = true;
-    record->m_pTag = std::move(tag);  // a failed read leaves no tag
+  if (file.tagOpened) {
+    if (!SameTag(record->IsTagged() ? record->m_pTag.get() : nullptr, file.tag.get())) m_files.MarkTextChanged();
+    if (file.tag) record->m_bHasTag = true;
+    record->m_pTag = std::move(file.tag);  // a failed read leaves no tag
   }
 }
 
 void CVelnorDoc::MarkNotFound(std::string_view text) {
-  std::lock_guard<std::mutex> hold(m_lock);
+  MutexLock hold(m_lock);
   for (const auto& record : m_files) {
     if (record->m_bFound &&
         (text.empty() || std::string_view(record->m_strPath).find(text) != std::string_view::npos)) {

@@ -7,20 +7,10 @@
 #include <string>
 
 #include "database/file_info.h"
+#include "framework/env.h"
 
-// An open file with a position, as the tag reader needs it.
-class CMp3File {
- public:
-  virtual ~CMp3File() = default;
-  virtual bool GetLength(uint64_t& length) = 0;
-  virtual bool GetPosition(uint64_t& position) = 0;
-  virtual bool Seek(uint64_t position) = 0;
-  // Bytes read; fewer than asked at the end of the file or on an error.
-  virtual size_t Read(void* buffer, size_t count) = 0;
-
-  // Null when the file cannot be opened for reading.
-  static std::unique_ptr<CMp3File> Open(const std::string& path);
-};
+// The scan reads a tag through the plain file of its platform.
+using CMp3File = CFile;
 
 constexpr size_t kId3TagSize = 128;
 constexpr int kGenreCount = 126;

@@ -6,10 +6,10 @@
 
 #include <string>
 
-#include "database/scan_host.h"
+#include "framework/env.h"
 #include "framework/dialog_win.h"
 
-class CRefreshDlg final : public CDialog, public RefreshWindow {
+class CRefreshDlg final : public CDialog, public ProgressWindow {
  public:
   CRefreshDlg();
 

@@ -40,7 +40,7 @@ std::unique_ptr<CFileInfo> ReadFileRecord(CArchive& ar) {
 
 }  // namespace
 
-CVelnorDoc::CVelnorDoc(FileSystem& fs) : m_fs(fs) {}
+CVelnorDoc::CVelnorDoc(Env& env) : m_env(env) {}
 
 bool CVelnorDoc::OnNewDocument() {
   LoadDatabase();
@@ -48,8 +48,8 @@ bool CVelnorDoc::OnNewDocument() {
 }
 
 std::string CVelnorDoc::GetDatabasePath() {
-  std::string folder = GetUserAppDataFolder();
-  if (folder.empty()) {
+  std::string folder;
+  if (!m_env.GetSpecialFolderPath(kCsidlAppData, folder) || folder.empty()) {
     // Without an application-data folder, keep the database beside the
     // program rather than losing every count at exit.
     folder = GetModuleFilePath();
@@ -59,7 +59,7 @@ std::string CVelnorDoc::GetDatabasePath() {
   }
   if (folder.back() != kPathSeparator) folder += kPathSeparator;
   folder += kDatabaseFolder;
-  m_fs.MakeDirectory(folder);
+  m_env.MakeDirectory(folder);
   return folder + kPathSeparator + kDatabaseFile;
 }
 
@@ -69,13 +69,13 @@ bool CVelnorDoc::SaveDatabase() { return SaveDatabaseTo(GetDatabasePath()); }
 
 DatabaseLoadReport CVelnorDoc::LoadDatabaseFrom(const std::string& path) {
   std::string bytes;
-  if (m_fs.ReadWholeFile(path, bytes) != FileSystem::ReadResult::kOk) return DatabaseLoadReport();
+  if (m_env.ReadWholeFile(path, bytes) != Env::ReadResult::kOk) return DatabaseLoadReport();
   DatabaseLoadReport report = LoadDatabaseBytes(bytes);
   if (report.damaged) {
     // The next save writes only what could be read; keep the original bytes
     // so nothing the user had is gone for good.
     const std::string backup = path + kDamagedSuffix;
-    if (m_fs.WriteFileAtomic(backup, bytes)) report.backupPath = backup;
+    if (m_env.WriteFileAtomic(backup, bytes)) report.backupPath = backup;
   }
   return report;
 }
@@ -96,12 +96,13 @@ DatabaseLoadReport CVelnorDoc::LoadDatabaseBytes(std::string_view bytes) {
       report.failReason = "unexpected data after the end";
     }
   }
+  MutexLock hold(m_lock);
   m_replacedDuringLoad.clear();
   return report;
 }
 
 bool CVelnorDoc::SaveDatabaseTo(const std::string& path) {
-  return m_fs.WriteFileAtomic(path, SaveDatabaseBytes());
+  return m_env.WriteFileAtomic(path, SaveDatabaseBytes());
 }
 
 std::string CVelnorDoc::SaveDatabaseBytes() {
@@ -113,7 +114,7 @@ std::string CVelnorDoc::SaveDatabaseBytes() {
 
 void CVelnorDoc::Serialize(CArchive& ar) {
   if (ar.IsStoring()) {
-    std::lock_guard<std::mutex> hold(m_lock);
+    MutexLock hold(m_lock);
     ar.WriteCount(static_cast<uint32_t>(m_files.size()));
     for (const auto& record : m_files) {
       ar.WriteText(record->m_strPath);
@@ -122,7 +123,7 @@ void CVelnorDoc::Serialize(CArchive& ar) {
     ar.WriteCount(static_cast<uint32_t>(m_folders.size()));
     for (const auto& folder : m_folders) ar.WriteObject(*folder);
   } else {
-    std::lock_guard<std::mutex> hold(m_lock);
+    MutexLock hold(m_lock);
     LoadFileRecords(ar);
     LoadFolders(ar);
   }
@@ -187,4 +188,65 @@ void CVelnorDoc::LoadFolders(CArchive& ar) {
         break;
     }
   }
+}
+
+void CVelnorDoc::VisitFiles(const FileVisitor& visit) const {
+  MutexLock hold(m_lock);
+  visit(m_files);
+}
+
+CFileInfo* CVelnorDoc::FindFile(std::string_view path) const {
+  MutexLock hold(m_lock);
+  return m_files.Lookup(path);
+}
+
+size_t CVelnorDoc::FileCount() const {
+  MutexLock hold(m_lock);
+  return m_files.size();
+}
+
+void CVelnorDoc::AddFiles(CFileMap::Records records) {
+  MutexLock hold(m_lock);
+  m_files.InsertAll(std::move(records), m_replacedDuringLoad);
+  m_replacedDuringLoad.clear();
+}
+
+void CVelnorDoc::RecordLaunch(CFileInfo& record, VelnorTime now, const FileVisitor& afterwards) {
+  MutexLock hold(m_lock);
+  ++record.m_nUseCount;
+  record.m_timeLastUsed = now;
+  if (afterwards) afterwards(m_files);
+}
+
+void CVelnorDoc::SetFileType(CFileInfo& record, const std::string& type, int image) {
+  MutexLock hold(m_lock);
+  record.m_strType = type;
+  record.m_nImage = image;
+}
+
+CVelnorDoc::FolderList CVelnorDoc::CopyFolders() const {
+  MutexLock hold(m_lock);
+  FolderList copy;
+  copy.reserve(m_folders.size());
+  for (const auto& folder : m_folders) {
+    copy.push_back(std::make_unique<CFolder>(folder->m_strName, folder->m_strPath, folder->m_bEnabled,
+                                             folder->m_nIconId));
+  }
+  return copy;
+}
+
+void CVelnorDoc::ReplaceFolders(FolderList folders) {
+  MutexLock hold(m_lock);
+  m_folders.swap(folders);
+}
+
+bool CVelnorDoc::GetFolder(size_t index, CFolder& folder) const {
+  MutexLock hold(m_lock);
+  if (index >= m_folders.size()) return false;
+  const CFolder& stored = *m_folders[index];
+  folder.m_strName = stored.m_strName;
+  folder.m_strPath = stored.m_strPath;
+  folder.m_bEnabled = stored.m_bEnabled;
+  folder.m_nIconId = stored.m_nIconId;
+  return true;
 }

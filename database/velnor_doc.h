@@ -1,20 +1,25 @@
 // The one document: options, folders, file records and the launcher's
 // placement, and the database file that keeps them across runs.
+//
+// The file records and the folder list are shared with the change watcher's
+// thread, so they are private and guarded by the document's own lock: every
+// use from outside goes through an operation below that takes it.
 #pragma once
 
 #include <atomic>
 #include <cstddef>
+#include <functional>
 #include <memory>
-#include <mutex>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "database/file_map.h"
 #include "database/folder.h"
-#include "database/scan_host.h"
 #include "database/window_placement.h"
 #include "framework/archive.h"
-#include "framework/file_system.h"
+#include "framework/env.h"
+#include "framework/mutex.h"
 
 class CWatcherThread;
 
@@ -31,11 +36,24 @@ struct DatabaseLoadReport {
   std::string backupPath;     // where a damaged file was copied, if it was
 };
 
+// What a scan learnt about one file, gathered without the document's lock.
+struct ScannedFile {
+  std::string path;       // the folder searched, a separator, the name
+  size_t nameLength = 0;  // the name as the search reported it ends the path
+  bool tagOpened = false;             // the file was opened to read its tag
+  std::unique_ptr<Mp3TagInfo> tag;    // the tag read, null when there was none
+};
+
 class CVelnorDoc {
  public:
-  explicit CVelnorDoc(FileSystem& fs = FileSystem::Real());
+  using FolderList = std::vector<std::unique_ptr<CFolder>>;
+  using FileVisitor = std::function<void(const CFileMap&)>;
+
+  explicit CVelnorDoc(Env& env = Env::Default());
   CVelnorDoc(const CVelnorDoc&) = delete;
   CVelnorDoc& operator=(const CVelnorDoc&) = delete;
+
+  Env& GetEnv() const { return m_env; }
 
   // Loads the database file; the document starts even when that fails.
   bool OnNewDocument();
@@ -61,40 +79,56 @@ class CVelnorDoc {
   void RefreshDatabase(const std::string& caption);
   // Recursive scan of one folder: counts entries into *pCount, or updates the
   // records of its files and steps the progress window.
-  void ScanFolder(std::string folder, bool bCountOnly, uint32_t* pCount, RefreshWindow* pProgress);
+  void ScanFolder(std::string folder, bool bCountOnly, uint32_t* pCount, ProgressWindow* pProgress);
   // Marks not found every record whose key contains `text` (all for "").
   void MarkNotFound(std::string_view text);
 
-  void SetScanHost(ScanHost* host) { m_host = host ? host : &DefaultScanHost(); }
+  // --- File records. Records are never removed while the program runs, so
+  // pointers to them stay valid; their fields change only under the lock.
 
-  // Run-time state and stored members, in the document's declaration order.
-  // m_files and m_folders are shared with the change watcher: hold m_lock
-  // while touching either from any thread.
+  // Runs `visit` over the records under the lock; it must not keep the map.
+  void VisitFiles(const FileVisitor& visit) const;
+  CFileInfo* FindFile(std::string_view path) const;
+  size_t FileCount() const;
+  // Adds records as a load does: a key met again replaces the earlier record.
+  void AddFiles(CFileMap::Records records);
+  // One accepted launch: the count goes up by one and the time is stamped;
+  // `afterwards` then runs under the same lock (the filter's reordering).
+  void RecordLaunch(CFileInfo& record, VelnorTime now, const FileVisitor& afterwards = nullptr);
+  // The shell's type name and the launcher's image for a record.
+  void SetFileType(CFileInfo& record, const std::string& type, int image);
+  // A scan's result for one file: its record is made or renamed, found, and
+  // given the tag read.
+  void ApplyScannedFile(ScannedFile file);
+
+  // --- Folders, in list order.
+
+  FolderList CopyFolders() const;
+  void ReplaceFolders(FolderList folders);
+  // A copy of the folder at `index`; false past the end of the list.
+  bool GetFolder(size_t index, CFolder& folder) const;
+
+  // Run-time state and stored options.
   bool m_bRefreshing = false;
-  CFileMap m_files;
-  std::vector<std::unique_ptr<CFolder>> m_folders;
   bool m_bAutorun = true;
   CWindowPlacement m_placement;
   bool m_bMp3Support = true;
   CWatcherThread* m_pWatcherThread = nullptr;
   bool m_bDpiWarningShown = false;
-  RefreshWindow* m_pRefreshDlg = nullptr;
+  ProgressWindow* m_pRefreshDlg = nullptr;
   std::atomic<bool> m_bCancelRefresh{false};
   bool m_bSearchFullPath = false;
   bool m_bFirstRun = true;
 
-  std::mutex m_lock;
-
  private:
-  void LoadFileRecords(CArchive& ar);
-  void LoadFolders(CArchive& ar);
+  void LoadFileRecords(CArchive& ar) VELNOR_REQUIRES(m_lock);
+  void LoadFolders(CArchive& ar) VELNOR_REQUIRES(m_lock);
 
-  void UpdateFileRecord(const std::string& folder, const std::string& name);
-  static ScanHost& DefaultScanHost();
-
-  FileSystem& m_fs;
-  ScanHost* m_host = &DefaultScanHost();
+  Env& m_env;
+  mutable Mutex m_lock;
+  CFileMap m_files VELNOR_GUARDED_BY(m_lock);
+  FolderList m_folders VELNOR_GUARDED_BY(m_lock);
   // Records replaced by a repeated key during a load; the archive may still
   // refer to them by number until the load ends.
-  std::vector<std::unique_ptr<CFileInfo>> m_replacedDuringLoad;
+  CFileMap::Records m_replacedDuringLoad VELNOR_GUARDED_BY(m_lock);
 };

@@ -1,8 +1,8 @@
-// Listing one folder, behind an interface: Win32 and POSIX searches for the
-// real file system, and an in-memory tree for tests.
+// Listing one folder: what a directory search yields, and the path limit
+// that every search honours.
 #pragma once
 
-#include <memory>
+#include <cstddef>
 #include <string>
 
 struct DirectoryEntry {
@@ -17,16 +17,6 @@ class DirectorySearch {
   virtual ~DirectorySearch() = default;
   // False when no entry is left.
   virtual bool Next(DirectoryEntry& entry) = 0;
-};
-
-class DirectoryLister {
- public:
-  virtual ~DirectoryLister() = default;
-  // `folder` ends with the path separator. Null when the folder cannot be
-  // searched (missing, no access, path too long) or holds nothing at all.
-  virtual std::unique_ptr<DirectorySearch> Open(const std::string& folder) = 0;
-
-  static DirectoryLister& Real();
 };
 
 // Windows' search pattern (folder + "*.*") must fit in MAX_PATH; the same

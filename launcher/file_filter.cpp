@@ -1,11 +1,11 @@
 #include "launcher/file_filter.h"
 
 #include <algorithm>
-#include <mutex>
 
 #include "database/velnor_doc.h"
 #include "framework/case_fold.h"
 #include "framework/substring_search.h"
+#include "resultlist/launcher_order.h"
 
 namespace {
 
@@ -36,19 +36,17 @@ size_t SlotHolding(const std::vector<uint32_t>& starts, size_t from, size_t pos)
 
 }  // namespace
 
-void CFileFilter::Refresh() {
-  const CFileMap& files = m_doc.m_files;
+void CFileFilter::Refresh(const CFileMap& files) {
   if (m_structure != files.structureGeneration() || m_textGeneration != files.textGeneration() ||
       files.size() < m_slots || files.size() - m_slots > files.size() / 8 + 64) {
-    RebuildAll();
+    RebuildAll(files);
   } else if (files.size() > m_slots) {
-    AppendSlots(m_slots);  // a few new files, as a rescan finds them
+    AppendSlots(files, m_slots);  // a few new files, as a rescan finds them
   }
-  if (m_foundGeneration != files.foundGeneration() || m_presentStale) RebuildPresent();
+  if (m_foundGeneration != files.foundGeneration() || m_presentStale) RebuildPresent(files);
 }
 
-void CFileFilter::RebuildAll() {
-  const CFileMap& files = m_doc.m_files;
+void CFileFilter::RebuildAll(const CFileMap& files) {
   m_structure = files.structureGeneration();
   m_textGeneration = files.textGeneration();
   for (SearchText& text : m_texts) text = SearchText();
@@ -58,7 +56,7 @@ void CFileFilter::RebuildAll() {
   m_rank.clear();
   m_mark.clear();
   m_slots = 0;
-  AppendSlots(0);
+  AppendSlots(files, 0);
 }
 
 void CFileFilter::AppendText(SearchText& text, const CFileInfo& record, int mode) const {
@@ -78,8 +76,7 @@ void CFileFilter::AppendText(SearchText& text, const CFileInfo& record, int mode
   text.starts.push_back(static_cast<uint32_t>(text.text.size()));
 }
 
-void CFileFilter::AppendSlots(size_t from) {
-  const CFileMap& files = m_doc.m_files;
+void CFileFilter::AppendSlots(const CFileMap& files, size_t from) {
   const size_t n = files.size();
   for (size_t slot = from; slot < n; ++slot) {
     AppendFolded(m_titles, files.at(slot)->m_strTitle);
@@ -95,31 +92,11 @@ void CFileFilter::AppendSlots(size_t from) {
   if (from == 0) {
     // A whole new order: sort compact keys rather than chase a million
     // records through the cache for every comparison.
-    struct Key {
-      int32_t uses;
-      uint32_t slot;
-      int64_t time;
-      uint64_t prefix;  // the title's first 8 folded bytes, big-endian
-    };
-    std::vector<Key> keys(n);
-    for (size_t slot = 0; slot < n; ++slot) {
-      const CFileInfo& record = *files.at(slot);
-      const std::string_view title = Title(static_cast<uint32_t>(slot));
-      uint64_t prefix = 0;
-      for (size_t i = 0; i < 8; ++i) {
-        prefix = (prefix << 8) | (i < title.size() ? static_cast<unsigned char>(title[i]) : 0u);
-      }
-      keys[slot] = {record.m_nUseCount, static_cast<uint32_t>(slot),
-                    record.m_nUseCount != 0 ? record.m_timeLastUsed : 0, prefix};
-    }
-    std::sort(keys.begin(), keys.end(), [this](const Key& a, const Key& b) {
-      if (a.uses != b.uses) return a.uses > b.uses;
-      if (a.time != b.time) return a.time > b.time;
-      if (a.prefix != b.prefix) return a.prefix < b.prefix;
-      const int c = Title(a.slot).compare(Title(b.slot));
-      if (c != 0) return c < 0;
-      return a.slot < b.slot;
-    });
+    std::vector<LauncherOrderKey> keys(n);
+    for (size_t slot = 0; slot < n; ++slot) keys[slot] = KeyOf(files, static_cast<uint32_t>(slot));
+    const auto title = [this](uint32_t slot) { return Title(slot); };
+    std::sort(keys.begin(), keys.end(),
+              [&](const LauncherOrderKey& a, const LauncherOrderKey& b) { return LauncherOrderBefore(a, b, title); });
     m_order.resize(n);
     for (size_t i = 0; i < n; ++i) m_order[i] = keys[i].slot;
     m_rank.resize(n);
@@ -127,19 +104,18 @@ void CFileFilter::AppendSlots(size_t from) {
     return;
   }
   m_rank.resize(n);
-  for (size_t slot = from; slot < n; ++slot) InsertIntoOrder(static_cast<uint32_t>(slot));
+  for (size_t slot = from; slot < n; ++slot) InsertIntoOrder(files, static_cast<uint32_t>(slot));
 }
 
-void CFileFilter::InsertIntoOrder(uint32_t slot) {
+void CFileFilter::InsertIntoOrder(const CFileMap& files, uint32_t slot) {
   const auto to = std::lower_bound(m_order.begin(), m_order.end(), slot,
-                                   [this](uint32_t a, uint32_t b) { return OrderBefore(a, b); });
+                                   [&](uint32_t a, uint32_t b) { return OrderBefore(files, a, b); });
   const size_t at = static_cast<size_t>(to - m_order.begin());
   m_order.insert(to, slot);
   for (size_t i = at; i < m_order.size(); ++i) m_rank[m_order[i]] = static_cast<uint32_t>(i);
 }
 
-void CFileFilter::RebuildPresent() {
-  const CFileMap& files = m_doc.m_files;
+void CFileFilter::RebuildPresent(const CFileMap& files) {
   m_foundGeneration = files.foundGeneration();
   m_presentStale = false;
   m_present.clear();
@@ -150,11 +126,10 @@ void CFileFilter::RebuildPresent() {
   }
 }
 
-const CFileFilter::SearchText& CFileFilter::TextFor(const MatchOptions& options) {
+const CFileFilter::SearchText& CFileFilter::TextFor(const CFileMap& files, const MatchOptions& options) {
   const int mode = ModeIndex(options);
   SearchText& text = m_texts[mode];
   if (text.built) return text;
-  const CFileMap& files = m_doc.m_files;
   text.starts.reserve(files.size() + 1);
   for (const auto& record : files) AppendText(text, *record, mode);
   if (text.starts.empty()) text.starts.push_back(0);
@@ -166,23 +141,20 @@ std::string_view CFileFilter::Title(uint32_t slot) const {
   return std::string_view(m_titles.data() + m_titleStarts[slot], m_titleStarts[slot + 1] - m_titleStarts[slot]);
 }
 
-bool CFileFilter::OrderBefore(uint32_t a, uint32_t b) const {
-  const CFileInfo& ra = *m_doc.m_files.at(a);
-  const CFileInfo& rb = *m_doc.m_files.at(b);
-  if (ra.m_nUseCount != rb.m_nUseCount) return ra.m_nUseCount > rb.m_nUseCount;
-  if (ra.m_nUseCount != 0 && ra.m_timeLastUsed != rb.m_timeLastUsed) return ra.m_timeLastUsed > rb.m_timeLastUsed;
-  // Folded titles compare byte by byte: UTF-8 keeps code point order.
-  const int c = Title(a).compare(Title(b));
-  if (c != 0) return c < 0;
-  return a < b;  // equal rows keep the map's order
+LauncherOrderKey CFileFilter::KeyOf(const CFileMap& files, uint32_t slot) const {
+  return MakeLauncherOrderKey(*files.at(slot), Title(slot), slot);
 }
 
-void CFileFilter::UsageChanged(const CFileInfo& record) {
-  const size_t slot = m_doc.m_files.SlotOf(record.m_strPath);
+bool CFileFilter::OrderBefore(const CFileMap& files, uint32_t a, uint32_t b) const {
+  return LauncherOrderBefore(KeyOf(files, a), KeyOf(files, b), [this](uint32_t slot) { return Title(slot); });
+}
+
+void CFileFilter::UsageChanged(const CFileMap& files, const CFileInfo& record) {
+  const size_t slot = files.SlotOf(record.m_strPath);
   if (slot >= m_slots || m_order.size() != m_slots) return;  // the next run rebuilds anyway
   m_order.erase(m_order.begin() + m_rank[slot]);
   for (size_t i = m_rank[slot]; i < m_order.size(); ++i) m_rank[m_order[i]] = static_cast<uint32_t>(i);
-  InsertIntoOrder(static_cast<uint32_t>(slot));
+  InsertIntoOrder(files, static_cast<uint32_t>(slot));
   m_presentStale = true;
 }
 
@@ -229,9 +201,17 @@ void CFileFilter::MatchTerm(const SearchText& text, std::string_view term, bool 
 }
 
 std::vector<CFileInfo*> CFileFilter::Run(std::string_view query, const MatchOptions& options) {
-  std::lock_guard<std::mutex> hold(m_doc.m_lock);
-  Refresh();
-  const CFileMap& files = m_doc.m_files;
+  std::vector<CFileInfo*> rows;
+  m_doc.VisitFiles([&](const CFileMap& files) { rows = Run(files, query, options); });
+  return rows;
+}
+
+void CFileFilter::RecordLaunch(CFileInfo& record, VelnorTime now) {
+  m_doc.RecordLaunch(record, now, [&](const CFileMap& files) { UsageChanged(files, record); });
+}
+
+std::vector<CFileInfo*> CFileFilter::Run(const CFileMap& files, std::string_view query, const MatchOptions& options) {
+  Refresh(files);
   std::vector<CFileInfo*> rows;
 
   std::vector<std::string> terms;
@@ -258,7 +238,7 @@ std::vector<CFileInfo*> CFileFilter::Run(std::string_view query, const MatchOpti
     std::fill(m_mark.begin(), m_mark.end(), 0);
     m_stamp = 0;
   }
-  const SearchText& text = TextFor(options);
+  const SearchText& text = TextFor(files, options);
   for (size_t i = 0; i < folded.size() && (i == 0 || !m_candidates.empty()); ++i) {
     MatchTerm(text, folded[i], i == 0);
   }

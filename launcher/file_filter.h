@@ -10,7 +10,10 @@
 #include <string_view>
 #include <vector>
 
+#include "database/file_map.h"
+#include "framework/archive.h"
 #include "launcher/query_match.h"
+#include "resultlist/launcher_order.h"
 
 class CFileInfo;
 class CVelnorDoc;
@@ -25,9 +28,9 @@ class CFileFilter {
   // Takes the document's lock for the run.
   std::vector<CFileInfo*> Run(std::string_view query, const MatchOptions& options);
 
-  // A record's use count or last use changed (the caller holds the
-  // document's lock): move it to its new place in the order.
-  void UsageChanged(const CFileInfo& record);
+  // One accepted launch of `record` at `now`: the document counts it, and
+  // the record moves to its new place in the order.
+  void RecordLaunch(CFileInfo& record, VelnorTime now);
 
  private:
   // The folded text of every record, in slot order: the name (or path),
@@ -43,14 +46,18 @@ class CFileFilter {
     CFileInfo* record;
   };
 
-  void Refresh();
-  void RebuildAll();
-  void AppendSlots(size_t from);
+  // Everything below runs under the document's lock, on the map it hands out.
+  std::vector<CFileInfo*> Run(const CFileMap& files, std::string_view query, const MatchOptions& options);
+  void UsageChanged(const CFileMap& files, const CFileInfo& record);
+  void Refresh(const CFileMap& files);
+  void RebuildAll(const CFileMap& files);
+  void AppendSlots(const CFileMap& files, size_t from);
   void AppendText(SearchText& text, const CFileInfo& record, int mode) const;
-  const SearchText& TextFor(const MatchOptions& options);
-  void InsertIntoOrder(uint32_t slot);
-  void RebuildPresent();
-  bool OrderBefore(uint32_t a, uint32_t b) const;
+  const SearchText& TextFor(const CFileMap& files, const MatchOptions& options);
+  void InsertIntoOrder(const CFileMap& files, uint32_t slot);
+  void RebuildPresent(const CFileMap& files);
+  LauncherOrderKey KeyOf(const CFileMap& files, uint32_t slot) const;
+  bool OrderBefore(const CFileMap& files, uint32_t a, uint32_t b) const;
   std::string_view Title(uint32_t slot) const;
   void MatchTerm(const SearchText& text, std::string_view term, bool first);
   void ScanTerm(const SearchText& text, std::string_view term, uint32_t required);

@@ -3,8 +3,6 @@
 #include <commctrl.h>
 #include <shellapi.h>
 
-#include <ctime>
-#include <mutex>
 
 #include "database/velnor_doc.h"
 #include "framework/wide_text_win.h"
@@ -46,33 +44,10 @@ void InsertColumn(HWND list, int index, const wchar_t* header, int width) {
   SendMessageW(list, LVM_INSERTCOLUMNW, index, reinterpret_cast<LPARAM>(&column));
 }
 
-class LaunchCounter : public UsageRecorder {
- public:
-  LaunchCounter(CVelnorDoc& doc, CFileFilter& filter) : m_doc(doc), m_filter(filter) {}
-  void RecordUse(CFileInfo& record) override {
-    RecordLaunch(m_doc, m_filter, record, static_cast<VelnorTime>(std::time(nullptr)));
-  }
-
- private:
-  CVelnorDoc& m_doc;
-  CFileFilter& m_filter;
-};
-
 }  // namespace
 
-bool ShellExecuteOpener::Open(const std::string& target) {
-  const std::wstring file = Utf8ToWide(target);
-  SHELLEXECUTEINFOW request = {};
-  request.cbSize = sizeof(request);
-  request.hwnd = m_owner;
-  request.lpFile = file.c_str();
-  request.nShow = SW_SHOW;
-  ShellExecuteExW(&request);
-  return reinterpret_cast<INT_PTR>(request.hInstApp) > 32;
-}
-
-CLauncherDlg::CLauncherDlg(CVelnorDoc& doc, CFileFilter& filter, ShellOpener* shell)
-    : CDialog(IDD_LAUNCHER), m_doc(doc), m_filter(filter), m_shell(shell) {}
+CLauncherDlg::CLauncherDlg(CVelnorDoc& doc, CFileFilter& filter)
+    : CDialog(IDD_LAUNCHER), m_doc(doc), m_filter(filter) {}
 
 CLauncherDlg::~CLauncherDlg() = default;
 
@@ -80,10 +55,6 @@ BOOL CLauncherDlg::OnInitDialog() {
   const HWND hwnd = GetSafeHwnd();
   const HWND list = GetDlgItem(hwnd, IDC_RESULT_LIST);
   const HWND query = GetDlgItem(hwnd, IDC_QUERY);
-  if (!m_shell) {
-    m_realShell = std::make_unique<ShellExecuteOpener>(hwnd);
-    m_shell = m_realShell.get();
-  }
 
   if (!m_doc.m_placement.m_bValid) {
     MoveToWorkAreaCorner(hwnd);
@@ -171,8 +142,10 @@ void CLauncherDlg::FilterList() {
 
 void CLauncherDlg::RunSelection(bool listMode) {
   const std::string query = WindowTextUtf8(GetDlgItem(GetSafeHwnd(), IDC_QUERY));
-  LaunchCounter counter(m_doc, m_filter);
-  if (::RunSelection(listMode, m_list.GetRowCount(), m_list.GetSelectedRecords(), query, *m_shell, counter)) {
+  Env& env = m_doc.GetEnv();
+  const auto countUse = [&](CFileInfo& record) { m_filter.RecordLaunch(record, env.Now()); };
+  if (::RunSelection(listMode, m_list.GetRowCount(), m_list.GetSelectedRecords(), query, env, GetSafeHwnd(),
+                     countUse)) {
     EndLauncher(IDOK);
   }
 }
@@ -204,11 +177,7 @@ void CLauncherDlg::FetchVisibleIcons() {
     // The image list keeps its own copy of the icon.
     IconHandle icon(info.hIcon);
     const int image = ImageList_ReplaceIcon(m_images.Get(), -1, icon.Get());
-    {
-      std::lock_guard<std::mutex> hold(m_doc.m_lock);
-      record->m_strType = WideToUtf8(info.szTypeName);
-      record->m_nImage = image;
-    }
+    m_doc.SetFileType(*record, WideToUtf8(info.szTypeName), image);
     m_list.SetRowImage(row, image > 0 ? image : CResultList::kNoShellIcon);
   }
 }

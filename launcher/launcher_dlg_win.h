@@ -18,24 +18,13 @@
 class CFileFilter;
 class CVelnorDoc;
 
-// The real shell: the file's default action, no parameters or directory,
-// the launcher as the owner of any message the shell shows.
-class ShellExecuteOpener : public ShellOpener {
- public:
-  explicit ShellExecuteOpener(HWND owner) : m_owner(owner) {}
-  bool Open(const std::string& target) override;
-
- private:
-  HWND m_owner;
-};
-
 class CLauncherDlg : public CDialog {
  public:
   static constexpr UINT_PTR kIconTimer = 3;
   static constexpr UINT kIconTimerMs = 1000;
 
-  // `shell` null: files go to the real shell.
-  CLauncherDlg(CVelnorDoc& doc, CFileFilter& filter, ShellOpener* shell = nullptr);
+  // Files go to the shell of the document's platform.
+  CLauncherDlg(CVelnorDoc& doc, CFileFilter& filter);
   ~CLauncherDlg() override;
 
   // Empties the list and fills it with the files matching the query box.
@@ -71,8 +60,6 @@ class CLauncherDlg : public CDialog {
 
   CVelnorDoc& m_doc;
   CFileFilter& m_filter;
-  ShellOpener* m_shell;
-  std::unique_ptr<ShellExecuteOpener> m_realShell;
   CResultList m_list;
   CQueryEdit m_query;
   ImageListHandle m_images;

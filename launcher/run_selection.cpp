@@ -1,40 +1,37 @@
 #include "launcher/run_selection.h"
 
-#include <mutex>
+#include <string>
 
-#include "database/velnor_doc.h"
+#include "database/file_info.h"
 #include "framework/case_fold.h"
-#include "launcher/file_filter.h"
 #include "launcher/query_match.h"
 
 namespace {
 
-bool RunTypedText(std::string_view query, ShellOpener& shell) {
+bool Launch(Env& env, const std::string& target, void* owner) {
+  return env.ShellLaunch(target, std::string(), owner) > kShellLaunchAccepted;
+}
+
+bool RunTypedText(std::string_view query, Env& env, void* owner) {
   const std::string text = TrimQuery(query);
   if (FoldCase(text) == "exit") return true;
   if (text.empty()) return false;
-  return shell.Open(text);
+  return Launch(env, text, owner);
 }
 
 }  // namespace
 
 bool RunSelection(bool listMode, size_t rowCount, const std::vector<CFileInfo*>& selected,
-                  std::string_view query, ShellOpener& shell, UsageRecorder& usage) {
-  if (!listMode || rowCount == 0) return RunTypedText(query, shell);
+                  std::string_view query, Env& env, void* owner,
+                  const std::function<void(CFileInfo&)>& countUse) {
+  if (!listMode || rowCount == 0) return RunTypedText(query, env, owner);
 
   // Only the last launch decides: earlier ones that the shell accepted are
   // counted even when the last one is refused and the launcher stays.
   bool lastAccepted = false;
   for (CFileInfo* record : selected) {
-    lastAccepted = shell.Open(record->m_strPath);
-    if (lastAccepted) usage.RecordUse(*record);
+    lastAccepted = Launch(env, record->m_strPath, owner);
+    if (lastAccepted) countUse(*record);
   }
   return lastAccepted;
-}
-
-void RecordLaunch(CVelnorDoc& doc, CFileFilter& filter, CFileInfo& record, VelnorTime now) {
-  std::lock_guard<std::mutex> hold(doc.m_lock);
-  ++record.m_nUseCount;
-  record.m_timeLastUsed = now;
-  filter.UsageChanged(record);
 }

@@ -2,17 +2,11 @@
 
 #include "database/file_info.h"
 #include "framework/case_fold.h"
+#include "resultlist/launcher_order.h"
 
 namespace {
 
 int Sign(int value) { return (value > 0) - (value < 0); }
-
-int CompareUsage(const CFileInfo& a, const CFileInfo& b) {
-  if (a.m_nUseCount != b.m_nUseCount) return a.m_nUseCount < b.m_nUseCount ? 1 : -1;
-  if (a.m_nUseCount == 0) return 0;
-  if (a.m_timeLastUsed != b.m_timeLastUsed) return a.m_timeLastUsed < b.m_timeLastUsed ? 1 : -1;
-  return 0;
-}
 
 }  // namespace
 
@@ -23,14 +17,8 @@ int CompareFiles(const CFileInfo& a, const CFileInfo& b, const SortKey& key) {
     case 1:
       return Sign(CompareFolded(a.m_strFolder, b.m_strFolder)) * key.nDirection;
     case 3:
-      return CompareUsage(a, b);
+      return CompareUsage(MakeLauncherOrderKey(a, {}, 0), MakeLauncherOrderKey(b, {}, 0));
     default:
       return 0;
   }
-}
-
-bool LauncherOrderBefore(const CFileInfo& a, const CFileInfo& b) {
-  const int usage = CompareUsage(a, b);
-  if (usage != 0) return usage < 0;
-  return CompareFolded(a.m_strTitle, b.m_strTitle) < 0;
 }

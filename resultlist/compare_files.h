@@ -18,7 +18,3 @@ struct SortKeys {
 
 // Negative when `a` goes first, positive when `b` does, 0 when equal.
 int CompareFiles(const CFileInfo& a, const CFileInfo& b, const SortKey& key);
-
-// The launcher's order: more uses first; equal non-zero uses by the latest
-// use; then by title, ignoring case. Ties keep their given order.
-bool LauncherOrderBefore(const CFileInfo& a, const CFileInfo& b);

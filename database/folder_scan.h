@@ -1,0 +1,49 @@
+// The refresh and the scan of a folder tree. A refresh walks every enabled
+// folder twice: a counting pass that gives the progress bar its exact range,
+// then an update pass that finds every file again. One CFolderScan serves
+// one refresh (or one rescan) and holds what its passes share: the
+// document, its platform, and the pace of the message pump.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "database/velnor_doc.h"
+
+class CFolderScan {
+ public:
+  explicit CFolderScan(CVelnorDoc& doc) : m_doc(doc), m_env(doc.GetEnv()) {}
+
+  // CVelnorDoc::RefreshDatabase: marks every record not found, then counts
+  // and scans every enabled folder, with a progress window captioned
+  // `caption` (kept hidden for the start-up refresh).
+  void Refresh(const std::string& caption);
+
+  // CVelnorDoc::ScanFolder: one folder tree, counted into *pCount or its
+  // files' records updated, stepping `pProgress` once per entry.
+  void Scan(std::string folder, bool bCountOnly, uint32_t* pCount, ProgressWindow* pProgress);
+
+  // How long the message queue may wait between two drains. The scan asks
+  // after every directory entry, and even an empty queue costs a trip into
+  // the window server (under Wine, to another process): a million entries
+  // would spend most of a refresh there. Nobody notices input that waits
+  // this long.
+  static constexpr uint64_t kPumpIntervalMs = 15;
+
+ private:
+  // Calls scan(path) for each enabled folder, taken by index: the list may
+  // change while messages are pumped.
+  template <typename ScanOne>
+  void ForEachEnabledFolder(ScanOne&& scan);
+  // Reads what the record of one file needs from the disk (its tag), before
+  // the document's lock is taken.
+  ScannedFile ReadFile(const std::string& folder, const std::string& name);
+  void PumpMessages();
+
+  CVelnorDoc& m_doc;
+  Env& m_env;
+  // The first entry of a scan always drains the queue: a cancel chosen
+  // right after the start, or the hot key, is answered at once.
+  bool m_pumped = false;
+  uint64_t m_lastPump = 0;
+};

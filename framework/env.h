@@ -1,0 +1,137 @@
+// Everything the portable core asks of the operating system, behind one
+// interface: listing folders, reading and writing files, the shell's special
+// folders and launches, the clock, the user interface thread's message pump
+// and the refresh's progress window. The program runs on the real one of its
+// platform (Env::Default), tools wrap it (EnvWrapper) to change a service or
+// two, and tests run on an in-memory one or inject faults into another.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "framework/directory_search.h"
+
+// "\" on Windows, "/" elsewhere.
+extern const char kPathSeparator;
+
+// The shell's special folders by CSIDL value.
+enum SpecialFolder : int {
+  kCsidlPersonal = 0x05,
+  kCsidlFavorites = 0x06,
+  kCsidlRecent = 0x08,
+  kCsidlStartMenu = 0x0B,
+  kCsidlDesktopDirectory = 0x10,
+  kCsidlCommonStartMenu = 0x16,
+  kCsidlAppData = 0x1A,
+};
+
+// An open file read from a position, as the ID3v1 reader needs it.
+class CFile {
+ public:
+  virtual ~CFile() = default;
+  virtual bool GetLength(uint64_t& length) = 0;
+  virtual bool GetPosition(uint64_t& position) = 0;
+  virtual bool Seek(uint64_t position) = 0;
+  // Bytes read; fewer than asked at the end of the file or on an error.
+  virtual size_t Read(void* buffer, size_t count) = 0;
+};
+
+// The progress window of one refresh.
+class ProgressWindow {
+ public:
+  virtual ~ProgressWindow() = default;
+  virtual void SetRange(uint32_t count) = 0;
+  virtual void Show(bool visible) = 0;
+  virtual void StepIt() = 0;
+  // Shows the window and brings it to the front (hot key during a refresh).
+  virtual void ShowAndActivate() = 0;
+};
+
+class Env {
+ public:
+  virtual ~Env() = default;
+
+  // `folder` ends with the path separator. Null when the folder cannot be
+  // searched (missing, no access, path too long) or holds nothing at all.
+  virtual std::unique_ptr<DirectorySearch> OpenDirectory(const std::string& folder) = 0;
+
+  // Null when the file cannot be opened for reading. Other programs may
+  // keep writing and deleting it meanwhile.
+  virtual std::unique_ptr<CFile> OpenFile(const std::string& path) = 0;
+
+  enum class ReadResult { kOk, kNotFound, kError };
+  virtual ReadResult ReadWholeFile(const std::string& path, std::string& out) = 0;
+
+  // Writes `data` to a temporary file beside `path`, flushes it to the disk
+  // and only then puts it in place of `path`. On any failure the previous
+  // file at `path` is left exactly as it was and false is returned.
+  virtual bool WriteFileAtomic(const std::string& path, std::string_view data) = 0;
+
+  // True when the directory exists afterwards.
+  virtual bool MakeDirectory(const std::string& path) = 0;
+
+  // False when the platform cannot name the folder; never creates it.
+  virtual bool GetSpecialFolderPath(int csidl, std::string& path) = 0;
+
+  // Hands `target` to the shell with `verb` (empty: the default action);
+  // `owner` is the window of any message the shell shows. Returns the
+  // shell's instance value: above 32 when it accepted.
+  virtual intptr_t ShellLaunch(const std::string& target, const std::string& verb, void* owner) = 0;
+
+  // Seconds since 1970-01-01 UTC.
+  virtual int64_t Now() = 0;
+  // Milliseconds from an arbitrary start; never goes back.
+  virtual uint64_t TickCount() = 0;
+
+  // Dispatches what waits in the calling thread's message queue.
+  virtual void PumpMessages() = 0;
+  // Created hidden, in the corner of the work area; null where there is no
+  // window to show.
+  virtual std::unique_ptr<ProgressWindow> CreateProgressWindow(const std::string& caption) = 0;
+
+  // The platform's real services.
+  static Env& Default();
+};
+
+// Passes every call on to another Env; derived classes replace a few.
+class EnvWrapper : public Env {
+ public:
+  explicit EnvWrapper(Env& target) : m_target(target) {}
+  Env& target() const { return m_target; }
+
+  std::unique_ptr<DirectorySearch> OpenDirectory(const std::string& folder) override {
+    return m_target.OpenDirectory(folder);
+  }
+  std::unique_ptr<CFile> OpenFile(const std::string& path) override { return m_target.OpenFile(path); }
+  ReadResult ReadWholeFile(const std::string& path, std::string& out) override {
+    return m_target.ReadWholeFile(path, out);
+  }
+  bool WriteFileAtomic(const std::string& path, std::string_view data) override {
+    return m_target.WriteFileAtomic(path, data);
+  }
+  bool MakeDirectory(const std::string& path) override { return m_target.MakeDirectory(path); }
+  bool GetSpecialFolderPath(int csidl, std::string& path) override {
+    return m_target.GetSpecialFolderPath(csidl, path);
+  }
+  intptr_t ShellLaunch(const std::string& target, const std::string& verb, void* owner) override {
+    return m_target.ShellLaunch(target, verb, owner);
+  }
+  int64_t Now() override { return m_target.Now(); }
+  uint64_t TickCount() override { return m_target.TickCount(); }
+  void PumpMessages() override { m_target.PumpMessages(); }
+  std::unique_ptr<ProgressWindow> CreateProgressWindow(const std::string& caption) override {
+    return m_target.CreateProgressWindow(caption);
+  }
+
+ private:
+  Env& m_target;
+};
+
+// A shell launch counts as accepted above this instance value.
+constexpr intptr_t kShellLaunchAccepted = 32;
+
+// The running executable's full path; empty when the platform cannot say.
+std::string GetModuleFilePath();
