@@ -9,7 +9,7 @@
 
 #include "database/id3v1.h"
 #include "framework/text_utf8.h"
-#include "tests/unit/memory_tree.h"
+#include "tests/unit/memory_env.h"
 
 namespace {
 
@@ -25,7 +25,7 @@ void CheckField(const std::string& field, size_t width) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  MemoryMp3File file(std::string(reinterpret_cast<const char*>(data), size));
+  MemoryEnv::MemoryFile file(std::string(reinterpret_cast<const char*>(data), size));
   const uint64_t start = size ? data[0] % (size + 1) : 0;
   file.Seek(start);
   Mp3TagInfo tag;

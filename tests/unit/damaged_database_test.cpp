@@ -7,7 +7,8 @@
 
 #include "database/velnor_doc.h"
 #include "tests/unit/byte_helpers.h"
-#include "tests/unit/memory_file_system.h"
+#include "tests/unit/doc_builder.h"
+#include "tests/unit/memory_env.h"
 
 namespace {
 
@@ -30,10 +31,12 @@ Sample MakeSample() {
     record->m_nUseCount = i + 1;
     record->m_timeLastUsed = 1000 + i;
     s.keys.push_back(record->m_strPath);
-    doc.m_files.Insert(std::move(record));
+    AddRecord(doc, std::move(record));
   }
-  doc.m_folders.push_back(std::make_unique<CFolder>("Docs", "C:\\Docs", true, 140));
-  doc.m_folders.push_back(std::make_unique<CFolder>("Music", "C:\\Music", false, 141));
+  CVelnorDoc::FolderList folders;
+  folders.push_back(std::make_unique<CFolder>("Docs", "C:\\Docs", true, 140));
+  folders.push_back(std::make_unique<CFolder>("Music", "C:\\Music", false, 141));
+  doc.ReplaceFolders(std::move(folders));
   doc.m_bAutorun = false;
   doc.m_bMp3Support = false;
   doc.m_bDpiWarningShown = true;
@@ -73,16 +76,16 @@ TEST(DamagedDatabase, TruncatedAnywhereKeepsEveryCompleteRecord) {
 
     size_t complete = 0;
     while (complete < s.recordEnds.size() && s.recordEnds[complete] <= cut) ++complete;
-    ASSERT_EQ(doc.m_files.size(), complete);
+    ASSERT_EQ(doc.FileCount(), complete);
     for (size_t i = 0; i < complete; ++i) {
-      const CFileInfo* record = doc.m_files.Lookup(s.keys[i]);
+      const CFileInfo* record = doc.FindFile(s.keys[i]);
       ASSERT_NE(record, nullptr);
       EXPECT_EQ(record->m_nUseCount, static_cast<int>(i) + 1);
       EXPECT_EQ(record->m_timeLastUsed, 1000 + static_cast<VelnorTime>(i));
     }
     size_t folders = 0;
     while (folders < 2 && s.folderEnds[folders] <= cut) ++folders;
-    EXPECT_EQ(doc.m_folders.size(), folders);
+    EXPECT_EQ(doc.CopyFolders().size(), folders);
 
     // Options read only when their four bytes were there; else defaults.
     const auto reached = [&](int index) { return s.optionsStart + 4 * (index + 1) <= cut; };
@@ -124,8 +127,8 @@ TEST(DamagedDatabase, CorruptionStopsAtTheDamageAndKeepsWhatCameBefore) {
     const DatabaseLoadReport report = doc.LoadDatabaseBytes(bytes);
     EXPECT_TRUE(report.damaged);
     EXPECT_EQ(report.failReason, c.reason);
-    EXPECT_EQ(doc.m_files.size(), c.recordsKept);
-    EXPECT_TRUE(doc.m_folders.empty());
+    EXPECT_EQ(doc.FileCount(), c.recordsKept);
+    EXPECT_TRUE(doc.CopyFolders().empty());
     EXPECT_TRUE(doc.m_bAutorun);  // options never reached keep their defaults
     EXPECT_TRUE(doc.m_bFirstRun);
   }
@@ -138,7 +141,7 @@ TEST(DamagedDatabase, ACountLargerThanTheFileKeepsTheRecordsThatAreThere) {
   CVelnorDoc doc;
   const DatabaseLoadReport report = doc.LoadDatabaseBytes(bytes);
   EXPECT_TRUE(report.damaged);
-  EXPECT_EQ(doc.m_files.size(), 4u);
+  EXPECT_EQ(doc.FileCount(), 4u);
 }
 
 TEST(DamagedDatabase, TrailingBytesAreReportedButEverythingIsKept) {
@@ -147,45 +150,43 @@ TEST(DamagedDatabase, TrailingBytesAreReportedButEverythingIsKept) {
   const DatabaseLoadReport report = doc.LoadDatabaseBytes(s.bytes + "junk");
   EXPECT_TRUE(report.damaged);
   EXPECT_EQ(report.failOffset, s.bytes.size());
-  EXPECT_EQ(doc.m_files.size(), 4u);
+  EXPECT_EQ(doc.FileCount(), 4u);
   EXPECT_TRUE(doc.m_placement.m_bValid);
 }
 
 TEST(DamagedDatabase, TheDamagedFileIsKeptBesideTheDatabase) {
   const Sample s = MakeSample();
-  MemoryFileSystem fs;
-  fs.files["db"] = s.bytes.substr(0, s.bytes.size() - 3);
-  CVelnorDoc doc(fs);
-  const DatabaseLoadReport report = doc.LoadDatabaseFrom("db");
+  MemoryEnv env;
+  env.AddFile("C:\\db", s.bytes.substr(0, s.bytes.size() - 3));
+  CVelnorDoc doc(env);
+  const DatabaseLoadReport report = doc.LoadDatabaseFrom("C:\\db");
   EXPECT_TRUE(report.damaged);
-  EXPECT_EQ(report.backupPath, "db.damaged");
-  EXPECT_EQ(fs.files["db.damaged"], fs.files["db"]);
+  EXPECT_EQ(report.backupPath, "C:\\db.damaged");
+  EXPECT_EQ(*env.Contents("C:\\db.damaged"), *env.Contents("C:\\db"));
 
-  MemoryFileSystem intact;
-  intact.files["db"] = s.bytes;
+  MemoryEnv intact;
+  intact.AddFile("C:\\db", s.bytes);
   CVelnorDoc good(intact);
-  EXPECT_FALSE(good.LoadDatabaseFrom("db").damaged);
-  EXPECT_EQ(intact.files.count("db.damaged"), 0u);
+  EXPECT_FALSE(good.LoadDatabaseFrom("C:\\db").damaged);
+  EXPECT_EQ(intact.Contents("C:\\db.damaged"), nullptr);
 }
 
 TEST(DatabaseLocation, MissingFileLeavesANewDocument) {
-  MemoryFileSystem fs;
-  CVelnorDoc doc(fs);
+  MemoryEnv env;
+  CVelnorDoc doc(env);
   const DatabaseLoadReport report = doc.LoadDatabaseFrom("nowhere");
   EXPECT_FALSE(report.opened);
   EXPECT_TRUE(doc.m_bFirstRun);
   EXPECT_TRUE(doc.m_bAutorun);
-  EXPECT_TRUE(doc.m_files.empty());
+  EXPECT_TRUE((doc.FileCount() == 0));
 }
 
 TEST(DatabaseLocation, PathIsPlovantVelnorDatUnderApplicationData) {
-  MemoryFileSystem fs;
-  CVelnorDoc doc(fs);
-  const std::string path = doc.GetDatabasePath();
-  const std::string tail = std::string(1, kPathSeparator) + "Plovant" + kPathSeparator + "velnor.dat";
-  ASSERT_GT(path.size(), tail.size());
-  EXPECT_EQ(path.substr(path.size() - tail.size()), tail);
-  EXPECT_EQ(path.find(std::string(2, kPathSeparator)), std::string::npos);
+  MemoryEnv env;
+  env.specialFolders[kCsidlAppData] = JoinPath({"C:", "Users", "Zo\xC3\xAB", "AppData"});
+  CVelnorDoc doc(env);
+  EXPECT_EQ(doc.GetDatabasePath(), JoinPath({"C:", "Users", "Zo\xC3\xAB", "AppData", "Plovant", "velnor.dat"}));
+  EXPECT_NE(env.OpenDirectory(JoinPath({"C:", "Users", "Zo\xC3\xAB", "AppData", "Plovant", ""})), nullptr);
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 
 #include "database/velnor_doc.h"
 #include "tests/unit/byte_helpers.h"
+#include "tests/unit/doc_builder.h"
 
 namespace {
 
@@ -11,18 +12,19 @@ const std::string kFileInfoClass = Hex("FF FF 01 00 09 00") + "CFileInfo";
 const std::string kFolderClass = Hex("FF FF 01 00 07 00") + "CFolder";
 const std::string kDefaultOptions = Hex("01000000 01000000 00000000 00000000 01000000") + std::string(28, '\0');
 
-CFileInfo* AddRecord(CVelnorDoc& doc, const std::string& path, int uses = 0, VelnorTime last = 0) {
+// Records as a load leaves them: usage data only, not found.
+void AddUsage(CVelnorDoc& doc, const std::string& path, int uses = 0, VelnorTime last = 0) {
   auto record = std::make_unique<CFileInfo>();
   record->SetKeyPath(path);
   record->m_nUseCount = uses;
   record->m_timeLastUsed = last;
-  CFileInfo* raw = record.get();
-  doc.m_files.Insert(std::move(record));
-  return raw;
+  AddRecord(doc, std::move(record));
 }
 
-void AddFolder(CVelnorDoc& doc, const std::string& name) {
-  doc.m_folders.push_back(std::make_unique<CFolder>(name, "C:\\" + name, true, kIconStartMenu));
+void AddNamedFolder(CVelnorDoc& doc, const std::string& name) {
+  CVelnorDoc::FolderList folders = doc.CopyFolders();
+  folders.push_back(std::make_unique<CFolder>(name, "C:\\" + name, true, kIconStartMenu));
+  doc.ReplaceFolders(std::move(folders));
 }
 
 std::string FolderBody(const std::string& name) {
@@ -45,8 +47,8 @@ TEST(DatabaseFile, NewDocumentIs52Bytes) {
 
 TEST(DatabaseFile, OneRecordAndOneFolder) {
   CVelnorDoc doc;
-  AddRecord(doc, "C:\\a.txt", 3, 1009843200);
-  AddFolder(doc, "Docs");
+  AddUsage(doc, "C:\\a.txt", 3, 1009843200);
+  AddNamedFolder(doc, "Docs");
   const std::string expected = Hex("01 00") + ShortText("C:\\a.txt") + kFileInfoClass +
                                Hex("03000000 00FC303C") + Hex("01 00") + kFolderClass +
                                FolderBody("Docs") + kDefaultOptions;
@@ -56,10 +58,10 @@ TEST(DatabaseFile, OneRecordAndOneFolder) {
 
 TEST(DatabaseFile, LaterObjectsReferToTheirClassByNumber) {
   CVelnorDoc doc;
-  AddRecord(doc, "C:\\a");
-  AddRecord(doc, "C:\\b");
-  AddFolder(doc, "One");
-  AddFolder(doc, "Two");
+  AddUsage(doc, "C:\\a");
+  AddUsage(doc, "C:\\b");
+  AddNamedFolder(doc, "One");
+  AddNamedFolder(doc, "Two");
   // CFileInfo is 1, the records 2 and 3, CFolder 4, the folders 5 and 6.
   const std::string expected = Hex("02 00") + ShortText("C:\\a") + kFileInfoClass + std::string(8, '\0') +
                                ShortText("C:\\b") + Hex("01 80") + std::string(8, '\0') + Hex("02 00") +
@@ -71,9 +73,9 @@ TEST(DatabaseFile, LaterObjectsReferToTheirClassByNumber) {
 
 TEST(DatabaseFile, ClassNumbersPast7FFEUseTheLongReference) {
   CVelnorDoc doc;
-  for (int i = 0; i < 32765; ++i) AddRecord(doc, "C:\\f" + std::to_string(i));
-  AddFolder(doc, "One");
-  AddFolder(doc, "Two");
+  for (int i = 0; i < 32765; ++i) AddUsage(doc, "C:\\f" + std::to_string(i));
+  AddNamedFolder(doc, "One");
+  AddNamedFolder(doc, "Two");
   const std::string bytes = doc.SaveDatabaseBytes();
   // The folder class is number 32765 + 2 = 0x7FFF: too big for the short form.
   const std::string tail = kFolderClass + FolderBody("One") + Hex("FF 7F FF 7F 00 80") + FolderBody("Two") +
@@ -85,13 +87,13 @@ TEST(DatabaseFile, ClassNumbersPast7FFEUseTheLongReference) {
 
 TEST(DatabaseFile, CountsOf65535AndMoreTakeSixBytes) {
   CVelnorDoc doc;
-  for (int i = 0; i < 65535; ++i) AddRecord(doc, "C:\\f" + std::to_string(i), i % 7);
+  for (int i = 0; i < 65535; ++i) AddUsage(doc, "C:\\f" + std::to_string(i), i % 7);
   const std::string bytes = doc.SaveDatabaseBytes();
   EXPECT_EQ(bytes.substr(0, 6), Hex("FF FF FF FF 00 00"));
   CVelnorDoc loaded;
   EXPECT_FALSE(loaded.LoadDatabaseBytes(bytes).damaged);
-  ASSERT_EQ(loaded.m_files.size(), 65535u);
-  EXPECT_EQ(loaded.m_files.Lookup("C:\\f65534")->m_nUseCount, 65534 % 7);
+  ASSERT_EQ(loaded.FileCount(), 65535u);
+  EXPECT_EQ(loaded.FindFile("C:\\f65534")->m_nUseCount, 65534 % 7);
   EXPECT_EQ(loaded.SaveDatabaseBytes(), bytes);
 }
 
@@ -124,8 +126,8 @@ TEST(DatabaseFile, ARepeatedKeyKeepsTheLaterRecord) {
                             kDefaultOptions;
   CVelnorDoc doc;
   EXPECT_FALSE(doc.LoadDatabaseBytes(bytes).damaged);
-  ASSERT_EQ(doc.m_files.size(), 1u);
-  EXPECT_EQ(doc.m_files.Lookup("C:\\a")->m_nUseCount, 9);
+  ASSERT_EQ(doc.FileCount(), 1u);
+  EXPECT_EQ(doc.FindFile("C:\\a")->m_nUseCount, 9);
 }
 
 TEST(DatabaseFile, NoObjectAndSharedObjectReferencesAreAccepted) {
@@ -136,10 +138,10 @@ TEST(DatabaseFile, NoObjectAndSharedObjectReferencesAreAccepted) {
                             Hex("00 00") + kDefaultOptions;
   CVelnorDoc doc;
   EXPECT_FALSE(doc.LoadDatabaseBytes(bytes).damaged);
-  EXPECT_EQ(doc.m_files.size(), 2u);
-  EXPECT_EQ(doc.m_files.Lookup("C:\\b"), nullptr);
-  const CFileInfo* a = doc.m_files.Lookup("C:\\a");
-  const CFileInfo* c = doc.m_files.Lookup("C:\\c");
+  EXPECT_EQ(doc.FileCount(), 2u);
+  EXPECT_EQ(doc.FindFile("C:\\b"), nullptr);
+  const CFileInfo* a = doc.FindFile("C:\\a");
+  const CFileInfo* c = doc.FindFile("C:\\c");
   ASSERT_NE(c, nullptr);
   EXPECT_NE(a, c);
   EXPECT_EQ(c->m_nUseCount, 4);
@@ -152,7 +154,7 @@ TEST(DatabaseText, OlderAnsiTextsAreConvertedAndStoredAsUtf8) {
                             Hex("00 00") + kDefaultOptions;
   CVelnorDoc doc;
   EXPECT_FALSE(doc.LoadDatabaseBytes(bytes).damaged);
-  ASSERT_NE(doc.m_files.Lookup("C:\\caf\xC3\xA9"), nullptr);
+  ASSERT_NE(doc.FindFile("C:\\caf\xC3\xA9"), nullptr);
   const std::string saved = doc.SaveDatabaseBytes();
   EXPECT_EQ(saved.substr(2, 9), ShortText("C:\\caf\xC3\xA9"));
 }
@@ -160,11 +162,11 @@ TEST(DatabaseText, OlderAnsiTextsAreConvertedAndStoredAsUtf8) {
 TEST(DatabaseText, Utf8NamesOutsideAnyCodePageSurvive) {
   CVelnorDoc doc;
   const std::string name = "C:\\\xE6\x96\x87\xE6\x9B\xB8 \xF0\x9F\x8E\xB5.mp3";  // 文書 🎵
-  AddRecord(doc, name, 2);
+  AddUsage(doc, name, 2);
   CVelnorDoc loaded;
   EXPECT_FALSE(loaded.LoadDatabaseBytes(doc.SaveDatabaseBytes()).damaged);
-  ASSERT_NE(loaded.m_files.Lookup(name), nullptr);
-  EXPECT_EQ(loaded.m_files.Lookup(name)->m_nUseCount, 2);
+  ASSERT_NE(loaded.FindFile(name), nullptr);
+  EXPECT_EQ(loaded.FindFile(name)->m_nUseCount, 2);
 }
 
 TEST(FileRecord, NameTitleAndFolderAreViewsIntoThePath) {

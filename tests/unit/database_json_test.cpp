@@ -9,6 +9,7 @@
 #include "cli/database_json.h"
 #include "database/velnor_doc.h"
 #include "tests/unit/byte_helpers.h"
+#include "tests/unit/doc_builder.h"
 
 namespace {
 
@@ -16,10 +17,10 @@ using Json = nlohmann::ordered_json;
 
 void AddFile(CVelnorDoc& doc, const std::string& path, int32_t uses, VelnorTime last) {
   auto record = std::make_unique<CFileInfo>();
-  record->SetKeyPath(path);
+  record->SetKeyPath(path);  // unnamed, as a load leaves it
   record->m_nUseCount = uses;
   record->m_timeLastUsed = last;
-  doc.m_files.Insert(std::move(record));
+  AddRecord(doc, std::move(record));
 }
 
 // Bytes → document → JSON → document → bytes.
@@ -67,8 +68,10 @@ TEST(DatabaseJson, FullDatabaseSurvivesTheRoundTripByteForByte) {
   AddFile(doc, "C:\\Users\\jörg\\Músic\\日本語のうた.mp3", INT32_MAX, 4294967295LL);
   AddFile(doc, "C:\\odd \"quoted\" \\ name\t.lnk", INT32_MIN, 1);
   AddFile(doc, std::string(300, 'x'), -1, 2);  // the three-byte length prefix
-  doc.m_folders.push_back(std::make_unique<CFolder>("Start Menu", "C:\\Start Menu", true, 140));
-  doc.m_folders.push_back(std::make_unique<CFolder>("Музыка", "D:\\Музыка", false, -7));
+  CVelnorDoc::FolderList folders;
+  folders.push_back(std::make_unique<CFolder>("Start Menu", "C:\\Start Menu", true, 140));
+  folders.push_back(std::make_unique<CFolder>("Музыка", "D:\\Музыка", false, -7));
+  doc.ReplaceFolders(std::move(folders));
   doc.m_bAutorun = false;
   doc.m_bMp3Support = false;
   doc.m_bDpiWarningShown = true;
@@ -102,7 +105,7 @@ TEST(DatabaseJson, FilesKeepTheirOrderBothWays) {
   CVelnorDoc doc;
   ASSERT_FALSE(doc.LoadDatabaseBytes(bytes).damaged);
   std::vector<std::string> order;
-  for (const auto& record : doc.m_files) order.push_back(record->m_strPath);
+  order = Keys(doc);
   EXPECT_EQ(order, (std::vector<std::string>{"z", "a", "m"}));
   const Json dumped = Json::parse(DatabaseToJson(doc));
   EXPECT_EQ(dumped["files"][0]["path"], "z");
@@ -120,15 +123,16 @@ TEST(DatabaseJson, AbsentKeysTakeNewDocumentDefaults) {
       R"("autorun":false,"placement":{"titleWidth":7}})",
       doc, error))
       << error;
-  const CFileInfo* file = doc.m_files.Lookup("C:\\a.txt");
+  const CFileInfo* file = doc.FindFile("C:\\a.txt");
   ASSERT_NE(file, nullptr);
   EXPECT_EQ(file->m_nUseCount, 0);
   EXPECT_EQ(file->m_timeLastUsed, 0);
   // A folder given only by its path is one added by hand.
-  ASSERT_EQ(doc.m_folders.size(), 1u);
-  EXPECT_EQ(doc.m_folders[0]->m_strName, "C:\\Mine");
-  EXPECT_TRUE(doc.m_folders[0]->m_bEnabled);
-  EXPECT_EQ(doc.m_folders[0]->m_nIconId, 140);
+  ASSERT_EQ(doc.CopyFolders().size(), 1u);
+  const CVelnorDoc::FolderList folders = doc.CopyFolders();
+  EXPECT_EQ(folders[0]->m_strName, "C:\\Mine");
+  EXPECT_TRUE(folders[0]->m_bEnabled);
+  EXPECT_EQ(folders[0]->m_nIconId, 140);
   EXPECT_FALSE(doc.m_bAutorun);
   EXPECT_TRUE(doc.m_bMp3Support);
   EXPECT_FALSE(doc.m_bDpiWarningShown);

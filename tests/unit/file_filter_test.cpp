@@ -1,3 +1,6 @@
+// The fast filter. What a query matches is the plain rule of query_match,
+// checked here by comparing the two on random documents; the examples below
+// cover what only the filter's own indexes could get wrong.
 #include "launcher/file_filter.h"
 
 #include <gtest/gtest.h>
@@ -7,35 +10,20 @@
 #include <string>
 #include <vector>
 
-#include "database/velnor_doc.h"
 #include "resultlist/compare_files.h"
+#include "tests/unit/doc_builder.h"
 
 namespace {
 
+using Names = std::vector<std::string>;
+
 class FilterFixture : public ::testing::Test {
  protected:
-  CFileInfo* Add(const std::string& folder, const std::string& name, int uses = 0, VelnorTime last = 0,
-                 bool found = true) {
-    auto record = std::make_unique<CFileInfo>();
-    record->SetKeyPath(folder + "\\" + name);
-    record->SetNameLength(name.size());
-    record->m_nUseCount = uses;
-    record->m_timeLastUsed = last;
-    record->m_bFound = found;
-    CFileInfo* raw = record.get();
-    m_doc.m_files.Insert(std::move(record));
-    return raw;
+  CFileInfo* Add(const std::string& folder, const std::string& name, int uses = 0, VelnorTime last = 0) {
+    return AddRecord(m_doc, folder + "\\" + name, uses, last);
   }
-  void Tag(CFileInfo* record, const std::string& artist, int32_t year) {
-    record->m_pTag = std::make_unique<Mp3TagInfo>();
-    record->m_pTag->m_strArtist = artist;
-    record->m_pTag->m_nYear = year;
-    record->m_pTag->m_strGenre = "Rock";
-    record->m_bHasTag = true;
-    m_doc.m_files.MarkTextChanged();
-  }
-  std::vector<std::string> Find(const std::string& query, MatchOptions options = {false, true}) {
-    std::vector<std::string> names;
+  Names Find(const std::string& query, MatchOptions options = {false, true}) {
+    Names names;
     for (const CFileInfo* record : m_filter.Run(query, options)) names.emplace_back(record->m_strName);
     return names;
   }
@@ -44,71 +32,38 @@ class FilterFixture : public ::testing::Test {
   CFileFilter m_filter{m_doc};
 };
 
-using Names = std::vector<std::string>;
-
-TEST_F(FilterFixture, EmptyQueriesListEveryPresentFile) {
-  Add("C:\\A", "one.txt");
-  Add("C:\\A", "gone.txt", 9, 100, false);
-  Add("C:\\A", "two.txt");
-  EXPECT_EQ(Find(""), (Names{"one.txt", "two.txt"}));
-  EXPECT_EQ(Find("   "), (Names{"one.txt", "two.txt"}));
-  EXPECT_EQ(Find("gone"), Names{});
-}
-
-TEST_F(FilterFixture, EmptyMapGivesNoRows) { EXPECT_TRUE(Find("").empty()); }
-
-TEST_F(FilterFixture, TermsAreAndedAndDoubleSpacesChangeNothing) {
-  Add("C:\\Apps", "Notepad.lnk");
-  Add("C:\\Apps", "Note taker.lnk");
-  Add("C:\\Apps", "Paint.lnk");
-  EXPECT_EQ(Find("NOTE"), (Names{"Note taker.lnk", "Notepad.lnk"}));
-  EXPECT_EQ(Find("note pad"), Names{"Notepad.lnk"});
-  EXPECT_EQ(Find("note  pad"), Names{"Notepad.lnk"});
-  EXPECT_EQ(Find("note\ttaker"), Names{});  // a tab is part of the term
-}
-
-TEST_F(FilterFixture, FolderWordsMatchOnlyInFullPathMode) {
-  Add("C:\\Tools", "run.lnk");
-  Add("C:\\Games", "chess.exe");
-  EXPECT_EQ(Find("lnk"), Names{"run.lnk"});
-  EXPECT_EQ(Find("tools"), Names{});
-  EXPECT_EQ(Find("tools", {true, false}), Names{"run.lnk"});
-}
-
-TEST_F(FilterFixture, TagFieldsMatchOnlyWithMp3Support) {
-  Tag(Add("C:\\Music", "track01.mp3"), "The Beatles", 1969);
-  Tag(Add("C:\\Music", "track02.mp3"), "Nobody", 0);
-  EXPECT_EQ(Find("beatles 1969"), Names{"track01.mp3"});
-  EXPECT_EQ(Find("69"), Names{"track01.mp3"});
-  EXPECT_EQ(Find("0 nobody"), Names{"track02.mp3"});
-  EXPECT_EQ(Find("beatles", {false, false}), Names{});
-  EXPECT_EQ(Find("beatlesrock"), Names{}) << "no match across two fields";
-}
-
-TEST_F(FilterFixture, MostUsedFirstThenLatestThenTitle) {
+TEST_F(FilterFixture, TheLauncherOrderHoldsAndALaunchMovesTheFileAtOnce) {
   Add("C:\\x", "Beta.txt");
   Add("C:\\x", "yesterday.txt", 5, 1000);
   Add("C:\\x", "alpha.txt");
-  Add("C:\\x", "today.txt", 5, 2000);
+  CFileInfo* today = Add("C:\\x", "today.txt", 5, 2000);
   Add("C:\\x", "twice.txt", 2, 5000);
-  EXPECT_EQ(Find(""), (Names{"today.txt", "yesterday.txt", "twice.txt", "alpha.txt", "Beta.txt"}));
-}
-
-TEST_F(FilterFixture, TitlesEqualButForCaseKeepTheirMapOrder) {
   Add("C:\\1", "readme.txt");
-  Add("C:\\2", "README.md");
-  Add("C:\\3", "ReadMe.doc");
-  EXPECT_EQ(Find("read"), (Names{"readme.txt", "README.md", "ReadMe.doc"}));
+  Add("C:\\2", "README.md");  // equal titles but for case keep the map's order
+  EXPECT_EQ(Find(""), (Names{"today.txt", "yesterday.txt", "twice.txt", "alpha.txt", "Beta.txt", "readme.txt",
+                             "README.md"}));
+  EXPECT_EQ(Find("read"), (Names{"readme.txt", "README.md"}));
+
+  CFileInfo* beta = m_doc.FindFile("C:\\x\\Beta.txt");
+  m_filter.RecordLaunch(*beta, 3000);
+  m_filter.RecordLaunch(*beta, 3000);
+  m_filter.RecordLaunch(*beta, 3000);
+  m_filter.RecordLaunch(*beta, 3000);
+  m_filter.RecordLaunch(*beta, 3000);
+  EXPECT_EQ(beta->m_nUseCount, 5);
+  EXPECT_EQ(beta->m_timeLastUsed, 3000);
+  EXPECT_EQ(Find("t"), (Names{"Beta.txt", "today.txt", "yesterday.txt", "twice.txt", "alpha.txt", "readme.txt"}));
+  EXPECT_EQ(today->m_nUseCount, 5);
 }
 
-TEST_F(FilterFixture, ALaunchMovesTheFileUpAtOnce) {
+TEST_F(FilterFixture, AReplacedRecordIsNeverListedByItsOldPointer) {
   Add("C:\\x", "alpha.txt");
-  CFileInfo* beta = Add("C:\\x", "beta.txt");
-  EXPECT_EQ(Find(""), (Names{"alpha.txt", "beta.txt"}));
-  beta->m_nUseCount = 1;
-  beta->m_timeLastUsed = 10;
-  m_filter.UsageChanged(*beta);
-  EXPECT_EQ(Find(""), (Names{"beta.txt", "alpha.txt"}));
+  Add("C:\\x", "beta.txt");
+  ASSERT_EQ(Find(""), (Names{"alpha.txt", "beta.txt"}));
+  CFileInfo* newBeta = Add("C:\\x", "beta.txt", 5, 10);  // same key: replaces the record
+  const std::vector<CFileInfo*> rows = m_filter.Run("", {false, true});
+  ASSERT_EQ(rows.size(), 2u);
+  EXPECT_EQ(rows[0], newBeta);
 }
 
 TEST(CompareFiles, HeaderClicksToggleButUsageIsNeverReversed) {
@@ -128,15 +83,17 @@ TEST(CompareFiles, HeaderClicksToggleButUsageIsNeverReversed) {
   EXPECT_LT(CompareFiles(a, b, keys.m_aSortKeys[kSortUsage]), 0);
 }
 
-// The fast filter against the rule spelled out plainly: per record, split,
-// match, then two stable sorts with CompareFiles.
+// The rule spelled out plainly: per record, split and match, then two
+// stable sorts with CompareFiles.
 std::vector<CFileInfo*> Reference(const CVelnorDoc& doc, const std::string& query, const MatchOptions& options) {
   std::vector<std::string> terms;
   SplitQuery(TrimQuery(query), terms);
   std::vector<CFileInfo*> rows;
-  for (const auto& record : doc.m_files) {
-    if (record->m_bFound && RecordMatches(*record, terms, options)) rows.push_back(record.get());
-  }
+  doc.VisitFiles([&](const CFileMap& files) {
+    for (const auto& record : files) {
+      if (record->m_bFound && RecordMatches(*record, terms, options)) rows.push_back(record.get());
+    }
+  });
   SortKeys keys;
   for (const int key : {kSortTitle, kSortUsage}) {
     std::stable_sort(rows.begin(), rows.end(), [&](const CFileInfo* x, const CFileInfo* y) {
@@ -146,38 +103,48 @@ std::vector<CFileInfo*> Reference(const CVelnorDoc& doc, const std::string& quer
   return rows;
 }
 
+// Random documents reaching every searchable field (name, path, each tag
+// field) and both options, changed between queries the ways the program
+// changes them: launches, rescans that lose and find files or change tags,
+// and files that appear while the launcher is open.
 TEST(FileFilterRandomised, AgreesWithThePlainRule) {
   std::mt19937 rng(20261206);
   const std::vector<std::string> pieces = {"a", "B", "note", "Pad", "\xC3\xA9t\xC3\xA9", "\xC3\x89T\xC3\x89",
                                            "\xD0\x94\xD0\xBE\xD0\xBC", "\xD0\xB4", "_", " ", ".", "x1", "99", "lnk",
-                                           "Mix", "\xF0\x9F\x8E\xB5"};
+                                           "Mix", "\xF0\x9F\x8E\xB5", "\t", "19", "Rock", "Jazz"};
   const auto randomText = [&](int maxPieces) {
     std::string s;
     const int n = 1 + static_cast<int>(rng() % maxPieces);
     for (int i = 0; i < n; ++i) s += pieces[rng() % pieces.size()];
     return s;
   };
+  const auto randomTag = [&] {
+    auto tag = std::make_unique<Mp3TagInfo>();
+    tag->m_strTitle = randomText(2);
+    tag->m_strArtist = randomText(2);
+    tag->m_strAlbum = randomText(2);
+    tag->m_strComment = randomText(3);
+    tag->m_nYear = static_cast<int32_t>(rng() % 2100);
+    tag->m_strGenre = randomText(1);
+    return tag;
+  };
+  const auto randomPath = [&](const std::string& folder) {
+    return folder + "\\" + randomText(4) + (rng() % 3 ? ".lnk" : ".mp3");
+  };
   for (int round = 0; round < 40; ++round) {
     CVelnorDoc doc;
     CFileFilter filter(doc);
     const int count = 50 + static_cast<int>(rng() % 300);
+    std::vector<CFileInfo*> records;
     for (int i = 0; i < count; ++i) {
-      auto record = std::make_unique<CFileInfo>();
-      const std::string name = randomText(4) + (rng() % 3 ? ".lnk" : ".mp3");
-      record->SetKeyPath("C:\\" + randomText(3) + "\\" + std::to_string(i) + "\\" + name);
-      record->SetNameLength(name.size());
-      record->m_bFound = rng() % 8 != 0;
+      auto record = MakeRecord(randomPath("C:\\" + randomText(3) + "\\" + std::to_string(i)), 0,
+                               static_cast<VelnorTime>(rng() % 3), rng() % 8 != 0);
       if (rng() % 3 == 0) record->m_nUseCount = static_cast<int>(rng() % 4);
-      record->m_timeLastUsed = static_cast<VelnorTime>(rng() % 3);
-      if (rng() % 4 == 0) {
-        record->m_pTag = std::make_unique<Mp3TagInfo>();
-        record->m_pTag->m_strArtist = randomText(2);
-        record->m_pTag->m_strTitle = randomText(2);
-        record->m_pTag->m_nYear = static_cast<int32_t>(rng() % 2100);
-        record->m_pTag->m_strGenre = "Rock";
+      if (rng() % 3 == 0) {
+        record->m_pTag = randomTag();
         record->m_bHasTag = rng() % 5 != 0;
       }
-      doc.m_files.Insert(std::move(record));
+      records.push_back(AddRecord(doc, std::move(record)));
     }
     for (int q = 0; q < 30; ++q) {
       std::string query;
@@ -188,47 +155,34 @@ TEST(FileFilterRandomised, AgreesWithThePlainRule) {
       ASSERT_EQ(filter.Run(query, options), Reference(doc, query, options))
           << "round " << round << " query '" << query << "' path " << options.searchFullPath << " mp3 "
           << options.mp3Support;
-      if (q % 11 == 5) {  // files that appear while the launcher is open
-        for (int k = 0; k < 3; ++k) {
-          auto record = std::make_unique<CFileInfo>();
-          const std::string name = randomText(3) + ".txt";
-          record->SetKeyPath("C:\\new\\" + std::to_string(round) + "-" + std::to_string(q) + "-" +
-                             std::to_string(k) + "\\" + name);
-          record->SetNameLength(name.size());
-          record->m_bFound = true;
-          record->m_nUseCount = static_cast<int>(rng() % 2);
-          doc.m_files.Insert(std::move(record));
+      CFileInfo* some = records[rng() % records.size()];
+      switch (q % 4) {
+        case 0:  // a launch between two keystrokes
+          filter.RecordLaunch(*some, static_cast<VelnorTime>(rng() % 3));
+          break;
+        case 1: {  // a rescan that loses one file and finds or retags another
+          doc.MarkNotFound(some->m_strPath);
+          ScannedFile found;
+          CFileInfo* other = records[rng() % records.size()];
+          found.path = other->m_strPath;
+          found.nameLength = other->m_strName.size();
+          found.tagOpened = rng() % 2 == 0;
+          if (found.tagOpened && rng() % 2) found.tag = randomTag();
+          doc.ApplyScannedFile(std::move(found));
+          break;
         }
-      }
-      if (q % 13 == 6) {  // a rescan that loses and finds files
-        for (int k = 0; k < 10; ++k) {
-          CFileInfo* record = doc.m_files.at(rng() % doc.m_files.size());
-          record->m_bFound = !record->m_bFound;
+        case 2: {  // a file that appears while the launcher is open
+          ScannedFile added;
+          added.path = randomPath("C:\\new\\" + std::to_string(round) + "-" + std::to_string(q));
+          added.nameLength = added.path.size() - added.path.rfind('\\') - 1;
+          doc.ApplyScannedFile(std::move(added));
+          break;
         }
-        doc.m_files.MarkFoundChanged();
-      }
-      if (q % 7 == 0) {  // a launch between two keystrokes
-        CFileInfo* record = doc.m_files.at(rng() % doc.m_files.size());
-        record->m_nUseCount += 1;
-        record->m_timeLastUsed = static_cast<VelnorTime>(rng() % 3);
-        filter.UsageChanged(*record);
+        default:
+          break;
       }
     }
   }
-}
-
-}  // namespace
-
-namespace {
-
-TEST_F(FilterFixture, AReplacedRecordIsNeverListedByItsOldPointer) {
-  Add("C:\\x", "alpha.txt");
-  Add("C:\\x", "beta.txt");
-  ASSERT_EQ(Find(""), (Names{"alpha.txt", "beta.txt"}));
-  CFileInfo* newBeta = Add("C:\\x", "beta.txt", 5, 10);  // same key: replaces the record
-  const std::vector<CFileInfo*> rows = m_filter.Run("", {false, true});
-  ASSERT_EQ(rows.size(), 2u);
-  EXPECT_EQ(rows[0], newBeta);
 }
 
 }  // namespace

@@ -1,0 +1,58 @@
+// Faults injected into another platform: the Nth write fails, reads come up
+// short, one file is held by another program, one folder has vanished.
+#pragma once
+
+#include <algorithm>
+#include <string>
+
+#include "framework/env.h"
+
+class FaultyEnv : public EnvWrapper {
+ public:
+  using EnvWrapper::EnvWrapper;
+
+  int failWriteNumber = 0;     // the write (counted from 1) that fails; 0: none
+  size_t readLimit = SIZE_MAX; // a file read gives at most this many bytes, then nothing
+  std::string lockedPath;      // a sharing violation: cannot be opened, read or replaced
+  std::string vanishedFolder;  // it and everything below cannot be searched
+  int writes = 0;
+
+  std::unique_ptr<DirectorySearch> OpenDirectory(const std::string& folder) override {
+    if (!vanishedFolder.empty() && folder.compare(0, vanishedFolder.size(), vanishedFolder) == 0) return nullptr;
+    return EnvWrapper::OpenDirectory(folder);
+  }
+  std::unique_ptr<CFile> OpenFile(const std::string& path) override {
+    if (path == lockedPath) return nullptr;
+    std::unique_ptr<CFile> file = EnvWrapper::OpenFile(path);
+    if (!file || readLimit == SIZE_MAX) return file;
+    return std::make_unique<ShortFile>(std::move(file), readLimit);
+  }
+  ReadResult ReadWholeFile(const std::string& path, std::string& out) override {
+    if (path == lockedPath) return ReadResult::kError;
+    const ReadResult result = EnvWrapper::ReadWholeFile(path, out);
+    if (result == ReadResult::kOk && out.size() > readLimit) out.resize(readLimit);
+    return result;
+  }
+  bool WriteFileAtomic(const std::string& path, std::string_view data) override {
+    if (++writes == failWriteNumber || path == lockedPath) return false;
+    return EnvWrapper::WriteFileAtomic(path, data);
+  }
+
+ private:
+  class ShortFile : public CFile {
+   public:
+    ShortFile(std::unique_ptr<CFile> file, size_t limit) : m_file(std::move(file)), m_left(limit) {}
+    bool GetLength(uint64_t& length) override { return m_file->GetLength(length); }
+    bool GetPosition(uint64_t& position) override { return m_file->GetPosition(position); }
+    bool Seek(uint64_t position) override { return m_file->Seek(position); }
+    size_t Read(void* buffer, size_t count) override {
+      const size_t got = m_file->Read(buffer, std::min(count, m_left));
+      m_left -= got;
+      return got;
+    }
+
+   private:
+    std::unique_ptr<CFile> m_file;
+    size_t m_left;
+  };
+};

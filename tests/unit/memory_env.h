@@ -1,0 +1,177 @@
+// The platform in memory, for tests: a folder tree with file contents
+// (folders list "." and ".." first, as Windows does for every folder that is
+// not a drive root), special folders, a shell that records what it is given,
+// a clock the test sets, a message pump that counts, and progress windows
+// that log what the refresh does with them.
+#pragma once
+
+#include <algorithm>
+#include <functional>
+#include <map>
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "framework/env.h"
+
+inline std::string JoinPath(std::initializer_list<std::string> parts) {
+  std::string out;
+  for (const std::string& part : parts) {
+    if (!out.empty()) out += kPathSeparator;
+    out += part;
+  }
+  return out;
+}
+
+class MemoryEnv : public Env {
+ public:
+  // Adds a file (and every folder above it) by its full path.
+  void AddFile(const std::string& path, std::string contents = "") {
+    const size_t cut = path.rfind(kPathSeparator);
+    AddFolder(path.substr(0, cut));
+    if (!m_contents.count(path)) m_children[path.substr(0, cut)].push_back({path.substr(cut + 1), false});
+    m_contents[path] = std::move(contents);
+  }
+  void AddFolder(const std::string& path) {
+    if (m_children.count(path)) return;
+    m_children[path];
+    const size_t cut = path.rfind(kPathSeparator);
+    if (cut != std::string::npos && cut > 0) {
+      AddFolder(path.substr(0, cut));
+      m_children[path.substr(0, cut)].push_back({path.substr(cut + 1), true});
+    }
+  }
+  void RemoveFile(const std::string& path) {
+    const size_t cut = path.rfind(kPathSeparator);
+    auto& list = m_children[path.substr(0, cut)];
+    list.erase(std::remove_if(list.begin(), list.end(),
+                              [&](const DirectoryEntry& e) { return e.name == path.substr(cut + 1); }),
+               list.end());
+    m_contents.erase(path);
+  }
+  const std::string* Contents(const std::string& path) const {
+    const auto it = m_contents.find(path);
+    return it == m_contents.end() ? nullptr : &it->second;
+  }
+
+  std::unique_ptr<DirectorySearch> OpenDirectory(const std::string& folder) override {
+    if (!FitsSearchPathLimit(folder)) return nullptr;
+    const auto it = m_children.find(folder.substr(0, folder.size() - 1));
+    if (it == m_children.end()) return nullptr;
+    std::vector<DirectoryEntry> entries = {{".", true}, {"..", true}};
+    entries.insert(entries.end(), it->second.begin(), it->second.end());
+    return std::make_unique<Search>(std::move(entries));
+  }
+  std::unique_ptr<CFile> OpenFile(const std::string& path) override {
+    opened.push_back(path);
+    const std::string* contents = Contents(path);
+    return contents ? std::make_unique<MemoryFile>(*contents) : nullptr;
+  }
+  ReadResult ReadWholeFile(const std::string& path, std::string& out) override {
+    const std::string* contents = Contents(path);
+    if (!contents) return ReadResult::kNotFound;
+    out = *contents;
+    return ReadResult::kOk;
+  }
+  bool WriteFileAtomic(const std::string& path, std::string_view data) override {
+    AddFile(path, std::string(data));
+    return true;
+  }
+  bool MakeDirectory(const std::string& path) override {
+    AddFolder(path);
+    return true;
+  }
+  bool GetSpecialFolderPath(int csidl, std::string& path) override {
+    const auto it = specialFolders.find(csidl);
+    if (it == specialFolders.end()) return false;
+    path = it->second;
+    return true;
+  }
+  intptr_t ShellLaunch(const std::string& target, const std::string& verb, void*) override {
+    launches.push_back(verb.empty() ? target : verb + " " + target);
+    return shellAccepts(target) ? 42 : 2;
+  }
+  int64_t Now() override { return now; }
+  uint64_t TickCount() override { return ticks += tickStep; }
+  void PumpMessages() override {
+    ++pumps;
+    if (onPump) onPump();
+  }
+  std::unique_ptr<ProgressWindow> CreateProgressWindow(const std::string& caption) override {
+    log.push_back("create " + caption);
+    return std::make_unique<LoggingWindow>(log);
+  }
+
+  std::map<int, std::string> specialFolders;
+  std::vector<std::string> opened;    // files opened for reading, in order
+  std::vector<std::string> launches;  // what the shell was given, "verb target" or the target
+  std::function<bool(const std::string&)> shellAccepts = [](const std::string&) { return true; };
+  int64_t now = 1700000000;
+  uint64_t ticks = 0;
+  uint64_t tickStep = 0;              // how far the clock moves at every look
+  int pumps = 0;
+  std::function<void()> onPump;
+  std::vector<std::string> log;       // what refreshes did with their windows
+
+  // An open file over bytes in memory.
+  class MemoryFile : public CFile {
+   public:
+    explicit MemoryFile(std::string bytes) : m_bytes(std::move(bytes)) {}
+    bool GetLength(uint64_t& length) override {
+      length = m_bytes.size();
+      return true;
+    }
+    bool GetPosition(uint64_t& position) override {
+      position = m_position;
+      return true;
+    }
+    bool Seek(uint64_t position) override {
+      m_position = position;
+      return true;
+    }
+    size_t Read(void* buffer, size_t count) override {
+      if (m_position >= m_bytes.size()) return 0;
+      const size_t n = std::min<size_t>(count, m_bytes.size() - static_cast<size_t>(m_position));
+      std::copy_n(m_bytes.data() + m_position, n, static_cast<char*>(buffer));
+      m_position += n;
+      return n;
+    }
+
+   private:
+    std::string m_bytes;
+    uint64_t m_position = 0;
+  };
+
+ private:
+  class Search : public DirectorySearch {
+   public:
+    explicit Search(std::vector<DirectoryEntry> entries) : m_entries(std::move(entries)) {}
+    bool Next(DirectoryEntry& entry) override {
+      if (m_next == m_entries.size()) return false;
+      entry = m_entries[m_next++];
+      return true;
+    }
+
+   private:
+    std::vector<DirectoryEntry> m_entries;
+    size_t m_next = 0;
+  };
+
+  class LoggingWindow : public ProgressWindow {
+   public:
+    explicit LoggingWindow(std::vector<std::string>& log) : m_log(log) {}
+    ~LoggingWindow() override { m_log.push_back("destroy after " + std::to_string(m_steps) + " steps"); }
+    void SetRange(uint32_t count) override { m_log.push_back("range " + std::to_string(count)); }
+    void Show(bool visible) override { m_log.push_back(visible ? "show" : "hide"); }
+    void StepIt() override { ++m_steps; }
+    void ShowAndActivate() override { m_log.push_back("activate"); }
+
+   private:
+    std::vector<std::string>& m_log;
+    int m_steps = 0;
+  };
+
+  std::map<std::string, std::vector<DirectoryEntry>> m_children;
+  std::map<std::string, std::string> m_contents;
+};
