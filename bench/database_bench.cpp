@@ -12,7 +12,7 @@
 
 #include "bench/realistic_paths.h"
 #include "database/velnor_doc.h"
-#include "framework/file_system.h"
+#include "framework/env.h"
 
 namespace {
 
@@ -51,8 +51,10 @@ class Sample {
       CVelnorDoc doc;
       FillRealisticDatabase(doc, kRecords);
       size_t total = 0;
-      for (const auto& record : doc.m_files) total += record->m_strPath.size();
-      records = doc.m_files.size();
+      doc.VisitFiles([&](const CFileMap& files) {
+        for (const auto& record : files) total += record->m_strPath.size();
+      });
+      records = doc.FileCount();
       averagePathBytes = static_cast<double>(total) / static_cast<double>(records);
       bytes = doc.SaveDatabaseBytes();
     }
@@ -62,7 +64,7 @@ class Sample {
         dir != nullptr && *dir ? std::filesystem::path(dir) : std::filesystem::temp_directory_path();
     loadPath = (base / "velnor_bench_load.dat").string();
     savePath = (base / "velnor_bench_save.dat").string();
-    if (!FileSystem::Real().WriteFileAtomic(loadPath, bytes)) {
+    if (!Env::Default().WriteFileAtomic(loadPath, bytes)) {
       std::fprintf(stderr, "cannot write %s\n", loadPath.c_str());
       std::exit(1);
     }
@@ -91,7 +93,7 @@ void TimeLoads(benchmark::State& state, Load load) {
   for (auto _ : state) {
     auto doc = std::make_unique<CVelnorDoc>();
     const DatabaseLoadReport report = load(*doc);
-    if (report.damaged || doc->m_files.size() != kRecords) {
+    if (report.damaged || doc->FileCount() != kRecords) {
       state.SkipWithError("the sample did not load whole");
       break;
     }
@@ -116,7 +118,7 @@ void BM_ReadWholeFile(benchmark::State& state) {
   const Sample& sample = Sample::Get();
   for (auto _ : state) {
     std::string bytes;
-    if (FileSystem::Real().ReadWholeFile(sample.loadPath, bytes) != FileSystem::ReadResult::kOk) {
+    if (Env::Default().ReadWholeFile(sample.loadPath, bytes) != Env::ReadResult::kOk) {
       state.SkipWithError("cannot read the sample");
       break;
     }
@@ -148,7 +150,7 @@ void BM_SaveDatabaseBytes(benchmark::State& state) {
 void BM_WriteFileAtomic(benchmark::State& state) {
   const Sample& sample = Sample::Get();
   for (auto _ : state) {
-    if (!FileSystem::Real().WriteFileAtomic(sample.savePath, sample.bytes)) {
+    if (!Env::Default().WriteFileAtomic(sample.savePath, sample.bytes)) {
       state.SkipWithError("cannot write the database");
       break;
     }

@@ -103,7 +103,8 @@ std::vector<std::string> MakeRealisticPaths(size_t count, uint32_t seed) {
 
 void FillRealisticDatabase(CVelnorDoc& doc, size_t fileCount, uint32_t seed) {
   Generator gen(seed + 1);
-  doc.m_files.reserve(fileCount);
+  CFileMap::Records records;
+  records.reserve(fileCount);
   for (std::string& path : MakeRealisticPaths(fileCount, seed)) {
     auto record = std::make_unique<CFileInfo>();
     record->SetKeyPath(std::move(path));
@@ -111,8 +112,9 @@ void FillRealisticDatabase(CVelnorDoc& doc, size_t fileCount, uint32_t seed) {
       record->m_nUseCount = static_cast<int32_t>(1 + gen.Pick(500));
       record->m_timeLastUsed = 1000000000 + gen.Pick(700000000);
     }
-    doc.m_files.Insert(std::move(record));
+    records.push_back(std::move(record));
   }
+  doc.AddFiles(std::move(records));
   const std::array<std::array<const char*, 2>, 6> defaults = {{
       {"Recent Documents", "C:\\Users\\Zoë\\AppData\\Roaming\\Microsoft\\Windows\\Recent"},
       {"Start Menu", "C:\\Users\\Zoë\\AppData\\Roaming\\Microsoft\\Windows\\Start Menu"},
@@ -122,12 +124,14 @@ void FillRealisticDatabase(CVelnorDoc& doc, size_t fileCount, uint32_t seed) {
       {"Favorites", "C:\\Users\\Zoë\\Favorites"},
   }};
   const int32_t icons[] = {139, 140, 140, 141, 142, 143};
+  CVelnorDoc::FolderList folders;
   for (size_t i = 0; i < defaults.size(); ++i) {
-    doc.m_folders.push_back(std::make_unique<CFolder>(defaults[i][0], defaults[i][1], true, icons[i]));
+    folders.push_back(std::make_unique<CFolder>(defaults[i][0], defaults[i][1], true, icons[i]));
   }
-  doc.m_folders.push_back(std::make_unique<CFolder>("Musik", "C:\\Users\\Zoë\\Music", true, 140));
-  doc.m_folders.push_back(std::make_unique<CFolder>("D:\\Archiv", "D:\\Archiv", false, 140));
-  doc.m_folders.push_back(std::make_unique<CFolder>("Программы", "C:\\Program Files", true, 140));
+  folders.push_back(std::make_unique<CFolder>("Musik", "C:\\Users\\Zoë\\Music", true, 140));
+  folders.push_back(std::make_unique<CFolder>("D:\\Archiv", "D:\\Archiv", false, 140));
+  folders.push_back(std::make_unique<CFolder>("Программы", "C:\\Program Files", true, 140));
+  doc.ReplaceFolders(std::move(folders));
   doc.m_bFirstRun = false;
   doc.m_placement.m_bValid = true;
   doc.m_placement.m_rect = CRect{1400, 700, 1910, 1030};

@@ -49,16 +49,21 @@ void BM_FullRefresh(benchmark::State& state) {
     return;
   }
   CVelnorDoc doc;
-  doc.m_folders.push_back(std::make_unique<CFolder>("tree", std::filesystem::absolute(root).string(), true, 140));
+  CVelnorDoc::FolderList folders;
+  folders.push_back(std::make_unique<CFolder>("tree", std::filesystem::absolute(root).string(), true, 140));
+  doc.ReplaceFolders(std::move(folders));
   const long before = ResidentBytes();
   doc.RefreshDatabase(kRefreshCaption);  // first refresh makes the records
   const long after = ResidentBytes();
   for (auto _ : state) doc.RefreshDatabase(kRefreshCaption);
   size_t found = 0;
-  for (const auto& record : doc.m_files) found += record->m_bFound ? 1 : 0;
-  state.counters["records"] = static_cast<double>(doc.m_files.size());
+  doc.VisitFiles([&](const CFileMap& files) {
+    for (const auto& record : files) found += record->m_bFound ? 1 : 0;
+  });
+  const double records = static_cast<double>(doc.FileCount());
+  state.counters["records"] = records;
   state.counters["found"] = static_cast<double>(found);
-  state.counters["bytes_per_record"] = static_cast<double>(after - before) / static_cast<double>(doc.m_files.size());
+  state.counters["bytes_per_record"] = static_cast<double>(after - before) / records;
 }
 
 void BM_FindWalk(benchmark::State& state) {

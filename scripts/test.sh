@@ -216,6 +216,7 @@ echo "== summary ($(seconds_since "$run_started") s)"
 for r in "${results[@]}"; do
   echo "   $r"
 done
+"$here/test-share.sh" | sed 's/^/   /'
 # Also kept in a file: a caller that prints after us (make's own error line)
 # can repeat it, so the tally still closes the output.
 echo "$passed passed, $failed failed" | tee "$LOGS/test-summary.txt"
