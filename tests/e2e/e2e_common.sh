@@ -1,38 +1,128 @@
 # shellcheck shell=bash
-# What every end-to-end script of velnor.exe shares: the programs under test,
-# the probe, and small helpers. Source it after scripts/wine-env.sh.
+# What the end-to-end scripts share: the programs under test, a prefix of
+# their own, velnor.exe started and ended, the probe, the tray menu under
+# real clicks, and velnor.dat read back. Source it after scripts/wine-env.sh.
 
 VELNOR="$VELNOR_WINDOWS_DIR/velnor.exe"
 PROBE="$VELNOR_WINDOWS_DIR/velnor_probe.exe"
+PROBE_W="$VELNOR_WINDOWS_DIR/velnor_probe_w.exe"
 CLI="$VELNOR_NATIVE_DIR/velnor-cli"
 WORK="$VELNOR_E2E_DIR"
-PROBE_LOG="$WORK/probe.log"
 INIT_CAPTION="Initialize Database - Plovant Velnor"
 REFRESH_CAPTION="Refresh Database - Plovant Velnor"
 RUN_KEY='HKCU\Software\Microsoft\Windows\CurrentVersion\Run'
+# Tray commands posted where the input is not what a road is about.
+CMD_AUTORUN=32782 CMD_FEEDBACK=32785 CMD_FULL_PATH=32786 CMD_HELP=32787
 
 step() { printf -- '-- %s\n' "$*"; }
 fail() {
   printf 'FAIL: %s\n' "$*"
+  [[ -n "${WINEPREFIX:-}" ]] && screenshot "$WORK/failure.png" || true
   exit 1
 }
-require_files() {  # every program or file the script needs was built
-  local f
-  for f in "$@"; do
-    [[ -f "$f" ]] || fail "missing $f (build both trees first)"
-  done
-}
 
-probe() { wine_run "$PROBE_LOG" "$PROBE" "$@"; }
-probe_output() { tr -d '\r' <"$PROBE_LOG"; }
-probe_says() {  # probe CMD... answers $1, or one of its words "a|b"
+probe() { wine_run "$WORK/probe.log" "$PROBE" "$@"; }
+probe_output() { tr -d '\r' <"$WORK/probe.log"; }
+probe_says() {  # EXPECTED CMD...: the probe answers EXPECTED, or one of "a|b"
   local expected=$1
   shift
-  probe "$@" || return 1
-  [[ "|$expected|" == *"|$(probe_output)|"* ]]
+  probe "$@" && [[ "|$expected|" == *"|$(probe_output)|"* ]]
+}
+post_command() { probe post-command "$1" || fail "could not post command $1"; }
+not() { ! "$@"; }
+wait_refresh_end() {  # CAPTION
+  wait_for --timeout 240 --interval 0.3 -- not probe dialog "$1" || fail "the refresh '$1' never ended"
+}
+
+# fresh_prefix: a prefix of this script's own, and where velnor.dat goes in
+# it ($DATABASE). Every normal exit writes the autorun value, which wineboot
+# would run: it is deleted again at the end.
+fresh_prefix() {
+  local f
+  for f in "$VELNOR" "$PROBE" "$PROBE_W" "$CLI"; do
+    [[ -f "$f" ]] || fail "missing $f (build both trees first)"
+  done
+  mkdir -p "$WORK"
+  ensure_display
+  new_prefix "$WORK/prefix"
+  warm_wineserver
+  on_exit delete_run_value
+  DATABASE=$(velnor_database_file) || fail "no application-data folder in the prefix"
+}
+delete_run_value() { wine_run "$WORK/reg-delete.log" reg delete "$RUN_KEY" /v "Plovant Velnor" /f || true; }
+run_value() {  # prints the Run value's data; fails when it is absent
+  wine_run "$WORK/reg-query.log" reg query "$RUN_KEY" /v "Plovant Velnor" || return 1
+  tr -d '\r' <"$WORK/reg-query.log" | sed -n 's/^ *Plovant Velnor *REG_SZ *//p'
+}
+
+# start_velnor NAME: started in the background, its job in VELNOR_PID.
+start_velnor() {
+  wine_start "$WORK/velnor-$1.log" "$VELNOR"
+  VELNOR_PID=$VELNOR_LAST_PID
 }
 exited() {  # the background job ended (a zombie counts as ended)
   local state
   state=$(awk '{ print $3 }' "/proc/$1/stat" 2>/dev/null) || return 0
   [[ -z "$state" || "$state" == Z ]]
+}
+wait_exit() {  # NAME: the program ends, and with status 0
+  wait_for --timeout 60 -- exited "$VELNOR_PID" || fail "$1: still running after Exit"
+  local rc=0
+  wait "$VELNOR_PID" || rc=$?
+  ((rc == 0)) || fail "$1: exit code $rc"
+}
+
+# Typed keys go to whichever Wine window is in front once the desktop has
+# the X focus; it gets it before every menu or batch of keys, or the focus
+# change races the menu for the foreground.
+focus_desktop() {
+  DESKTOP=$(xdo_desktop_window) || fail "no Wine desktop window"
+  xdotool windowfocus --sync "$DESKTOP"
+}
+
+# open_menu NAME [post]: the tray menu opened by a real right click on the
+# icon at the taskbar's far right, or (post) by the icon's callback posted
+# to the frame, for when a progress window covers the icon: Wine's virtual
+# desktop reports the whole screen as the work area, so the window's corner
+# lies over the taskbar.
+open_menu() {
+  focus_desktop
+  if [[ "${2:-}" == post ]]; then
+    probe post-tray-rbutton || fail "$1: could not post to the frame"
+  else
+    xdotool mousemove --window "$DESKTOP" 1013 757 click 3
+  fi
+  wait_for --timeout 15 -- probe menu-open || fail "$1: the tray menu did not open"
+  read -r MENU_LEFT _ _ MENU_BOTTOM < <(probe_output)
+  screenshot "$WORK/menu-$1.png"
+}
+# choose ITEM: a left click on an item of the open menu, its row counted up
+# from the menu's bottom border (17 pixels an item, 9 a separator, in Wine's
+# menu font). Typed mnemonics are at times dropped by Wine after another
+# program or window has come and gone; clicks are not.
+choose() {
+  local up
+  case "$1" in
+    exit) up=13 ;;
+    refresh) up=81 ;;
+    *) fail "no such menu item: $1" ;;
+  esac
+  xdotool mousemove --window "$DESKTOP" $((MENU_LEFT + 30)) $((MENU_BOTTOM - up)) click 1
+}
+exit_by_click() {  # NAME: "E&xit" clicked in the tray menu
+  open_menu "$1-exit"
+  choose exit
+  wait_exit "$1"
+}
+
+# dump_check FIELD=VALUE...: velnor.dat holds these top-level values.
+dump_check() {
+  "$CLI" dump "$DATABASE" >"$WORK/dump.json" || fail "velnor-cli dump failed"
+  python3 - "$WORK/dump.json" "$@" <<'PY' || fail "velnor.dat differs: $*"
+import json, sys
+db = json.load(open(sys.argv[1]))
+for pair in sys.argv[2:]:
+    key, value = pair.split("=")
+    assert json.dumps(db[key]) == value, (key, db[key])
+PY
 }
