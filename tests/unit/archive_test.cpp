@@ -2,11 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
+#include <utility>
 
 #include "database/file_info.h"
 #include "database/folder.h"
-#include "database/window_placement.h"
 #include "tests/unit/byte_helpers.h"
 
 namespace {
@@ -18,47 +19,28 @@ std::string Stored(void (*write)(CArchive&)) {
   return out;
 }
 
-std::string TextBytes(size_t length) {
-  std::string out;
-  CArchive ar(&out);
-  ar.WriteText(std::string(length, 'x'));
-  return out.substr(0, out.size() - length);  // the prefix alone
-}
-
-TEST(ArchiveText, LengthPrefixesAtEachBoundary) {
-  EXPECT_EQ(TextBytes(0), Hex("00"));
-  EXPECT_EQ(TextBytes(254), Hex("FE"));
-  EXPECT_EQ(TextBytes(255), Hex("FF FF 00"));
-  EXPECT_EQ(TextBytes(0xFFFD), Hex("FF FD FF"));
-  EXPECT_EQ(TextBytes(0xFFFE), Hex("FF FF FF FE FF 00 00"));
-  EXPECT_EQ(TextBytes(0x12345), Hex("FF FF FF 45 23 01 00"));
-}
-
-TEST(ArchiveText, EveryPrefixFormReadsBack) {
-  for (size_t length : {size_t{0}, size_t{1}, size_t{254}, size_t{255}, size_t{0xFFFD}, size_t{0xFFFE},
-                        size_t{0x10000}}) {
+// 0xFFFE is the one length whose short form would be the reserved marker
+// FF FE FF, so it must take the long form.
+TEST(ArchiveText, EveryPrefixFormIsWrittenAndReadBack) {
+  const std::pair<size_t, const char*> cases[] = {
+      {0, "00"},           {254, "FE"},
+      {255, "FF FF 00"},   {0xFFFD, "FF FD FF"},
+      {0xFFFE, "FF FF FF FE FF 00 00"},
+      {0x12345, "FF FF FF 45 23 01 00"},
+  };
+  for (const auto& [length, prefix] : cases) {
+    SCOPED_TRACE(length);
     const std::string text(length, 'q');
     std::string out;
     CArchive store(&out);
     store.WriteText(text);
+    EXPECT_EQ(out.substr(0, out.size() - length), Hex(prefix));
     CArchive load{std::string_view(out)};
     std::string back;
-    ASSERT_TRUE(load.ReadText(back)) << length;
+    ASSERT_TRUE(load.ReadText(back));
     EXPECT_EQ(back, text);
     EXPECT_TRUE(load.AtEnd());
   }
-}
-
-TEST(ArchiveText, LengthBeyondTheDataFailsWithoutReading) {
-  // Claims four billion bytes; only three follow.
-  const std::string bytes = Hex("FF FF FF F0 FF FF FF") + "abc";
-  CArchive ar{std::string_view(bytes)};
-  std::string text = "unchanged";
-  EXPECT_FALSE(ar.ReadText(text));
-  EXPECT_TRUE(ar.Failed());
-  EXPECT_EQ(ar.FailOffset(), 0u);
-  ar.Text(text);
-  EXPECT_EQ(text, "unchanged");
 }
 
 TEST(ArchivePrimitives, BoolIsFourBytesAndAnyNonZeroIsTrue) {
@@ -84,126 +66,74 @@ TEST(ArchivePrimitives, CountsSwitchToThirtyTwoBitsAtFFFF) {
   EXPECT_EQ(count, 70000u);
 }
 
-TEST(ArchivePrimitives, TimesReadBackUnsignedPast2038) {
-  const std::string bytes = Hex("00 00 00 90");  // 2046
-  CArchive load{std::string_view(bytes)};
-  VelnorTime t = 0;
-  load.Time(t);
-  EXPECT_EQ(t, 0x90000000LL);
-}
-
-TEST(RecordBodies, FileInfoStoresUseCountThenLastUse) {
-  CFileInfo info;
-  info.m_nUseCount = 3;
-  info.m_timeLastUsed = 1009843200;  // 2002-01-01 00:00:00 UTC
-  std::string out;
-  CArchive ar(&out);
-  info.Serialize(ar);
-  EXPECT_EQ(out, Hex("03 00 00 00 00 FC 30 3C"));
-}
-
-TEST(RecordBodies, FolderStoresNamePathEnabledIcon) {
-  CFolder folder("Start Menu", "C:\\Start", true, kIconStartMenu);
-  std::string out;
-  CArchive ar(&out);
-  folder.Serialize(ar);
-  EXPECT_EQ(out, ShortText("Start Menu") + ShortText("C:\\Start") + Hex("01 00 00 00 8C 00 00 00"));
-}
-
-TEST(RecordBodies, PlacementIs28BytesWithValidLast) {
-  CWindowPlacement placement;
-  placement.m_bValid = true;
-  placement.m_rect = {1, 2, 3, 4};
-  placement.m_nTitleWidth = 192;
-  placement.m_nFolderWidth = 256;
-  std::string out;
-  CArchive ar(&out);
-  placement.Serialize(ar);
-  EXPECT_EQ(out, Hex("01000000 02000000 03000000 04000000 C0000000 00010000 01000000"));
-}
-
-// Tagged objects: what a reader must accept beyond what the writer makes.
-class ArchiveObjects : public ::testing::Test {
- protected:
-  CArchive::ObjectResult Read(const std::string& bytes, const CRuntimeClass* cls) {
-    m_bytes = bytes;
-    m_archive = std::make_unique<CArchive>(std::string_view(m_bytes));
-    return m_archive->ReadObject(cls, m_created, m_existing);
-  }
-  CArchive::ObjectResult ReadNext(const CRuntimeClass* cls) {
-    return m_archive->ReadObject(cls, m_created, m_existing);
-  }
-
-  std::string m_bytes;
-  std::unique_ptr<CArchive> m_archive;
-  std::unique_ptr<CObject> m_created;
-  CObject* m_existing = nullptr;
-};
-
 const std::string kNewFileInfo = Hex("FF FF 01 00 09 00") + "CFileInfo";
 
-TEST_F(ArchiveObjects, NewClassThenReferencesByNumber) {
+TEST(ArchiveObjects, NewClassThenReferencesByNumber) {
   const std::string bytes = kNewFileInfo + Hex("05000000 00000000") +  // class 1, object 2
                             Hex("01 80") + Hex("06000000 00000000") +  // class 1 again, object 3
                             Hex("02 00") +                             // object 2 itself
                             Hex("FF 7F 03 00 00 00");                  // object 3, long form
-  ASSERT_EQ(Read(bytes, RUNTIME_CLASS(CFileInfo)), CArchive::ObjectResult::Created);
-  auto first = std::move(m_created);
+  CArchive ar{std::string_view(bytes)};
+  std::unique_ptr<CObject> first, second;
+  CObject* existing = nullptr;
+  ASSERT_EQ(ar.ReadObject(RUNTIME_CLASS(CFileInfo), first, existing), CArchive::ObjectResult::Created);
   EXPECT_EQ(static_cast<CFileInfo*>(first.get())->m_nUseCount, 5);
-  ASSERT_EQ(ReadNext(RUNTIME_CLASS(CFileInfo)), CArchive::ObjectResult::Created);
-  auto second = std::move(m_created);
+  ASSERT_EQ(ar.ReadObject(RUNTIME_CLASS(CFileInfo), second, existing), CArchive::ObjectResult::Created);
   EXPECT_EQ(static_cast<CFileInfo*>(second.get())->m_nUseCount, 6);
-  ASSERT_EQ(ReadNext(RUNTIME_CLASS(CFileInfo)), CArchive::ObjectResult::Existing);
-  EXPECT_EQ(m_existing, first.get());
-  ASSERT_EQ(ReadNext(RUNTIME_CLASS(CFileInfo)), CArchive::ObjectResult::Existing);
-  EXPECT_EQ(m_existing, second.get());
-  EXPECT_TRUE(m_archive->AtEnd());
+  std::unique_ptr<CObject> none;
+  ASSERT_EQ(ar.ReadObject(RUNTIME_CLASS(CFileInfo), none, existing), CArchive::ObjectResult::Existing);
+  EXPECT_EQ(existing, first.get());
+  ASSERT_EQ(ar.ReadObject(RUNTIME_CLASS(CFileInfo), none, existing), CArchive::ObjectResult::Existing);
+  EXPECT_EQ(existing, second.get());
+  EXPECT_TRUE(ar.AtEnd());
 }
 
-TEST_F(ArchiveObjects, ZeroTagIsNoObject) {
-  EXPECT_EQ(Read(Hex("00 00"), RUNTIME_CLASS(CFolder)), CArchive::ObjectResult::Null);
-  EXPECT_FALSE(m_archive->Failed());
-}
-
-TEST_F(ArchiveObjects, MalformedTagsFailAtTheTag) {
+// What a reader must refuse, each after one good record (class 1, object 2)
+// so that numbers can point at the wrong kind of entry: the failure is
+// reported where the bad part begins, or where the data ran out, and nothing
+// half-read is handed over.
+TEST(ArchiveObjects, MalformedInputFailsAtItsPlaceAndHandsNothingOver) {
+  const std::string record = kNewFileInfo + Hex("00000000 00000000");
+  const CRuntimeClass* const fileInfo = RUNTIME_CLASS(CFileInfo);
   struct Case {
-    const char* what;
-    std::string bytes;
+    std::string bytes;           // after the record
+    const CRuntimeClass* asked;  // null: a text is read
+    size_t at;                   // from the start of `bytes`
+    const char* reason;
   } cases[] = {
-      {"unknown class", Hex("FF FF 01 00 07 00") + "CWidget" + Hex("00000000")},
-      {"schema 2", Hex("FF FF 02 00 09 00") + "CFileInfo" + Hex("00000000 00000000")},
-      {"empty class name", Hex("FF FF 01 00 00 00")},
-      {"class reference before any class", Hex("01 80")},
-      {"object reference before any object", Hex("05 00")},
-      {"big class reference to nothing", Hex("FF 7F 09 00 00 80")},
-      {"class of another section", Hex("FF FF 01 00 07 00") + "CFolder" + Hex("00 01 00 00 00 00 00 00 00 00 00")},
+      {Hex("FF FF FF F0 FF FF FF") + "abc", nullptr, 0, "text length exceeds the data"},
+      {Hex("FF FE FF") + "abc", nullptr, 0, "unsupported text form"},
+      {Hex("FF FF 01 00 07 00") + "CWidget" + Hex("00000000"), fileInfo, 0, "unknown class name"},
+      {Hex("FF FF 02 00 09 00") + "CFileInfo" + Hex("00000000 00000000"), fileInfo, 0, "unsupported schema"},
+      {Hex("FF FF 01 00 00 00"), fileInfo, 0, "malformed class name"},
+      {Hex("02 80"), fileInfo, 0, "reference to an unknown class number"},  // 2 is an object
+      {Hex("FF 7F 09 00 00 80"), fileInfo, 0, "reference to an unknown class number"},
+      {Hex("01 00"), fileInfo, 0, "reference to an unknown object number"},  // 1 is a class
+      {Hex("05 00"), fileInfo, 0, "reference to an unknown object number"},
+      {Hex("FF FF 01 00 07 00") + "CFolder" + Hex("00 01 00 00 00 00 00 00 00 00 00"), fileInfo, 0,
+       "object of an unexpected class"},
+      {Hex("02 00"), RUNTIME_CLASS(CFolder), 0, "reference to an object of another class"},
+      {Hex("01 80 05000000 0000"), fileInfo, 6, "unexpected end of data"},
   };
   for (const Case& c : cases) {
-    EXPECT_EQ(Read(c.bytes, RUNTIME_CLASS(CFileInfo)), CArchive::ObjectResult::Failed)
-        << c.what;
+    SCOPED_TRACE(c.reason);
+    const std::string bytes = record + c.bytes;
+    CArchive ar{std::string_view(bytes)};
+    std::unique_ptr<CObject> good, created;  // the archive points at `good` by its number
+    CObject* existing = nullptr;
+    ASSERT_EQ(ar.ReadObject(fileInfo, good, existing), CArchive::ObjectResult::Created);
+    if (c.asked == nullptr) {
+      std::string text = "unchanged";
+      EXPECT_FALSE(ar.ReadText(text));
+      EXPECT_EQ(text, "unchanged");
+    } else {
+      EXPECT_EQ(ar.ReadObject(c.asked, created, existing), CArchive::ObjectResult::Failed);
+      EXPECT_EQ(created, nullptr);
+      EXPECT_EQ(existing, nullptr);
+    }
+    EXPECT_EQ(ar.FailOffset(), record.size() + c.at);
+    EXPECT_EQ(ar.FailReason(), c.reason);
   }
-  // The failure is reported where the tag began (after the 4 leading bytes
-  // are consumed, so read them first).
-  m_bytes = Hex("00000000") + cases[0].bytes;
-  CArchive ar{std::string_view(m_bytes)};
-  uint32_t skip;
-  ar.ReadUInt32(skip);
-  EXPECT_EQ(ar.ReadObject(RUNTIME_CLASS(CFileInfo), m_created, m_existing), CArchive::ObjectResult::Failed);
-  EXPECT_EQ(ar.FailOffset(), 4u);
-  EXPECT_EQ(ar.FailReason(), "unknown class name");
-}
-
-TEST_F(ArchiveObjects, ReferenceToAnObjectOfAnotherClassFails) {
-  const std::string bytes = kNewFileInfo + Hex("00000000 00000000") + Hex("02 00");
-  ASSERT_EQ(Read(bytes, RUNTIME_CLASS(CFileInfo)), CArchive::ObjectResult::Created);
-  const auto kept = std::move(m_created);  // the archive refers to it by number
-  EXPECT_EQ(ReadNext(RUNTIME_CLASS(CFolder)), CArchive::ObjectResult::Failed);
-}
-
-TEST_F(ArchiveObjects, TruncatedBodyHandsNothingOver) {
-  EXPECT_EQ(Read(kNewFileInfo + Hex("05000000 0000"), RUNTIME_CLASS(CFileInfo)),
-            CArchive::ObjectResult::Failed);
-  EXPECT_EQ(m_created, nullptr);
 }
 
 }  // namespace

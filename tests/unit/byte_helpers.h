@@ -1,7 +1,6 @@
 // Byte strings written the way the file format is described: "01 80 FF".
 #pragma once
 
-#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -22,14 +21,6 @@ inline std::string Hex(std::string_view spaced) {
     }
   }
   return out;
-}
-
-inline std::string U16(uint16_t v) {
-  return std::string{static_cast<char>(v & 0xFF), static_cast<char>(v >> 8)};
-}
-
-inline std::string U32(uint32_t v) {
-  return U16(static_cast<uint16_t>(v & 0xFFFF)) + U16(static_cast<uint16_t>(v >> 16));
 }
 
 // A text with its one-byte length prefix (texts shorter than 255 bytes).

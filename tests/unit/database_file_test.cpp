@@ -12,19 +12,9 @@ const std::string kFileInfoClass = Hex("FF FF 01 00 09 00") + "CFileInfo";
 const std::string kFolderClass = Hex("FF FF 01 00 07 00") + "CFolder";
 const std::string kDefaultOptions = Hex("01000000 01000000 00000000 00000000 01000000") + std::string(28, '\0');
 
-// Records as a load leaves them: usage data only, not found.
-void AddUsage(CVelnorDoc& doc, const std::string& path, int uses = 0, VelnorTime last = 0) {
-  auto record = std::make_unique<CFileInfo>();
-  record->SetKeyPath(path);
-  record->m_nUseCount = uses;
-  record->m_timeLastUsed = last;
-  AddRecord(doc, std::move(record));
-}
-
+// Named apart from its path, so that a swap of the two shows.
 void AddNamedFolder(CVelnorDoc& doc, const std::string& name) {
-  CVelnorDoc::FolderList folders = doc.CopyFolders();
-  folders.push_back(std::make_unique<CFolder>(name, "C:\\" + name, true, kIconStartMenu));
-  doc.ReplaceFolders(std::move(folders));
+  AddFolder(doc, std::make_unique<CFolder>(name, "C:\\" + name, true, kIconStartMenu));
 }
 
 std::string FolderBody(const std::string& name) {
@@ -47,7 +37,7 @@ TEST(DatabaseFile, NewDocumentIs52Bytes) {
 
 TEST(DatabaseFile, OneRecordAndOneFolder) {
   CVelnorDoc doc;
-  AddUsage(doc, "C:\\a.txt", 3, 1009843200);
+  AddRecord(doc, "C:\\a.txt", 3, 1009843200);
   AddNamedFolder(doc, "Docs");
   const std::string expected = Hex("01 00") + ShortText("C:\\a.txt") + kFileInfoClass +
                                Hex("03000000 00FC303C") + Hex("01 00") + kFolderClass +
@@ -58,8 +48,8 @@ TEST(DatabaseFile, OneRecordAndOneFolder) {
 
 TEST(DatabaseFile, LaterObjectsReferToTheirClassByNumber) {
   CVelnorDoc doc;
-  AddUsage(doc, "C:\\a");
-  AddUsage(doc, "C:\\b");
+  AddRecord(doc, "C:\\a");
+  AddRecord(doc, "C:\\b");
   AddNamedFolder(doc, "One");
   AddNamedFolder(doc, "Two");
   // CFileInfo is 1, the records 2 and 3, CFolder 4, the folders 5 and 6.
@@ -71,53 +61,38 @@ TEST(DatabaseFile, LaterObjectsReferToTheirClassByNumber) {
   EXPECT_EQ(RoundTrip(expected), expected);
 }
 
-TEST(DatabaseFile, ClassNumbersPast7FFEUseTheLongReference) {
-  CVelnorDoc doc;
-  for (int i = 0; i < 32765; ++i) AddUsage(doc, "C:\\f" + std::to_string(i));
-  AddNamedFolder(doc, "One");
-  AddNamedFolder(doc, "Two");
-  const std::string bytes = doc.SaveDatabaseBytes();
-  // The folder class is number 32765 + 2 = 0x7FFF: too big for the short form.
-  const std::string tail = kFolderClass + FolderBody("One") + Hex("FF 7F FF 7F 00 80") + FolderBody("Two") +
-                           kDefaultOptions;
-  ASSERT_GE(bytes.size(), tail.size());
-  EXPECT_EQ(bytes.substr(bytes.size() - tail.size()), tail);
-  EXPECT_EQ(RoundTrip(bytes), bytes);
+// Both long forms at their first use: the folder class is number records + 2,
+// 0x7FFF being the first too big for a short reference; a count of 0xFFFF
+// or more takes the escape and 32 bits.
+TEST(DatabaseFile, LargeNumbersTakeTheLongForms) {
+  const struct {
+    int records;
+    const char* count;
+    const char* folderClass;
+  } cases[] = {{32765, "FD 7F", "FF 7F FF 7F 00 80"}, {65535, "FF FF FF FF 00 00", "FF 7F 01 00 01 80"}};
+  for (const auto& c : cases) {
+    CVelnorDoc doc;
+    for (int i = 0; i < c.records; ++i) AddRecord(doc, "C:\\f" + std::to_string(i), i % 7);
+    AddNamedFolder(doc, "One");
+    AddNamedFolder(doc, "Two");
+    const std::string bytes = doc.SaveDatabaseBytes();
+    const std::string tail =
+        kFolderClass + FolderBody("One") + Hex(c.folderClass) + FolderBody("Two") + kDefaultOptions;
+    ASSERT_GE(bytes.size(), tail.size());
+    EXPECT_EQ(bytes.substr(0, Hex(c.count).size()), Hex(c.count));
+    EXPECT_EQ(bytes.substr(bytes.size() - tail.size()), tail);
+    EXPECT_EQ(RoundTrip(bytes), bytes);
+  }
 }
 
-TEST(DatabaseFile, CountsOf65535AndMoreTakeSixBytes) {
+// The placement's valid flag comes last, so a cut placement never counts as valid.
+TEST(DatabaseFile, OptionsAndPlacementBytes) {
   CVelnorDoc doc;
-  for (int i = 0; i < 65535; ++i) AddUsage(doc, "C:\\f" + std::to_string(i), i % 7);
-  const std::string bytes = doc.SaveDatabaseBytes();
-  EXPECT_EQ(bytes.substr(0, 6), Hex("FF FF FF FF 00 00"));
-  CVelnorDoc loaded;
-  EXPECT_FALSE(loaded.LoadDatabaseBytes(bytes).damaged);
-  ASSERT_EQ(loaded.FileCount(), 65535u);
-  EXPECT_EQ(loaded.FindFile("C:\\f65534")->m_nUseCount, 65534 % 7);
-  EXPECT_EQ(loaded.SaveDatabaseBytes(), bytes);
-}
-
-TEST(DatabaseFile, OptionsAndPlacementRoundTrip) {
-  CVelnorDoc doc;
-  doc.m_bAutorun = false;
-  doc.m_bMp3Support = false;
-  doc.m_bDpiWarningShown = true;
-  doc.m_bSearchFullPath = true;
-  doc.m_bFirstRun = false;
-  doc.m_placement.m_bValid = true;
-  doc.m_placement.m_rect = {-10, 20, 500, 400};
-  doc.m_placement.m_nTitleWidth = 192;
-  doc.m_placement.m_nFolderWidth = 256;
-  CVelnorDoc loaded;
-  EXPECT_FALSE(loaded.LoadDatabaseBytes(doc.SaveDatabaseBytes()).damaged);
-  EXPECT_FALSE(loaded.m_bAutorun);
-  EXPECT_FALSE(loaded.m_bMp3Support);
-  EXPECT_TRUE(loaded.m_bDpiWarningShown);
-  EXPECT_TRUE(loaded.m_bSearchFullPath);
-  EXPECT_FALSE(loaded.m_bFirstRun);
-  EXPECT_TRUE(loaded.m_placement.m_bValid);
-  EXPECT_EQ(loaded.m_placement.m_rect, (CRect{-10, 20, 500, 400}));
-  EXPECT_EQ(loaded.m_placement.m_nFolderWidth, 256);
+  SetNonDefaultOptions(doc, {1, 2, 3, 4});
+  const std::string expected = Hex("0000 0000") + Hex("00000000 00000000 01000000 01000000 00000000") +
+                               Hex("01000000 02000000 03000000 04000000 C0000000 00010000 01000000");
+  EXPECT_EQ(doc.SaveDatabaseBytes(), expected);
+  EXPECT_EQ(RoundTrip(expected), expected);
 }
 
 TEST(DatabaseFile, ARepeatedKeyKeepsTheLaterRecord) {
@@ -157,16 +132,6 @@ TEST(DatabaseText, OlderAnsiTextsAreConvertedAndStoredAsUtf8) {
   ASSERT_NE(doc.FindFile("C:\\caf\xC3\xA9"), nullptr);
   const std::string saved = doc.SaveDatabaseBytes();
   EXPECT_EQ(saved.substr(2, 9), ShortText("C:\\caf\xC3\xA9"));
-}
-
-TEST(DatabaseText, Utf8NamesOutsideAnyCodePageSurvive) {
-  CVelnorDoc doc;
-  const std::string name = "C:\\\xE6\x96\x87\xE6\x9B\xB8 \xF0\x9F\x8E\xB5.mp3";  // 文書 🎵
-  AddUsage(doc, name, 2);
-  CVelnorDoc loaded;
-  EXPECT_FALSE(loaded.LoadDatabaseBytes(doc.SaveDatabaseBytes()).damaged);
-  ASSERT_NE(loaded.FindFile(name), nullptr);
-  EXPECT_EQ(loaded.FindFile(name)->m_nUseCount, 2);
 }
 
 TEST(FileRecord, NameTitleAndFolderAreViewsIntoThePath) {

@@ -2,7 +2,6 @@
 
 #include <memory>
 #include <string>
-#include <vector>
 
 #include <nlohmann/json.hpp>
 
@@ -14,14 +13,6 @@
 namespace {
 
 using Json = nlohmann::ordered_json;
-
-void AddFile(CVelnorDoc& doc, const std::string& path, int32_t uses, VelnorTime last) {
-  auto record = std::make_unique<CFileInfo>();
-  record->SetKeyPath(path);  // unnamed, as a load leaves it
-  record->m_nUseCount = uses;
-  record->m_timeLastUsed = last;
-  AddRecord(doc, std::move(record));
-}
 
 // Bytes → document → JSON → document → bytes.
 std::string ThroughJson(const std::string& bytes, std::string* json = nullptr) {
@@ -62,25 +53,15 @@ TEST(DatabaseJson, EmptyDatabasePrintsEveryKeyInOrder) {
 }
 
 TEST(DatabaseJson, FullDatabaseSurvivesTheRoundTripByteForByte) {
-  CVelnorDoc doc;
-  AddFile(doc, "C:\\Users\\ana\\Documents\\Zeugnis.pdf", 3, 1009843200);
-  AddFile(doc, "C:\\a.txt", 0, 0);
-  AddFile(doc, "C:\\Users\\jörg\\Músic\\日本語のうた.mp3", INT32_MAX, 4294967295LL);
-  AddFile(doc, "C:\\odd \"quoted\" \\ name\t.lnk", INT32_MIN, 1);
-  AddFile(doc, std::string(300, 'x'), -1, 2);  // the three-byte length prefix
-  CVelnorDoc::FolderList folders;
-  folders.push_back(std::make_unique<CFolder>("Start Menu", "C:\\Start Menu", true, 140));
-  folders.push_back(std::make_unique<CFolder>("Музыка", "D:\\Музыка", false, -7));
-  doc.ReplaceFolders(std::move(folders));
-  doc.m_bAutorun = false;
-  doc.m_bMp3Support = false;
-  doc.m_bDpiWarningShown = true;
-  doc.m_bSearchFullPath = true;
-  doc.m_bFirstRun = false;
-  doc.m_placement.m_bValid = true;
-  doc.m_placement.m_rect = CRect{INT32_MIN, -20, 1024, INT32_MAX};
-  doc.m_placement.m_nTitleWidth = 192;
-  doc.m_placement.m_nFolderWidth = 256;
+  CVelnorDoc doc;  // stored out of sorted order, which both directions keep
+  AddRecord(doc, "C:\\Users\\ana\\Documents\\Zeugnis.pdf", 3, 1009843200);
+  AddRecord(doc, "C:\\a.txt");
+  AddRecord(doc, "C:\\Users\\jörg\\Músic\\日本語のうた 🎵.mp3", INT32_MAX, 4294967295LL);
+  AddRecord(doc, "C:\\odd \"quoted\" \\ name\t.lnk", INT32_MIN, 1);
+  AddRecord(doc, std::string(300, 'x'), -1, 2);  // the three-byte length prefix
+  AddFolder(doc, std::make_unique<CFolder>("Start Menu", "C:\\Start Menu", true, 140));
+  AddFolder(doc, std::make_unique<CFolder>("Музыка", "D:\\Музыка", false, -7));
+  SetNonDefaultOptions(doc, CRect{INT32_MIN, -20, 1024, INT32_MAX});
   const std::string bytes = doc.SaveDatabaseBytes();
 
   std::string json;
@@ -90,8 +71,8 @@ TEST(DatabaseJson, FullDatabaseSurvivesTheRoundTripByteForByte) {
   // text, so the escaping is right, and texts stay readable UTF-8.
   const Json parsed = Json::parse(json);
   EXPECT_EQ(parsed.dump(), json);
-  EXPECT_NE(json.find("日本語のうた.mp3"), std::string::npos);
-  EXPECT_EQ(parsed["files"][2]["path"], "C:\\Users\\jörg\\Músic\\日本語のうた.mp3");
+  EXPECT_NE(json.find("日本語のうた 🎵.mp3"), std::string::npos);
+  EXPECT_EQ(parsed["files"][2]["path"], "C:\\Users\\jörg\\Músic\\日本語のうた 🎵.mp3");
   EXPECT_EQ(parsed["files"][2]["lastUsed"], 4294967295LL);
   EXPECT_EQ(parsed["files"][3]["path"], "C:\\odd \"quoted\" \\ name\t.lnk");
   EXPECT_EQ(parsed["files"][3]["useCount"], INT32_MIN);
@@ -99,49 +80,18 @@ TEST(DatabaseJson, FullDatabaseSurvivesTheRoundTripByteForByte) {
   EXPECT_EQ(parsed["placement"]["rect"], Json::parse("[-2147483648,-20,1024,2147483647]"));
 }
 
-TEST(DatabaseJson, FilesKeepTheirOrderBothWays) {
-  const std::string bytes = BytesFromJson(
-      R"({"files":[{"path":"z"},{"path":"a"},{"path":"m","useCount":2}]})");
-  CVelnorDoc doc;
-  ASSERT_FALSE(doc.LoadDatabaseBytes(bytes).damaged);
-  std::vector<std::string> order;
-  order = Keys(doc);
-  EXPECT_EQ(order, (std::vector<std::string>{"z", "a", "m"}));
-  const Json dumped = Json::parse(DatabaseToJson(doc));
-  EXPECT_EQ(dumped["files"][0]["path"], "z");
-  EXPECT_EQ(dumped["files"][2]["useCount"], 2);
-}
-
 TEST(DatabaseJson, AbsentKeysTakeNewDocumentDefaults) {
   CVelnorDoc fresh;
   EXPECT_EQ(BytesFromJson("{}"), fresh.SaveDatabaseBytes());
-
-  CVelnorDoc doc;
-  std::string error;
-  ASSERT_TRUE(DatabaseFromJson(
-      R"({"files":[{"path":"C:\\a.txt"}],"folders":[{"path":"C:\\Mine"}],)"
-      R"("autorun":false,"placement":{"titleWidth":7}})",
-      doc, error))
-      << error;
-  const CFileInfo* file = doc.FindFile("C:\\a.txt");
-  ASSERT_NE(file, nullptr);
-  EXPECT_EQ(file->m_nUseCount, 0);
-  EXPECT_EQ(file->m_timeLastUsed, 0);
   // A folder given only by its path is one added by hand.
-  ASSERT_EQ(doc.CopyFolders().size(), 1u);
-  const CVelnorDoc::FolderList folders = doc.CopyFolders();
-  EXPECT_EQ(folders[0]->m_strName, "C:\\Mine");
-  EXPECT_TRUE(folders[0]->m_bEnabled);
-  EXPECT_EQ(folders[0]->m_nIconId, 140);
-  EXPECT_FALSE(doc.m_bAutorun);
-  EXPECT_TRUE(doc.m_bMp3Support);
-  EXPECT_FALSE(doc.m_bDpiWarningShown);
-  EXPECT_FALSE(doc.m_bSearchFullPath);
-  EXPECT_TRUE(doc.m_bFirstRun);
-  EXPECT_FALSE(doc.m_placement.m_bValid);
-  EXPECT_EQ(doc.m_placement.m_rect, CRect());
-  EXPECT_EQ(doc.m_placement.m_nTitleWidth, 7);
-  EXPECT_EQ(doc.m_placement.m_nFolderWidth, 0);
+  CVelnorDoc expected;
+  AddRecord(expected, "C:\\a.txt");
+  AddFolder(expected, "C:\\Mine");
+  expected.m_bAutorun = false;
+  expected.m_placement.m_nTitleWidth = 7;
+  EXPECT_EQ(BytesFromJson(R"({"files":[{"path":"C:\\a.txt"}],"folders":[{"path":"C:\\Mine"}],)"
+                          R"("autorun":false,"placement":{"titleWidth":7}})"),
+            expected.SaveDatabaseBytes());
 }
 
 TEST(DatabaseJson, NonAsciiPathsAreStoredAsUtf8) {
@@ -162,17 +112,12 @@ TEST(DatabaseJson, ValuesThatDoNotFitAreRefusedNotWrapped) {
   };
   const Case cases[] = {
       {R"({"files":[{"path":"a","useCount":2147483648}]})", "files[0].useCount"},
-      {R"({"files":[{"path":"a","useCount":-2147483649}]})", "files[0].useCount"},
       {R"({"files":[{"path":"a","useCount":1.5}]})", "files[0].useCount"},
       {R"({"files":[{"path":"a","useCount":1e3}]})", "files[0].useCount"},
       {R"({"files":[{"path":"a"},{"path":"b","lastUsed":-1}]})", "files[1].lastUsed"},
       {R"({"files":[{"path":"a","lastUsed":4294967296}]})", "files[0].lastUsed"},
-      {R"({"files":[{"path":"a","lastUsed":18446744073709551616}]})", "files[0].lastUsed"},
       {R"({"folders":[{"path":"a","iconId":2147483648}]})", "folders[0].iconId"},
-      {R"({"placement":{"rect":[0,0,0,2147483648]}})", "placement.rect[3]"},
       {R"({"placement":{"rect":[0,-2147483649,0,0]}})", "placement.rect[1]"},
-      {R"({"placement":{"titleWidth":-2147483649}})", "placement.titleWidth"},
-      {R"({"placement":{"folderWidth":4294967296}})", "placement.folderWidth"},
   };
   for (const Case& c : cases) {
     const std::string error = RefusalOf(c.json);
@@ -194,14 +139,11 @@ TEST(DatabaseJson, WrongTypesAndUnknownKeysAreRefusedWithTheirPlace) {
       {R"({"files":["C:\\a"]})", "files[0]: expected an object, got \"C:\\\\a\""},
       {R"({"files":[{"path":5}]})", "files[0].path: expected a string, got 5"},
       {R"({"files":[{"useCount":5}]})", "files[0]: \"path\" is missing"},
-      {R"({"files":[{"path":"a","useCount":"5"}]})", "files[0].useCount: expected a whole number"},
       {R"({"files":[{"path":"a"},{"path":"a"}]})", "files[1].path: repeats an earlier file's path"},
       {R"({"files":[{"path":"a","usecount":1}]})", "files[0]: unknown key \"usecount\""},
       {R"({"folders":[{"name":"x"}]})", "folders[0]: \"path\" is missing"},
       {R"({"folders":[{"path":"x","enabled":1}]})", "folders[0].enabled: expected true or false, got 1"},
       {R"({"autorun":"yes"})", "autorun: expected true or false, got \"yes\""},
-      {R"({"firstRun":null})", "firstRun: expected true or false, got null"},
-      {R"({"placement":[]})", "placement: expected an object, got an array"},
       {R"({"placement":{"rect":[1,2,3]}})", "placement.rect: expected an array of four numbers"},
       {R"({"placement":{"valid":true,"x":1}})", "placement: unknown key \"x\""},
       {R"({"mp3support":true})", "the top level: unknown key \"mp3support\""},
@@ -219,21 +161,6 @@ TEST(DatabaseJson, TextThatIsNotJsonIsRefusedWithItsPosition) {
   EXPECT_EQ(RefusalOf("{} {}").rfind("not valid JSON:", 0), 0u);
   // Bytes that are not UTF-8 never reach a stored text.
   EXPECT_EQ(RefusalOf("{\"files\":[{\"path\":\"caf\xE9\"}]}").rfind("not valid JSON:", 0), 0u);
-}
-
-TEST(DatabaseJson, DamagedDatabaseStillPrintsWhatWasRead) {
-  CVelnorDoc doc;
-  AddFile(doc, "C:\\a.txt", 3, 1009843200);
-  AddFile(doc, "C:\\b.txt", 4, 5);
-  const std::string bytes = doc.SaveDatabaseBytes();
-  CVelnorDoc cut;
-  const DatabaseLoadReport report = cut.LoadDatabaseBytes(bytes.substr(0, bytes.size() / 2));
-  ASSERT_TRUE(report.damaged);
-  const Json dumped = Json::parse(DatabaseToJson(cut));
-  ASSERT_EQ(dumped["files"].size(), 1u);
-  EXPECT_EQ(dumped["files"][0]["useCount"], 3);
-  EXPECT_EQ(dumped["folders"].size(), 0u);
-  EXPECT_EQ(dumped["autorun"], true);
 }
 
 }  // namespace

@@ -33,10 +33,29 @@ inline CFileInfo* AddRecord(CVelnorDoc& doc, const std::string& path, int uses =
   return AddRecord(doc, MakeRecord(path, uses, lastUsed, found));
 }
 
-inline void AddFolder(CVelnorDoc& doc, const std::string& path, bool enabled = true) {
+inline void AddFolder(CVelnorDoc& doc, std::unique_ptr<CFolder> folder) {
   CVelnorDoc::FolderList folders = doc.CopyFolders();
-  folders.push_back(std::make_unique<CFolder>(path, path, enabled, kIconStartMenu));
+  folders.push_back(std::move(folder));
   doc.ReplaceFolders(std::move(folders));
+}
+
+// Named by its path, as a folder the user adds by hand.
+inline void AddFolder(CVelnorDoc& doc, const std::string& path, bool enabled = true) {
+  AddFolder(doc, std::make_unique<CFolder>(path, path, enabled, kIconStartMenu));
+}
+
+// Every option the other way round from a new document, and a valid
+// placement, so that nothing read back can pass for a default.
+inline void SetNonDefaultOptions(CVelnorDoc& doc, const CRect& rect = {1, 2, 3, 4}) {
+  doc.m_bAutorun = false;
+  doc.m_bMp3Support = false;
+  doc.m_bDpiWarningShown = true;
+  doc.m_bSearchFullPath = true;
+  doc.m_bFirstRun = false;
+  doc.m_placement.m_bValid = true;
+  doc.m_placement.m_rect = rect;
+  doc.m_placement.m_nTitleWidth = 192;
+  doc.m_placement.m_nFolderWidth = 256;
 }
 
 // Every key in map order; only the found ones when asked.
