@@ -7,27 +7,24 @@
 #include <vector>
 
 #include "database/file_map.h"
+#include "tests/unit/doc_builder.h"
 
 namespace {
 
-std::unique_ptr<CFileInfo> Record(const std::string& path, int32_t uses) {
-  auto record = std::make_unique<CFileInfo>();
-  record->SetKeyPath(path);
-  record->m_nUseCount = uses;
-  return record;
-}
-
 // The map against a plain model through growth, replacement and misses:
-// insertion order kept, a repeated key replaced in its slot, every key found.
+// insertion order kept, a repeated key replaced in its slot, every key
+// found, and nothing found once cleared.
 TEST(FileMap, AgreesWithAPlainModel) {
   std::mt19937 rng(7);
   CFileMap map;
   std::vector<std::string> order;           // first insertion order
   std::map<std::string, int32_t> latest;    // key → use count of its record
+  const std::string path = "C:\\Users\\x\\Documents\\", longPrefix(300, 'p');
   for (int32_t i = 0; i < 20000; ++i) {
-    // Keys that share long prefixes, some repeated, like real paths.
-    const std::string key = "C:\\Users\\x\\Documents\\" + std::to_string(rng() % 12000) + ".txt";
-    std::unique_ptr<CFileInfo> replaced = map.Insert(Record(key, i));
+    // Keys that share long prefixes, some repeated, like real paths; and the empty key.
+    const uint32_t n = rng() % 12000;
+    const std::string key = n % 1000 == 0 ? "" : (n % 2 ? path : longPrefix) + std::to_string(n);
+    std::unique_ptr<CFileInfo> replaced = map.Insert(MakeRecord(key, i));
     const bool seen = latest.count(key) != 0;
     ASSERT_EQ(replaced != nullptr, seen) << key;
     if (seen) {
@@ -45,26 +42,23 @@ TEST(FileMap, AgreesWithAPlainModel) {
     EXPECT_EQ(map.Lookup(order[slot]), record);
     EXPECT_EQ(map.SlotOf(order[slot]), slot);
   }
-  EXPECT_EQ(map.Lookup("C:\\Users\\x\\Documents\\12000.txt"), nullptr);
-  EXPECT_EQ(map.SlotOf("C:\\Users\\x\\Documents\\12000.txt"), map.size());
+  for (const std::string& missing : {path + "12000", longPrefix}) {
+    EXPECT_EQ(map.Lookup(missing), nullptr);
+    EXPECT_EQ(map.SlotOf(missing), map.size());
+  }
+  map.clear();
+  EXPECT_EQ(map.size(), 0u);
+  for (const std::string& key : order) ASSERT_EQ(map.Lookup(key), nullptr) << key;
+  EXPECT_EQ(map.Insert(MakeRecord(order.back(), 2)), nullptr);
+  EXPECT_EQ(map.Lookup(order.back())->m_nUseCount, 2);
 }
 
-TEST(FileMap, EmptyReservedAndClearedMapsFindNothing) {
+TEST(FileMap, EmptyAndReservedMapsFindNothing) {
   CFileMap map;
   EXPECT_EQ(map.Lookup(""), nullptr);
   EXPECT_EQ(map.SlotOf("a"), 0u);
   map.reserve(1000);
   EXPECT_EQ(map.Lookup("a"), nullptr);
-  // Keys differing only past a shared prefix, and the empty key.
-  const std::string keys[] = {"", "a", "ab", std::string(300, 'p') + "1", std::string(300, 'p') + "2"};
-  for (const std::string& key : keys) EXPECT_EQ(map.Insert(Record(key, 1)), nullptr);
-  for (const std::string& key : keys) ASSERT_NE(map.Lookup(key), nullptr) << key;
-  EXPECT_EQ(map.Lookup(std::string(300, 'p')), nullptr);
-  map.clear();
-  EXPECT_EQ(map.size(), 0u);
-  for (const std::string& key : keys) EXPECT_EQ(map.Lookup(key), nullptr);
-  EXPECT_EQ(map.Insert(Record("b", 2)), nullptr);
-  EXPECT_EQ(map.Lookup("b")->m_nUseCount, 2);
 }
 
 // A load puts its records in all at once; the outcome must be that of one
@@ -78,14 +72,14 @@ TEST(FileMap, InsertAllEqualsInsertingOneByOne) {
   CFileMap::Records batch;
   std::vector<int32_t> handedBackOne;
   for (int32_t i = 0; i < 100; ++i) {  // some keys are already there
-    one.Insert(Record(keys[static_cast<size_t>(i)], -i));
-    all.Insert(Record(keys[static_cast<size_t>(i)], -i));
+    one.Insert(MakeRecord(keys[static_cast<size_t>(i)], -i));
+    all.Insert(MakeRecord(keys[static_cast<size_t>(i)], -i));
   }
   for (size_t i = 0; i < keys.size(); ++i) {
-    if (auto replaced = one.Insert(Record(keys[i], static_cast<int32_t>(i)))) {
+    if (auto replaced = one.Insert(MakeRecord(keys[i], static_cast<int32_t>(i)))) {
       handedBackOne.push_back(replaced->m_nUseCount);
     }
-    batch.push_back(Record(keys[i], static_cast<int32_t>(i)));
+    batch.push_back(MakeRecord(keys[i], static_cast<int32_t>(i)));
   }
   CFileMap::Records replaced;
   all.InsertAll(std::move(batch), replaced);
