@@ -72,7 +72,9 @@ TEST(DatabaseFile, LargeNumbersTakeTheLongForms) {
   } cases[] = {{32765, "FD 7F", "FF 7F FF 7F 00 80"}, {65535, "FF FF FF FF 00 00", "FF 7F 01 00 01 80"}};
   for (const auto& c : cases) {
     CVelnorDoc doc;
-    for (int i = 0; i < c.records; ++i) AddRecord(doc, "C:\\f" + std::to_string(i), i % 7);
+    CFileMap::Records records;
+    for (int i = 0; i < c.records; ++i) records.push_back(MakeRecord("C:\\f" + std::to_string(i), i % 7));
+    doc.AddFiles(std::move(records));
     AddNamedFolder(doc, "One");
     AddNamedFolder(doc, "Two");
     const std::string bytes = doc.SaveDatabaseBytes();
