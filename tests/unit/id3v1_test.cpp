@@ -41,13 +41,8 @@ TEST(Id3v1, NeedsTheUpperCaseMarkerInTheLast128Bytes) {
 // Latin-1 is what older taggers wrote; a field already in UTF-8 is left alone.
 TEST(Id3v1, FieldsAreCutAtZeroTrimmedAndMadeUtf8) {
   Mp3TagInfo tag;
-  ASSERT_TRUE(Read(TagBytes()
-                       .Put(3, std::string(30, 'T'))
-                       .Put(33, "   ")
-                       .Put(36, std::string(27, ' '))
-                       .Byte(63, 0)
-                       .Put(64, "hidden")
-                       .bytes,
+  ASSERT_TRUE(Read(TagBytes().Put(3, std::string(30, 'T')).Put(33, "   ").Put(36, std::string(27, ' '))
+                       .Byte(63, 0).Put(64, "hidden").bytes,
                    tag));
   EXPECT_EQ(tag.m_strTitle, std::string(30, 'T'));
   EXPECT_EQ(tag.m_strArtist, "");
@@ -58,13 +53,22 @@ TEST(Id3v1, FieldsAreCutAtZeroTrimmedAndMadeUtf8) {
   EXPECT_EQ(tag.m_strArtist, "Si\xC3\xB4n");
 }
 
-TEST(Id3v1, YearTakesTheLeadingNumber) {
-  const std::pair<std::string, int32_t> cases[] = {
+// 125 is the last genre with a name; the byte is signed, so 255 is -1.
+TEST(Id3v1, YearTakesTheLeadingNumberAndGenresPastTheTableAreUnknown) {
+  const std::pair<std::string, int32_t> years[] = {
       {"2001", 2001}, {" 99 ", 99}, {"199x", 199}, {"    ", 0}, {"abcd", 0}, {"-12 ", -12}};
-  for (const auto& [field, year] : cases) {
+  for (const auto& [field, year] : years) {
     Mp3TagInfo tag;
     ASSERT_TRUE(Read(TagBytes().Put(93, field).bytes, tag));
     EXPECT_EQ(tag.m_nYear, year) << '"' << field << '"';
+  }
+  const std::tuple<unsigned char, int, const char*> genres[] = {
+      {125, 125, "Dance Hall"}, {126, 126, "Unknown"}, {255, -1, "Unknown"}};
+  for (const auto& [byte, genre, name] : genres) {
+    Mp3TagInfo tag;
+    ASSERT_TRUE(Read(TagBytes().Byte(127, byte).bytes, tag));
+    EXPECT_EQ(tag.m_nGenre, genre);
+    EXPECT_EQ(tag.m_strGenre, name);
   }
 }
 
@@ -76,18 +80,6 @@ TEST(Id3v1, Version11CarriesATrackNumber) {
   ASSERT_TRUE(Read(TagBytes().Put(97, std::string(28, 'c')).Byte(125, 0x41).Byte(126, 0x42).bytes, tag));
   EXPECT_EQ(tag.m_nTrack, 0);
   EXPECT_EQ(tag.m_strComment, std::string(28, 'c') + "AB");
-}
-
-// 125 is the last genre with a name.
-TEST(Id3v1, GenresOutsideTheTableAreUnknown) {
-  const std::tuple<unsigned char, int, const char*> cases[] = {
-      {125, 125, "Dance Hall"}, {126, 126, "Unknown"}, {255, -1, "Unknown"}};
-  for (const auto& [byte, genre, name] : cases) {
-    Mp3TagInfo tag;
-    ASSERT_TRUE(Read(TagBytes().Byte(127, byte).bytes, tag));
-    EXPECT_EQ(tag.m_nGenre, genre);
-    EXPECT_EQ(tag.m_strGenre, name);
-  }
 }
 
 TEST(Id3v1, AReadErrorIsNoTagAndThePositionIsKept) {
