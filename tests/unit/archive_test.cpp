@@ -90,7 +90,7 @@ TEST(ArchiveObjects, NewClassThenReferencesByNumber) {
 
 // What a reader must refuse, each after one good record (class 1, object 2)
 // so that numbers can point at the wrong kind of entry: the failure is
-// reported where the bad part begins, or where the data ran out, and nothing
+// reported where the bad bytes begin, or where the data ran out, and nothing
 // half-read is handed over.
 TEST(ArchiveObjects, MalformedInputFailsAtItsPlaceAndHandsNothingOver) {
   const std::string record = kNewFileInfo + Hex("00000000 00000000");
