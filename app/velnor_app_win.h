@@ -1,5 +1,5 @@
-// The application object: the start-up sequence, the tray icon and the one
-// way the program ends.
+// The application object: the start-up sequence and the one way the program
+// ends.
 #pragma once
 
 #include <windows.h>
@@ -9,21 +9,17 @@
 #include <string>
 
 #include "app/autorun.h"
+#include "app/main_frame_win.h"
 #include "app/scan_host_win.h"
 #include "database/velnor_doc.h"
 #include "framework/file_system.h"
-#include "framework/win_handles.h"
 
-class CMainFrame;
 class CVelnorView;
-
-// The tray's callback message.
-constexpr UINT WM_TRAYNOTIFY = WM_USER + 1;
 
 // What to do when the database could not be written at exit.
 enum class SaveFailureChoice { kRetry, kExitWithoutSaving, kKeepRunning };
 
-class CVelnorApp {
+class CVelnorApp : private CMainFrame::Owner {
  public:
   // `fs` is where the database is read and written; tests pass one of their own.
   explicit CVelnorApp(FileSystem& fs = FileSystem::Real());
@@ -35,6 +31,7 @@ class CVelnorApp {
   // OLE, then the index. False only when a window could not be created.
   bool InitInstance();
 
+  // The frame's tray icon.
   bool AddTrayIcon(bool bSmallIcon);
   bool RemoveTrayIcon();
 
@@ -43,7 +40,7 @@ class CVelnorApp {
   // when the user chose to keep the program running after a failed save (or
   // when a test replaced the process exit). At the end of the session nobody
   // is asked: the session will not wait.
-  enum class CloseReason { kUserExit, kSessionEnd };
+  using CloseReason = ::CloseReason;
   void CloseDocument(CloseReason reason);
 
   CMainFrame* GetMainFrame() const { return m_pMainFrame.get(); }
@@ -61,6 +58,9 @@ class CVelnorApp {
   std::function<SaveFailureChoice(const std::string& databasePath)> m_askSaveFailure;
 
  private:
+  void OnCloseRequested(CloseReason reason) override { CloseDocument(reason); }
+  void EndProcess(UINT exitCode) override { m_exitProcess(exitCode); }
+
   bool CreateDocumentFrameAndView();
   bool SaveBeforeExit(CloseReason reason);
   void WriteAutorunValue();
@@ -75,7 +75,6 @@ class CVelnorApp {
   std::unique_ptr<CVelnorDoc> m_doc;
   std::unique_ptr<CMainFrame> m_pMainFrame;
   std::unique_ptr<CVelnorView> m_pView;
-  IconHandle m_trayIcon;
   bool m_bOleInitialized = false;
   bool m_bClosing = false;
 };
