@@ -47,9 +47,6 @@ class CResultList : public CControl, public SortKeys {
   // Column 1's text of a row as it is drawn (compacted).
   std::wstring FolderText(size_t index);
 
-  // Draws one row (the parent's WM_DRAWITEM).
-  void DrawItem(const DRAWITEMSTRUCT& item);
-
   bool OnReflectedMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
 
   // Alt plus a character typed in the list; true when it was a command.
@@ -74,6 +71,8 @@ class CResultList : public CControl, public SortKeys {
   void OnColumnClick(int column);
   // Texts and images the control asks for (LVN_GETDISPINFO).
   void OnGetDispInfo(NMLVDISPINFOW& info);
+  // Draws one row (WM_DRAWITEM).
+  void DrawItem(const DRAWITEMSTRUCT& item);
   bool OnNotify(NMHDR& header);
   void WidenPaintArea();
   void OnFocusChange(HWND other);

@@ -1,6 +1,5 @@
-// The dialog and control bases: each object is linked to its window until
-// WM_NCDESTROY, a dialog modeless and modal, notifications about a control
-// go to the control's object first, and no exception leaves a handler.
+// The dialog and control bases: objects are linked to their windows until
+// WM_NCDESTROY, controls answer notifications first, no exception escapes.
 #include "framework/dialog_win.h"
 
 #include <gtest/gtest.h>
@@ -38,7 +37,6 @@ class CRecordingDialog : public CDialog {
       case kThrowMessage:
         throw std::runtime_error("handler failed");
       case kCountMessage:
-      case WM_NOTIFY:
         ++counted;
         SetMsgResult(42);
         return TRUE;
@@ -98,49 +96,42 @@ TEST(DialogTest, ModalRunReturnsTheResultGivenToEndDialog) {
   EXPECT_EQ(dlg.ncDestroys, 1);
 }
 
-// Takes over the template's progress bar; handles one notification code.
+// Takes over the template's progress bar and answers one notification code.
 class CRecordingControl : public CControl {
  public:
   static constexpr UINT kOwnCode = 77;
-  int counted = 0;
   bool OnReflectedMessage(UINT message, WPARAM, LPARAM lParam, LRESULT& result) override {
-    if (message != WM_NOTIFY || reinterpret_cast<const NMHDR*>(lParam)->code != kOwnCode) return false;
-    ++counted;
-    result = 7;
-    return true;
+    const bool own = message == WM_NOTIFY && reinterpret_cast<const NMHDR*>(lParam)->code == kOwnCode;
+    if (own) result = 7;
+    return own;
   }
 
  protected:
   LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override {
     if (message == kThrowMessage) throw std::runtime_error("handler failed");
-    if (message != kCountMessage) return CControl::WindowProc(message, wParam, lParam);
-    ++counted;
-    return 42;
+    return CControl::WindowProc(message, wParam, lParam);
   }
 };
 
-TEST(ControlTest, HandlesItsOwnAndReflectedMessagesUntilEitherSideGoes) {
+TEST(ControlTest, AnswersTheDialogsNotificationsAboutItUntilEitherSideGoes) {
   CRecordingDialog dlg;
   ASSERT_TRUE(dlg.Create(nullptr));
   const HWND bar = GetDlgItem(dlg.GetSafeHwnd(), IDC_REFRESH_PROGRESS);
-  CRecordingControl control;
-  ASSERT_TRUE(control.Attach(bar));
-  EXPECT_EQ(SendMessageW(bar, kCountMessage, 0, 0), 42);
-  EXPECT_EQ(SendMessageW(bar, kThrowMessage, 0, 0), 0);
   NMHDR own = {bar, IDC_REFRESH_PROGRESS, CRecordingControl::kOwnCode};
   NMHDR other = {bar, IDC_REFRESH_PROGRESS, CRecordingControl::kOwnCode + 1};
-  EXPECT_EQ(SendMessageW(dlg.GetSafeHwnd(), WM_NOTIFY, own.idFrom, reinterpret_cast<LPARAM>(&own)), 7);
-  EXPECT_EQ(SendMessageW(dlg.GetSafeHwnd(), WM_NOTIFY, own.idFrom, reinterpret_cast<LPARAM>(&other)), 42);
-  EXPECT_EQ(control.counted, 2);
-  EXPECT_EQ(dlg.counted, 1);
-  control.Detach();
+  const auto notify = [&](NMHDR& h) {
+    return SendMessageW(dlg.GetSafeHwnd(), WM_NOTIFY, h.idFrom, reinterpret_cast<LPARAM>(&h));
+  };
   {
-    CRecordingControl early;
-    ASSERT_TRUE(early.Attach(bar));
-    EXPECT_FALSE(control.Attach(bar));  // one object per control
+    CRecordingControl first;
+    ASSERT_TRUE(first.Attach(bar));
+    EXPECT_FALSE(CRecordingControl().Attach(bar));  // one object per control
+    EXPECT_EQ(SendMessageW(bar, kThrowMessage, 0, 0), 0);
+    EXPECT_EQ(notify(own), 7);
+    EXPECT_EQ(notify(other), 0);
   }
-  EXPECT_EQ(SendMessageW(bar, kCountMessage, 0, 0), 0);
-  EXPECT_EQ(control.counted, 2);
+  EXPECT_EQ(notify(own), 0);  // the object that went let the bar go
+  CRecordingControl control;
   ASSERT_TRUE(control.Attach(bar));
   dlg.DestroyWindow();
   EXPECT_EQ(control.GetSafeHwnd(), nullptr);

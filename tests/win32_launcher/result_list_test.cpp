@@ -43,7 +43,7 @@ class ResultListTest : public LauncherFixture {
     item.hDC = picture.Dc();
     item.itemAction = ODA_DRAWENTIRE;
     SendMessageW(list, LVM_GETITEMRECT, row, reinterpret_cast<LPARAM>(&item.rcItem));
-    dlg->ResultList().DrawItem(item);
+    SendMessageW(hwnd, WM_DRAWITEM, IDC_RESULT_LIST, reinterpret_cast<LPARAM>(&item));
   }
   RECT Label(int row) {
     RECT r = {LVIR_LABEL, 0, 0, 0};
