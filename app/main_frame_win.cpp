@@ -5,7 +5,7 @@
 #include <string>
 
 #include "app/tray_menu_state.h"
-#include "app/velnor_app_win.h"
+#include "database/velnor_doc.h"
 #include "framework/env.h"
 #include "framework/wide_text_win.h"
 #include "launcher/launcher_dlg_win.h"
@@ -27,7 +27,7 @@ UINT TaskbarCreatedMessage() {
 
 }  // namespace
 
-CMainFrame::CMainFrame(CVelnorApp& app) : m_app(app) {}
+CMainFrame::CMainFrame(CVelnorDoc* doc, Owner& owner) : m_pDoc(doc), m_owner(owner) {}
 
 bool CMainFrame::Create() {
   const HICON icon = LoadIconW(ModuleHandle(), MAKEINTRESOURCEW(IDR_MAINFRAME));
@@ -74,13 +74,13 @@ LRESULT CMainFrame::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
 
 bool CMainFrame::OnCreate() {
   // Taken by another program (or another copy): the tray icon still works.
-  RegisterHotKey(GetSafeHwnd(), kHotKeyId, kHotKeyModifiers, kHotKeyVirtualKey);
+  m_hotKey.Register(GetSafeHwnd(), kHotKeyId, kHotKeyModifiers, kHotKeyVirtualKey);
   // An elevated copy would otherwise never hear that the taskbar came back.
   ChangeWindowMessageFilterEx(GetSafeHwnd(), TaskbarCreatedMessage(), MSGFLT_ALLOW, nullptr);
   return true;
 }
 
-bool CMainFrame::IsRefreshing() const { return m_app.m_pDoc && m_app.m_pDoc->m_bRefreshing; }
+bool CMainFrame::IsRefreshing() const { return m_pDoc && m_pDoc->m_bRefreshing; }
 
 void CMainFrame::OnTrayNotify(UINT mouseMessage) {
   switch (mouseMessage) {
@@ -135,10 +135,10 @@ void CMainFrame::OnExecuteFiles() {
     ActivateLauncher();
     return;
   }
-  if (!m_app.m_pDoc) return;
+  if (!m_pDoc) return;
   // One filter for the program's life: its indexes survive between openings.
-  if (!m_pFileFilter) m_pFileFilter = std::make_unique<CFileFilter>(*m_app.m_pDoc);
-  CLauncherDlg launcher(*m_app.m_pDoc, *m_pFileFilter);
+  if (!m_pFileFilter) m_pFileFilter = std::make_unique<CFileFilter>(*m_pDoc);
+  CLauncherDlg launcher(*m_pDoc, *m_pFileFilter);
   m_pLauncherDlg = &launcher;
   m_bLauncherShown = true;
   launcher.DoModal(nullptr);
@@ -148,7 +148,7 @@ void CMainFrame::OnExecuteFiles() {
 
 void CMainFrame::ShowRefreshProgress() {
   // The start-up refresh keeps its window hidden; asking shows it.
-  if (m_app.m_pDoc && m_app.m_pDoc->m_pRefreshDlg) m_app.m_pDoc->m_pRefreshDlg->ShowAndActivate();
+  if (m_pDoc && m_pDoc->m_pRefreshDlg) m_pDoc->m_pRefreshDlg->ShowAndActivate();
 }
 
 void CMainFrame::ActivateLauncher() {
@@ -210,7 +210,7 @@ bool CMainFrame::OnCommand(UINT id) {
 
 TrayMenuInputs CMainFrame::MenuInputs() const {
   TrayMenuInputs in;
-  if (const CVelnorDoc* doc = m_app.m_pDoc) {
+  if (const CVelnorDoc* doc = m_pDoc) {
     in.refreshing = doc->m_bRefreshing;
     in.autorun = doc->m_bAutorun;
     in.mp3Support = doc->m_bMp3Support;
@@ -246,7 +246,7 @@ void CMainFrame::OnInitMenuPopup(HMENU popup) {
 
 void CMainFrame::OnRefreshDatabase() {
   if (m_bLauncherShown) EndLauncher();
-  CVelnorDoc* doc = m_app.m_pDoc;
+  CVelnorDoc* doc = m_pDoc;
   if (!doc) return;
   if (doc->m_bRefreshing) {
     // The running scan stops at its next entry.
@@ -272,19 +272,19 @@ void CMainFrame::OnFolderSettings() {
 
 void CMainFrame::OnAutorun() {
   // Only the flag: the registry follows it at exit.
-  if (m_app.m_pDoc) m_app.m_pDoc->m_bAutorun = !m_app.m_pDoc->m_bAutorun;
+  if (m_pDoc) m_pDoc->m_bAutorun = !m_pDoc->m_bAutorun;
 }
 
 void CMainFrame::OnMp3Support() {
-  if (!m_app.m_pDoc) return;
-  m_app.m_pDoc->m_bMp3Support = !m_app.m_pDoc->m_bMp3Support;
+  if (!m_pDoc) return;
+  m_pDoc->m_bMp3Support = !m_pDoc->m_bMp3Support;
   // Tags are read (or dropped) only by a scan.
   OnRefreshDatabase();
 }
 
 void CMainFrame::OnSearchFullPath() {
-  if (!m_app.m_pDoc) return;
-  m_app.m_pDoc->m_bSearchFullPath = !m_app.m_pDoc->m_bSearchFullPath;
+  if (!m_pDoc) return;
+  m_pDoc->m_bSearchFullPath = !m_pDoc->m_bSearchFullPath;
   if (m_pLauncherDlg) RefilterLauncher();
 }
 
@@ -302,22 +302,26 @@ void CMainFrame::OnStarterHelp() {
 
 void CMainFrame::OnAppExit() { SendMessageW(GetSafeHwnd(), WM_CLOSE, 0, 0); }
 
-void CMainFrame::OnClose() { m_app.CloseDocument(CVelnorApp::CloseReason::kUserExit); }
+void CMainFrame::OnClose() { m_owner.OnCloseRequested(CloseReason::kUserExit); }
 
 void CMainFrame::OnEndSession(bool ending) {
   // Log-off and shutdown end the process without WM_CLOSE; save first.
-  if (ending) m_app.CloseDocument(CVelnorApp::CloseReason::kSessionEnd);
+  if (ending) m_owner.OnCloseRequested(CloseReason::kSessionEnd);
 }
 
+bool CMainFrame::AddTrayIcon(bool bSmallIcon) { return m_trayIcon.Add(GetSafeHwnd(), bSmallIcon); }
+
+bool CMainFrame::RemoveTrayIcon() { return m_trayIcon.Remove(); }
+
 void CMainFrame::OnTaskbarCreated() {
-  if (!m_app.AddTrayIcon(true)) m_app.AddTrayIcon(false);
+  if (!AddTrayIcon(true)) AddTrayIcon(false);
 }
 
 void CMainFrame::DestroyWindow() {
   const HWND hwnd = GetSafeHwnd();
-  m_app.RemoveTrayIcon();
-  UnregisterHotKey(hwnd, kHotKeyId);
-  m_app.m_exitProcess(0);
+  m_trayIcon.Remove();
+  m_hotKey.Reset();
+  m_owner.EndProcess(0);
   // Only a replaced process exit gets here.
   ::DestroyWindow(hwnd);
 }

@@ -1,31 +1,53 @@
-// The hidden main window: owner of the global hot key, target of the tray
-// icon's callbacks and of the tray menu's commands, and the one place that
-// knows which dialog is running.
+// The hidden main window: owner of the global hot key and of the tray icon,
+// target of the tray icon's callbacks and of the tray menu's commands, and
+// the one place that knows which dialog is running.
 #pragma once
 
 #include <windows.h>
 
 #include <memory>
 
+#include "app/tray_icon_win.h"
 #include "app/tray_menu_state.h"
 #include "framework/win_handles.h"
 #include "framework/window_win.h"
 #include "launcher/file_filter.h"
 
-class CVelnorApp;
 class CLauncherDlg;
 class CFolderSettingsDlg;
+class CVelnorDoc;
 
 constexpr int kHotKeyId = 0;
+
+// Why the program is asked to end: only a user's exit may wait for an answer.
+enum class CloseReason { kUserExit, kSessionEnd };
 
 class CMainFrame : public CWindow {
  public:
   static constexpr const wchar_t* kClassName = L"PlovantVelnorTrayFrame";
 
-  explicit CMainFrame(CVelnorApp& app);
+  // What the frame asks of the program that runs it.
+  class Owner {
+   public:
+    // The tray menu's Exit, a closed frame, or the end of the session. The
+    // owner saves, then ends the program through DestroyWindow.
+    virtual void OnCloseRequested(CloseReason reason) = 0;
+    // The process's end, once the icon and the hot key are gone.
+    virtual void EndProcess(UINT exitCode) = 0;
+
+   protected:
+    ~Owner() = default;
+  };
+
+  // `doc` null: the commands that need the database do nothing.
+  CMainFrame(CVelnorDoc* doc, Owner& owner);
 
   // Creates the hidden top-level window; its creation registers the hot key.
   bool Create();
+
+  // `bSmallIcon`: the 16x16 image; otherwise the system's default size.
+  bool AddTrayIcon(bool bSmallIcon);
+  bool RemoveTrayIcon();
 
   // The end of the program: removes the tray icon, releases the hot key and
   // ends the process. Never returns, unless a test replaced the process exit.
@@ -76,6 +98,11 @@ class CMainFrame : public CWindow {
   bool IsRefreshing() const;
   TrayMenuInputs MenuInputs() const;
 
-  CVelnorApp& m_app;
+  CVelnorDoc* const m_pDoc;
+  Owner& m_owner;
   std::unique_ptr<CFileFilter> m_pFileFilter;
+  // Destroyed in reverse order: the icon goes before the hot key, as in
+  // DestroyWindow.
+  HotKeyRegistration m_hotKey;
+  CTrayIcon m_trayIcon;
 };

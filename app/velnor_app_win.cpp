@@ -2,7 +2,6 @@
 
 #include <ole2.h>
 
-#include "app/main_frame_win.h"
 #include "app/registry_helper_win.h"
 #include "app/save_failure_prompt_win.h"
 #include "app/velnor_view_win.h"
@@ -17,10 +16,6 @@ CVelnorApp::~CVelnorApp() {
   // Reached only where the process exit was replaced (tests): the real exit
   // leaves everything to the system.
   m_pView.reset();
-  if (m_pMainFrame && m_pMainFrame->GetSafeHwnd()) {
-    RemoveTrayIcon();
-    UnregisterHotKey(m_pMainFrame->GetSafeHwnd(), kHotKeyId);
-  }
   m_pMainFrame.reset();
   if (m_bOleInitialized) OleUninitialize();
 }
@@ -59,7 +54,8 @@ bool CVelnorApp::InitInstance() {
 bool CVelnorApp::CreateDocumentFrameAndView() {
   m_doc = std::make_unique<CVelnorDoc>(m_env);
   m_pDoc = m_doc.get();
-  m_pMainFrame = std::make_unique<CMainFrame>(*this);
+  CMainFrame::Owner& owner = *this;  // a private base: converted here, not in make_unique
+  m_pMainFrame = std::make_unique<CMainFrame>(m_pDoc, owner);
   if (!m_pMainFrame->Create()) return false;
   m_pView = std::make_unique<CVelnorView>();
   if (!m_pView->Create(m_pMainFrame->GetSafeHwnd())) return false;
@@ -80,6 +76,12 @@ void CVelnorApp::RefreshDatabase(const std::string& caption) {
 void CVelnorApp::StartFolderWatcher() {
   // The change watcher thread (m_pDoc->m_pWatcherThread) arrives with the watcher.
 }
+
+bool CVelnorApp::AddTrayIcon(bool bSmallIcon) {
+  return m_pMainFrame && m_pMainFrame->AddTrayIcon(bSmallIcon);
+}
+
+bool CVelnorApp::RemoveTrayIcon() { return m_pMainFrame && m_pMainFrame->RemoveTrayIcon(); }
 
 void CVelnorApp::CloseDocument(CloseReason reason) {
   // A second exit request while the first is still asking the user (the tray

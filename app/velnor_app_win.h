@@ -1,5 +1,5 @@
-// The application object: the start-up sequence, the tray icon and the one
-// way the program ends.
+// The application object: the start-up sequence and the one way the program
+// ends.
 #pragma once
 
 #include <windows.h>
@@ -9,20 +9,16 @@
 #include <string>
 
 #include "app/autorun.h"
+#include "app/main_frame_win.h"
 #include "app/program_env_win.h"
 #include "database/velnor_doc.h"
-#include "framework/win_handles.h"
 
-class CMainFrame;
 class CVelnorView;
-
-// The tray's callback message.
-constexpr UINT WM_TRAYNOTIFY = WM_USER + 1;
 
 // What to do when the database could not be written at exit.
 enum class SaveFailureChoice { kRetry, kExitWithoutSaving, kKeepRunning };
 
-class CVelnorApp {
+class CVelnorApp : private CMainFrame::Owner {
  public:
   // `env` is the platform the program runs on; tests pass one of their own.
   explicit CVelnorApp(Env& env = Env::Default());
@@ -34,6 +30,7 @@ class CVelnorApp {
   // OLE, then the index. False only when a window could not be created.
   bool InitInstance();
 
+  // The frame's tray icon.
   bool AddTrayIcon(bool bSmallIcon);
   bool RemoveTrayIcon();
 
@@ -42,7 +39,7 @@ class CVelnorApp {
   // when the user chose to keep the program running after a failed save (or
   // when a test replaced the process exit). At the end of the session nobody
   // is asked: the session will not wait.
-  enum class CloseReason { kUserExit, kSessionEnd };
+  using CloseReason = ::CloseReason;
   void CloseDocument(CloseReason reason);
 
   CMainFrame* GetMainFrame() const { return m_pMainFrame.get(); }
@@ -60,6 +57,9 @@ class CVelnorApp {
   std::function<SaveFailureChoice(const std::string& databasePath)> m_askSaveFailure;
 
  private:
+  void OnCloseRequested(CloseReason reason) override { CloseDocument(reason); }
+  void EndProcess(UINT exitCode) override { m_exitProcess(exitCode); }
+
   bool CreateDocumentFrameAndView();
   bool SaveBeforeExit(CloseReason reason);
   void WriteAutorunValue();
@@ -73,7 +73,6 @@ class CVelnorApp {
   std::unique_ptr<CVelnorDoc> m_doc;
   std::unique_ptr<CMainFrame> m_pMainFrame;
   std::unique_ptr<CVelnorView> m_pView;
-  IconHandle m_trayIcon;
   bool m_bOleInitialized = false;
   bool m_bClosing = false;
 };

@@ -16,21 +16,9 @@
 #include <string_view>
 #include <vector>
 
+#include "framework/rect.h"
 #include "framework/runtime_class.h"
-
-struct CRect {
-  int32_t left = 0;
-  int32_t top = 0;
-  int32_t right = 0;
-  int32_t bottom = 0;
-  bool operator==(const CRect& o) const {
-    return left == o.left && top == o.top && right == o.right && bottom == o.bottom;
-  }
-};
-
-// Seconds since 1970-01-01 UTC. Stored as 32 bits; read back unsigned, so the
-// stored form keeps working until 2106.
-using VelnorTime = int64_t;
+#include "framework/velnor_time.h"
 
 class CArchive {
  public:

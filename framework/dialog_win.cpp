@@ -1,6 +1,27 @@
 #include "framework/dialog_win.h"
 
+#include "framework/control_win.h"
 #include "framework/window_win.h"
+
+namespace {
+
+// The control a parent's message is about, for the messages that go to the
+// control's own object first.
+HWND ReflectionTarget(UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_NOTIFY:
+      return reinterpret_cast<const NMHDR*>(lParam)->hwndFrom;
+    case WM_DRAWITEM:
+      // Zero: an owner-drawn menu item, which belongs to no control.
+      return wParam != 0 ? reinterpret_cast<const DRAWITEMSTRUCT*>(lParam)->hwndItem : nullptr;
+    case WM_CONTEXTMENU:
+      return reinterpret_cast<HWND>(wParam);
+    default:
+      return nullptr;
+  }
+}
+
+}  // namespace
 
 CDialog::~CDialog() {
   // An object that goes away before its window must not leave the window
@@ -69,6 +90,13 @@ INT_PTR CDialog::DispatchSafely(CDialog* self, UINT message, WPARAM wParam, LPAR
   // (out of memory, in practice) ends in the default processing.
   try {
     if (message == WM_INITDIALOG) return self->OnInitDialog();
+    if (CControl* control = CControl::FromHandle(ReflectionTarget(message, wParam, lParam))) {
+      LRESULT result = 0;
+      if (control->OnReflectedMessage(message, wParam, lParam, result)) {
+        self->SetMsgResult(result);
+        return TRUE;
+      }
+    }
     return self->DialogProc(message, wParam, lParam);
   } catch (...) {
     return message == WM_INITDIALOG ? TRUE : FALSE;

@@ -2,7 +2,9 @@
 // procedure serves all of them: it links the C++ object to its HWND at
 // WM_INITDIALOG (the creation parameter carries the object) and hands each
 // later message to the object's DialogProc, whose body is the class's
-// message table. The link is dropped at WM_NCDESTROY.
+// message table. The link is dropped at WM_NCDESTROY. WM_NOTIFY, WM_DRAWITEM
+// and WM_CONTEXTMENU about an attached CControl go to that control's object
+// first; DialogProc sees only what it left unhandled.
 #pragma once
 
 #include <windows.h>

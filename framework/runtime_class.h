@@ -22,6 +22,25 @@ struct CRuntimeClass {
   static const CRuntimeClass* FromName(std::string_view name);
 };
 
+// Makes one persistent class known to FromName. VELNOR_IMPLEMENT_SERIAL
+// places one beside each class's own code, so the archive (down here in the
+// framework) learns the database's classes without depending on them.
+class CClassRegistration {
+ public:
+  explicit CClassRegistration(const CRuntimeClass& cls) noexcept;
+  CClassRegistration(const CClassRegistration&) = delete;
+  CClassRegistration& operator=(const CClassRegistration&) = delete;
+
+ private:
+  friend struct CRuntimeClass;
+  // A list threaded through the registrations themselves: it needs no
+  // allocation, and its head is zero before any constructor runs, whatever
+  // the order of static initialisation.
+  static inline const CClassRegistration* s_first = nullptr;
+  const CRuntimeClass& m_class;
+  const CClassRegistration* m_next;
+};
+
 class CObject {
  public:
   virtual const CRuntimeClass* GetRuntimeClass() const = 0;
@@ -47,6 +66,7 @@ class CObject {
 #define VELNOR_IMPLEMENT_SERIAL(class_name, schema)                    \
   const CRuntimeClass class_name::class##class_name = {                \
       #class_name, schema,                                             \
-      []() -> std::unique_ptr<CObject> { return std::make_unique<class_name>(); }};
+      []() -> std::unique_ptr<CObject> { return std::make_unique<class_name>(); }}; \
+  static const CClassRegistration velnorRegistration##class_name(class_name::class##class_name);
 
 #define RUNTIME_CLASS(class_name) (&class_name::class##class_name)

@@ -157,3 +157,34 @@ class ComPtr {
  private:
   T* m_p = nullptr;
 };
+
+// A global hot key held by one window (or thread) until Reset or the
+// owner's end. Neither copied nor moved: it belongs where it was taken.
+class HotKeyRegistration {
+ public:
+  HotKeyRegistration() noexcept = default;
+  ~HotKeyRegistration() { Reset(); }
+  HotKeyRegistration(const HotKeyRegistration&) = delete;
+  HotKeyRegistration& operator=(const HotKeyRegistration&) = delete;
+
+  // Lets go of any key held, then takes this one. False when someone else
+  // (another program, another copy) holds it.
+  bool Register(HWND window, int id, UINT modifiers, UINT virtualKey) noexcept {
+    Reset();
+    m_registered = RegisterHotKey(window, id, modifiers, virtualKey) != FALSE;
+    m_window = window;
+    m_id = id;
+    return m_registered;
+  }
+
+  // True when the release, if one was needed, succeeded.
+  bool Reset() noexcept {
+    if (!std::exchange(m_registered, false)) return true;
+    return UnregisterHotKey(m_window, m_id) != FALSE;
+  }
+
+ private:
+  HWND m_window = nullptr;
+  int m_id = 0;
+  bool m_registered = false;
+};

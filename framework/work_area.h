@@ -2,7 +2,7 @@
 // arithmetic, so it can be checked without a desktop.
 #pragma once
 
-#include "framework/archive.h"
+#include "framework/rect.h"
 
 // `window` moved, keeping its size, so that its bottom-right corner meets the
 // bottom-right corner of `workArea`. A window larger than the work area runs

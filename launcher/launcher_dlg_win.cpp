@@ -69,6 +69,7 @@ BOOL CLauncherDlg::OnInitDialog() {
 
   m_query.Attach(query, list, [this] { FilterList(); });
   m_list.Attach(list);
+  m_list.m_onOpen = [this] { RunSelection(true); };
   // The dialog manager looks for mnemonics among visible controls only:
   // Alt+N for the hidden native-mode button reaches the focused control.
   const auto mnemonic = [this](WPARAM key) {
@@ -213,23 +214,6 @@ void CLauncherDlg::OnDestroy() {
   KillTimer(GetSafeHwnd(), kIconTimer);
 }
 
-bool CLauncherDlg::OnNotify(const NMHDR& header) {
-  if (header.idFrom != IDC_RESULT_LIST) return false;
-  switch (header.code) {
-    case LVN_GETDISPINFOW:
-      m_list.OnGetDispInfo(*reinterpret_cast<NMLVDISPINFOW*>(const_cast<NMHDR*>(&header)));
-      return true;
-    case NM_DBLCLK:
-      RunSelection(true);
-      return true;
-    case LVN_COLUMNCLICK:
-      m_list.OnColumnClick(reinterpret_cast<const NMLISTVIEW&>(header).iSubItem);
-      return true;
-    default:
-      return false;
-  }
-}
-
 INT_PTR CLauncherDlg::DialogProc(UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_COMMAND:
@@ -249,18 +233,6 @@ INT_PTR CLauncherDlg::DialogProc(UINT message, WPARAM wParam, LPARAM lParam) {
         default:
           return FALSE;
       }
-    case WM_NOTIFY:
-      if (OnNotify(*reinterpret_cast<const NMHDR*>(lParam))) {
-        SetMsgResult(0);
-        return TRUE;
-      }
-      return FALSE;
-    case WM_DRAWITEM:
-      if (wParam == IDC_RESULT_LIST) {
-        m_list.DrawItem(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
-        return TRUE;
-      }
-      return FALSE;
     case WM_SIZE:
     case WM_SHOWWINDOW:
       LayoutControls();

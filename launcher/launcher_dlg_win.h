@@ -53,7 +53,6 @@ class CLauncherDlg : public CDialog {
  private:
   void LayoutControls();
   void OnDestroy();
-  bool OnNotify(const NMHDR& header);
   void RestorePlacement();
   RECT NormalRect() const;
   void WarnAboutScreenResolution();

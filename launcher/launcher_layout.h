@@ -3,7 +3,7 @@
 #pragma once
 
 #include "database/window_placement.h"
-#include "framework/archive.h"
+#include "framework/rect.h"
 
 constexpr int kDefaultTitleWidth = 192;
 constexpr int kDefaultFolderWidth = 256;

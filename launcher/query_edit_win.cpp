@@ -1,62 +1,35 @@
 #include "launcher/query_edit_win.h"
 
-#include <commctrl.h>
-
-namespace {
-constexpr UINT_PTR kSubclassId = 0x5145;  // one subclass per box
-}
-
 CQueryEdit::~CQueryEdit() { Detach(); }
 
 bool CQueryEdit::Attach(HWND edit, HWND list, std::function<void()> filter) {
   Detach();
-  if (!edit || !SetWindowSubclass(edit, &CQueryEdit::SubclassProc, kSubclassId, reinterpret_cast<DWORD_PTR>(this))) {
-    return false;
-  }
-  m_hWnd = edit;
+  if (!CControl::Attach(edit)) return false;
   m_list = list;
   m_filter = std::move(filter);
   return true;
 }
 
 void CQueryEdit::Detach() {
-  if (!m_hWnd) return;
-  KillTimer(m_hWnd, kTypingTimer);
-  RemoveWindowSubclass(m_hWnd, &CQueryEdit::SubclassProc, kSubclassId);
-  m_hWnd = nullptr;
+  if (GetSafeHwnd()) KillTimer(GetSafeHwnd(), kTypingTimer);
+  CControl::Detach();
   m_list = nullptr;
   m_filter = nullptr;
 }
 
 void CQueryEdit::OnTextChanged() {
   // Setting a running timer again restarts its count.
-  if (m_hWnd) SetTimer(m_hWnd, kTypingTimer, kTypingDelayMs, nullptr);
+  if (GetSafeHwnd()) SetTimer(GetSafeHwnd(), kTypingTimer, kTypingDelayMs, nullptr);
 }
 
 bool CQueryEdit::IsNavigationKey(WPARAM vk) {
   return (vk >= VK_PRIOR && vk <= VK_HOME) || vk == VK_UP || vk == VK_DOWN;
 }
 
-LRESULT CALLBACK CQueryEdit::SubclassProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam,
-                                          UINT_PTR, DWORD_PTR self) {
-  CQueryEdit* edit = reinterpret_cast<CQueryEdit*>(self);
-  if (message == WM_NCDESTROY) {
-    edit->Detach();
-    return DefSubclassProc(hwnd, message, wParam, lParam);
-  }
-  // Nothing may unwind through the system's window procedure.
-  try {
-    return edit->OnMessage(message, wParam, lParam);
-  } catch (...) {
-    return 0;
-  }
-}
-
-LRESULT CQueryEdit::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
-  const HWND hwnd = m_hWnd;
+LRESULT CQueryEdit::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_TIMER:
-      KillTimer(hwnd, kTypingTimer);
+      KillTimer(GetSafeHwnd(), kTypingTimer);
       if (m_filter) m_filter();
       break;
     case WM_KEYDOWN:
@@ -71,5 +44,5 @@ LRESULT CQueryEdit::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     default:
       break;
   }
-  return DefSubclassProc(hwnd, message, wParam, lParam);
+  return Default(message, wParam, lParam);
 }

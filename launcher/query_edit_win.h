@@ -7,21 +7,20 @@
 
 #include <functional>
 
-class CQueryEdit {
+#include "framework/control_win.h"
+
+class CQueryEdit : public CControl {
  public:
   static constexpr UINT_PTR kTypingTimer = 0;
   static constexpr UINT kTypingDelayMs = 400;
 
   CQueryEdit() = default;
-  ~CQueryEdit();
-  CQueryEdit(const CQueryEdit&) = delete;
-  CQueryEdit& operator=(const CQueryEdit&) = delete;
+  ~CQueryEdit() override;
 
   // Takes over the edit control `edit`. `filter` runs once the typing has
   // paused; `list` receives the navigation keys.
   bool Attach(HWND edit, HWND list, std::function<void()> filter);
   void Detach();
-  HWND GetSafeHwnd() const { return m_hWnd; }
 
   // The box's text changed (its change notification, passed on by the
   // dialog): the wait for a pause starts again.
@@ -33,12 +32,10 @@ class CQueryEdit {
   // Alt plus a character typed in the box; true when it was a command.
   std::function<bool(WPARAM)> m_onAltKey;
 
- private:
-  static LRESULT CALLBACK SubclassProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam,
-                                       UINT_PTR id, DWORD_PTR self);
-  LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam);
+ protected:
+  LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
 
-  HWND m_hWnd = nullptr;
+ private:
   HWND m_list = nullptr;
   std::function<void()> m_filter;
 };

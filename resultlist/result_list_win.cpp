@@ -10,7 +10,6 @@
 
 namespace {
 
-constexpr UINT_PTR kSubclassId = 0x524C;
 constexpr int kLabelMargin = 4;
 constexpr int kColumnMargin = 12;
 constexpr int kLabelInset = 2;
@@ -34,24 +33,12 @@ void DrawCellText(HDC dc, const std::string& text, RECT area, UINT align) {
 
 }  // namespace
 
-CResultList::~CResultList() { Detach(); }
-
 bool CResultList::Attach(HWND list) {
-  Detach();
-  if (!list || !SetWindowSubclass(list, &CResultList::SubclassProc, kSubclassId, reinterpret_cast<DWORD_PTR>(this))) {
-    return false;
-  }
-  m_hWnd = list;
+  if (!CControl::Attach(list)) return false;
   RECT client = {};
   GetClientRect(list, &client);
   m_nClientWidth = client.right;
   return true;
-}
-
-void CResultList::Detach() {
-  if (!m_hWnd) return;
-  RemoveWindowSubclass(m_hWnd, &CResultList::SubclassProc, kSubclassId);
-  m_hWnd = nullptr;
 }
 
 void CResultList::SetRows(const std::vector<CFileInfo*>& records) {
@@ -59,33 +46,33 @@ void CResultList::SetRows(const std::vector<CFileInfo*>& records) {
   m_rows.reserve(records.size());
   for (CFileInfo* record : records) m_rows.push_back(Row{record, 0});
   m_aSortKeys[kSortTitle].nDirection = +1;
-  if (!m_hWnd) return;
+  if (!GetSafeHwnd()) return;
   // The control keeps selection by index: what was selected means nothing
   // in the new rows.
   LVITEMW clear = {};
   clear.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
-  SendMessageW(m_hWnd, LVM_SETITEMSTATE, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&clear));
-  SendMessageW(m_hWnd, LVM_SETITEMCOUNT, m_rows.size(), 0);
+  SendMessageW(GetSafeHwnd(), LVM_SETITEMSTATE, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&clear));
+  SendMessageW(GetSafeHwnd(), LVM_SETITEMCOUNT, m_rows.size(), 0);
   if (!m_rows.empty()) {
     LVITEMW first = {};
     first.state = first.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
-    SendMessageW(m_hWnd, LVM_SETITEMSTATE, 0, reinterpret_cast<LPARAM>(&first));
-    SendMessageW(m_hWnd, LVM_ENSUREVISIBLE, 0, FALSE);
+    SendMessageW(GetSafeHwnd(), LVM_SETITEMSTATE, 0, reinterpret_cast<LPARAM>(&first));
+    SendMessageW(GetSafeHwnd(), LVM_ENSUREVISIBLE, 0, FALSE);
   }
-  InvalidateRect(m_hWnd, nullptr, FALSE);
+  InvalidateRect(GetSafeHwnd(), nullptr, FALSE);
 }
 
 void CResultList::SetRowImage(size_t index, int image) {
   if (index >= m_rows.size()) return;
   m_rows[index].image = image;
-  if (m_hWnd) SendMessageW(m_hWnd, LVM_REDRAWITEMS, index, index);
+  if (GetSafeHwnd()) SendMessageW(GetSafeHwnd(), LVM_REDRAWITEMS, index, index);
 }
 
 std::vector<CFileInfo*> CResultList::GetSelectedRecords() const {
   std::vector<CFileInfo*> records;
-  if (!m_hWnd) return records;
+  if (!GetSafeHwnd()) return records;
   int row = -1;
-  while ((row = static_cast<int>(SendMessageW(m_hWnd, LVM_GETNEXTITEM, row, LVNI_SELECTED))) >= 0) {
+  while ((row = static_cast<int>(SendMessageW(GetSafeHwnd(), LVM_GETNEXTITEM, row, LVNI_SELECTED))) >= 0) {
     if (static_cast<size_t>(row) >= m_rows.size()) break;
     records.push_back(m_rows[row].record);
   }
@@ -94,8 +81,8 @@ std::vector<CFileInfo*> CResultList::GetSelectedRecords() const {
 
 void CResultList::CompactFolderColumn() {
   m_compacted.clear();
-  m_nCompactWidth = m_hWnd ? static_cast<int>(SendMessageW(m_hWnd, LVM_GETCOLUMNWIDTH, 1, 0)) : 0;
-  if (m_hWnd) InvalidateRect(m_hWnd, nullptr, FALSE);
+  m_nCompactWidth = GetSafeHwnd() ? static_cast<int>(SendMessageW(GetSafeHwnd(), LVM_GETCOLUMNWIDTH, 1, 0)) : 0;
+  if (GetSafeHwnd()) InvalidateRect(GetSafeHwnd(), nullptr, FALSE);
 }
 
 std::wstring CResultList::FolderText(size_t index) {
@@ -107,12 +94,12 @@ std::wstring CResultList::FolderText(size_t index) {
   wchar_t buffer[MAX_PATH] = {};
   const std::wstring folder = Utf8ToWide(record->m_strFolder);
   lstrcpynW(buffer, folder.c_str(), MAX_PATH);
-  if (m_hWnd) {
-    const HDC dc = GetDC(m_hWnd);
-    const HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(m_hWnd, WM_GETFONT, 0, 0)));
+  if (GetSafeHwnd()) {
+    const HDC dc = GetDC(GetSafeHwnd());
+    const HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(GetSafeHwnd(), WM_GETFONT, 0, 0)));
     PathCompactPathW(dc, buffer, static_cast<UINT>(std::max(m_nCompactWidth - kCompactSlack, 0)));
     SelectObject(dc, old);
-    ReleaseDC(m_hWnd, dc);
+    ReleaseDC(GetSafeHwnd(), dc);
   }
   return m_compacted.emplace(record, buffer).first->second;
 }
@@ -123,16 +110,17 @@ void CResultList::OnColumnClick(int column) {
   key.nDirection = -key.nDirection;
   // The control's selection is by index: carry it over to the rows' new places.
   const std::vector<CFileInfo*> selected = GetSelectedRecords();
-  const int focusedRow = m_hWnd ? static_cast<int>(SendMessageW(m_hWnd, LVM_GETNEXTITEM, -1, LVNI_FOCUSED)) : -1;
+  const HWND list = GetSafeHwnd();
+  const int focusedRow = list ? static_cast<int>(SendMessageW(list, LVM_GETNEXTITEM, -1, LVNI_FOCUSED)) : -1;
   const CFileInfo* focused = focusedRow >= 0 && static_cast<size_t>(focusedRow) < m_rows.size() ? m_rows[focusedRow].record : nullptr;
 
   std::stable_sort(m_rows.begin(), m_rows.end(),
                    [&key](const Row& a, const Row& b) { return CompareFiles(*a.record, *b.record, key) < 0; });
-  if (!m_hWnd) return;
+  if (!list) return;
 
   LVITEMW clear = {};
   clear.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
-  SendMessageW(m_hWnd, LVM_SETITEMSTATE, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&clear));
+  SendMessageW(list, LVM_SETITEMSTATE, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&clear));
   if (!selected.empty() || focused) {
     for (size_t i = 0; i < m_rows.size(); ++i) {
       const bool isSelected = std::find(selected.begin(), selected.end(), m_rows[i].record) != selected.end();
@@ -141,10 +129,10 @@ void CResultList::OnColumnClick(int column) {
       LVITEMW item = {};
       item.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
       item.state = (isSelected ? LVIS_SELECTED : 0) | (isFocused ? LVIS_FOCUSED : 0);
-      SendMessageW(m_hWnd, LVM_SETITEMSTATE, i, reinterpret_cast<LPARAM>(&item));
+      SendMessageW(list, LVM_SETITEMSTATE, i, reinterpret_cast<LPARAM>(&item));
     }
   }
-  InvalidateRect(m_hWnd, nullptr, FALSE);
+  InvalidateRect(list, nullptr, FALSE);
 }
 
 void CResultList::OnGetDispInfo(NMLVDISPINFOW& info) {
@@ -160,26 +148,26 @@ void CResultList::OnGetDispInfo(NMLVDISPINFOW& info) {
 }
 
 bool CResultList::IsReportView() const {
-  return (GetWindowLongPtrW(m_hWnd, GWL_STYLE) & LVS_TYPEMASK) == LVS_REPORT;
+  return (GetWindowLongPtrW(GetSafeHwnd(), GWL_STYLE) & LVS_TYPEMASK) == LVS_REPORT;
 }
 
 RECT CResultList::HighlightBand(int row) const {
   RECT bounds = {LVIR_BOUNDS, 0, 0, 0};
   RECT label = {LVIR_LABEL, 0, 0, 0};
-  SendMessageW(m_hWnd, LVM_GETITEMRECT, row, reinterpret_cast<LPARAM>(&bounds));
-  SendMessageW(m_hWnd, LVM_GETITEMRECT, row, reinterpret_cast<LPARAM>(&label));
+  SendMessageW(GetSafeHwnd(), LVM_GETITEMRECT, row, reinterpret_cast<LPARAM>(&bounds));
+  SendMessageW(GetSafeHwnd(), LVM_GETITEMRECT, row, reinterpret_cast<LPARAM>(&label));
   bounds.left = label.left;
   return bounds;
 }
 
 void CResultList::DrawItem(const DRAWITEMSTRUCT& item) {
-  if (!m_hWnd || item.itemID == static_cast<UINT>(-1) || item.itemID >= m_rows.size()) return;
+  if (!GetSafeHwnd() || item.itemID == static_cast<UINT>(-1) || item.itemID >= m_rows.size()) return;
   const HDC dc = item.hDC;
   const int index = static_cast<int>(item.itemID);
   const Row& row = m_rows[index];
-  const bool focused = GetFocus() == m_hWnd;
-  const LONG_PTR style = GetWindowLongPtrW(m_hWnd, GWL_STYLE);
-  const UINT state = static_cast<UINT>(SendMessageW(m_hWnd, LVM_GETITEMSTATE, index, static_cast<LPARAM>(-1)));
+  const bool focused = GetFocus() == GetSafeHwnd();
+  const LONG_PTR style = GetWindowLongPtrW(GetSafeHwnd(), GWL_STYLE);
+  const UINT state = static_cast<UINT>(SendMessageW(GetSafeHwnd(), LVM_GETITEMSTATE, index, static_cast<LPARAM>(-1)));
 
   const bool selected = ((focused || (style & LVS_SHOWSELALWAYS)) && (state & LVIS_SELECTED)) ||
                         (state & LVIS_DROPHILITED);
@@ -211,21 +199,23 @@ void CResultList::DrawItem(const DRAWITEMSTRUCT& item) {
 
   const RECT& r = item.rcItem;
   const UINT stateImage = (state & LVIS_STATEIMAGEMASK) >> 12;
-  const HIMAGELIST stateList = reinterpret_cast<HIMAGELIST>(SendMessageW(m_hWnd, LVM_GETIMAGELIST, LVSIL_STATE, 0));
+  const HIMAGELIST stateList =
+      reinterpret_cast<HIMAGELIST>(SendMessageW(GetSafeHwnd(), LVM_GETIMAGELIST, LVSIL_STATE, 0));
   if (stateImage != 0 && stateList) {
     ImageList_Draw(stateList, static_cast<int>(stateImage) - 1, dc, r.left, r.top, ILD_TRANSPARENT);
   }
-  const HIMAGELIST smallList = reinterpret_cast<HIMAGELIST>(SendMessageW(m_hWnd, LVM_GETIMAGELIST, LVSIL_SMALL, 0));
+  const HIMAGELIST smallList =
+      reinterpret_cast<HIMAGELIST>(SendMessageW(GetSafeHwnd(), LVM_GETIMAGELIST, LVSIL_SMALL, 0));
   if (smallList && r.left < r.right - 1) {
     RECT icon = {LVIR_ICON, 0, 0, 0};
-    SendMessageW(m_hWnd, LVM_GETITEMRECT, index, reinterpret_cast<LPARAM>(&icon));
+    SendMessageW(GetSafeHwnd(), LVM_GETITEMRECT, index, reinterpret_cast<LPARAM>(&icon));
     ImageList_DrawEx(smallList, row.image > 0 ? row.image : 0, dc, icon.left, icon.top, 16, 16, m_crBack, blend,
                      iconStyle | (state & LVIS_OVERLAYMASK));
   }
 
   const TextWidthFn measure = MeasureWith(dc);
   RECT label = {LVIR_LABEL, 0, 0, 0};
-  SendMessageW(m_hWnd, LVM_GETITEMRECT, index, reinterpret_cast<LPARAM>(&label));
+  SendMessageW(GetSafeHwnd(), LVM_GETITEMRECT, index, reinterpret_cast<LPARAM>(&label));
   label.right -= m_nStateImageOffset;
   const FittedText title = ShortenToFit(row.record->m_strTitle, label.right - label.left, kLabelMargin, measure);
   DrawCellText(dc, title.text, RECT{label.left + kLabelInset, label.top, label.right - kLabelInset, label.bottom},
@@ -234,7 +224,7 @@ void CResultList::DrawItem(const DRAWITEMSTRUCT& item) {
   int spanLeft = label.right;
   LVCOLUMNW column = {};
   column.mask = LVCF_FMT | LVCF_WIDTH;
-  for (int c = 1; SendMessageW(m_hWnd, LVM_GETCOLUMNW, c, reinterpret_cast<LPARAM>(&column)); ++c) {
+  for (int c = 1; SendMessageW(GetSafeHwnd(), LVM_GETCOLUMNW, c, reinterpret_cast<LPARAM>(&column)); ++c) {
     const RECT span = {spanLeft, label.top, spanLeft + column.cx, label.bottom};
     spanLeft = span.right;
     const std::string text = c == 1 ? WideToUtf8(FolderText(index)) : std::string();
@@ -258,56 +248,38 @@ void CResultList::DrawItem(const DRAWITEMSTRUCT& item) {
 void CResultList::WidenPaintArea() {
   if (!m_bHighlightToEdge || !m_bRowHighlight || !IsReportView() || m_rows.empty()) return;
   RECT first = {LVIR_BOUNDS, 0, 0, 0};
-  if (!SendMessageW(m_hWnd, LVM_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&first))) return;
+  if (!SendMessageW(GetSafeHwnd(), LVM_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&first))) return;
   if (first.right >= m_nClientWidth) return;
   RECT update = {};
-  if (!GetUpdateRect(m_hWnd, &update, FALSE)) return;
+  if (!GetUpdateRect(GetSafeHwnd(), &update, FALSE)) return;
   update.left = std::min<LONG>(update.left, first.right - 1);
   update.right = m_nClientWidth;
-  InvalidateRect(m_hWnd, &update, FALSE);
+  InvalidateRect(GetSafeHwnd(), &update, FALSE);
 }
 
 void CResultList::OnFocusChange(HWND other) {
   // Focus moving to or from the list's own label editor changes nothing.
-  if (other && GetParent(other) == m_hWnd) return;
+  if (other && GetParent(other) == GetSafeHwnd()) return;
   if (m_bRowHighlight && IsReportView()) InvalidateSelectedRows();
 }
 
 void CResultList::InvalidateSelectedRows() {
-  const int focusedRow = static_cast<int>(SendMessageW(m_hWnd, LVM_GETNEXTITEM, -1, LVNI_FOCUSED));
+  const int focusedRow = static_cast<int>(SendMessageW(GetSafeHwnd(), LVM_GETNEXTITEM, -1, LVNI_FOCUSED));
   if (focusedRow >= 0) {
     const RECT band = HighlightBand(focusedRow);
-    InvalidateRect(m_hWnd, &band, FALSE);
+    InvalidateRect(GetSafeHwnd(), &band, FALSE);
   }
-  if (!(GetWindowLongPtrW(m_hWnd, GWL_STYLE) & LVS_SHOWSELALWAYS)) {
+  if (!(GetWindowLongPtrW(GetSafeHwnd(), GWL_STYLE) & LVS_SHOWSELALWAYS)) {
     int row = -1;
-    while ((row = static_cast<int>(SendMessageW(m_hWnd, LVM_GETNEXTITEM, row, LVNI_SELECTED))) >= 0) {
+    while ((row = static_cast<int>(SendMessageW(GetSafeHwnd(), LVM_GETNEXTITEM, row, LVNI_SELECTED))) >= 0) {
       const RECT band = HighlightBand(row);
-      InvalidateRect(m_hWnd, &band, FALSE);
+      InvalidateRect(GetSafeHwnd(), &band, FALSE);
     }
   }
-  UpdateWindow(m_hWnd);
+  UpdateWindow(GetSafeHwnd());
 }
 
-LRESULT CResultList::Default(UINT message, WPARAM wParam, LPARAM lParam) {
-  return DefSubclassProc(m_hWnd, message, wParam, lParam);
-}
-
-LRESULT CALLBACK CResultList::SubclassProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
-                                           DWORD_PTR self) {
-  CResultList* list = reinterpret_cast<CResultList*>(self);
-  if (message == WM_NCDESTROY) {
-    list->Detach();
-    return DefSubclassProc(hwnd, message, wParam, lParam);
-  }
-  try {
-    return list->OnMessage(message, wParam, lParam);
-  } catch (...) {
-    return 0;
-  }
-}
-
-LRESULT CResultList::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT CResultList::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_SIZE:
       m_nClientWidth = LOWORD(lParam);
@@ -352,4 +324,35 @@ LRESULT CResultList::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       break;
   }
   return Default(message, wParam, lParam);
+}
+
+bool CResultList::OnReflectedMessage(UINT message, WPARAM, LPARAM lParam, LRESULT& result) {
+  switch (message) {
+    case WM_NOTIFY:
+      result = 0;
+      return OnNotify(*reinterpret_cast<NMHDR*>(lParam));
+    case WM_DRAWITEM:
+      DrawItem(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
+      result = TRUE;
+      return true;
+    default:
+      return false;
+  }
+}
+
+bool CResultList::OnNotify(NMHDR& header) {
+  switch (header.code) {
+    case LVN_GETDISPINFOW:
+      OnGetDispInfo(reinterpret_cast<NMLVDISPINFOW&>(header));
+      return true;
+    case NM_DBLCLK:
+      if (!m_onOpen) return false;
+      m_onOpen();
+      return true;
+    case LVN_COLUMNCLICK:
+      OnColumnClick(reinterpret_cast<const NMLISTVIEW&>(header).iSubItem);
+      return true;
+    default:
+      return false;
+  }
 }

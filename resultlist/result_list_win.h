@@ -2,7 +2,9 @@
 // rows (the control keeps only the count, the selection and the focus), so
 // a million rows cost one message. Rows are drawn here: the selection band
 // runs to the client edge, texts that do not fit end in "...", and the
-// folder column shows each path compacted to the column's width.
+// folder column shows each path compacted to the column's width. The list
+// answers its own notifications and drawing requests, which the dialog
+// reflects to it.
 #pragma once
 
 #include <windows.h>
@@ -13,11 +15,12 @@
 #include <unordered_map>
 #include <vector>
 
+#include "framework/control_win.h"
 #include "resultlist/compare_files.h"
 
 class CFileInfo;
 
-class CResultList : public SortKeys {
+class CResultList : public CControl, public SortKeys {
  public:
   // A row whose icon the shell could not give keeps the placeholder and is
   // not asked for again.
@@ -28,14 +31,7 @@ class CResultList : public SortKeys {
     int image;  // 0 the placeholder, kNoShellIcon, or the fetched icon
   };
 
-  CResultList() = default;
-  ~CResultList();
-  CResultList(const CResultList&) = delete;
-  CResultList& operator=(const CResultList&) = delete;
-
   bool Attach(HWND list);
-  void Detach();
-  HWND GetSafeHwnd() const { return m_hWnd; }
 
   // Replaces every row (in the given order), selects and focuses row 0 and
   // shows it; the title key's direction returns to ascending.
@@ -51,15 +47,12 @@ class CResultList : public SortKeys {
   // Column 1's text of a row as it is drawn (compacted).
   std::wstring FolderText(size_t index);
 
-  // Header click on column `column`: reverse that column's order and sort.
-  void OnColumnClick(int column);
-  // Draws one row (the parent passes its WM_DRAWITEM here).
-  void DrawItem(const DRAWITEMSTRUCT& item);
-  // Texts and images the control asks for (LVN_GETDISPINFO).
-  void OnGetDispInfo(NMLVDISPINFOW& info);
+  bool OnReflectedMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
 
   // Alt plus a character typed in the list; true when it was a command.
   std::function<bool(WPARAM)> m_onAltKey;
+  // A double click on a row.
+  std::function<void()> m_onOpen;
 
   // Whether a selected row is drawn highlighted up to the client edge.
   bool m_bRowHighlight = TRUE;
@@ -70,18 +63,23 @@ class CResultList : public SortKeys {
   int m_nClientWidth = 0;
   int m_nStateImageOffset = 0;
 
+ protected:
+  LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
+
  private:
-  static LRESULT CALLBACK SubclassProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam,
-                                       UINT_PTR id, DWORD_PTR self);
-  LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam);
-  LRESULT Default(UINT message, WPARAM wParam, LPARAM lParam);
+  // Header click on column `column`: reverse that column's order and sort.
+  void OnColumnClick(int column);
+  // Texts and images the control asks for (LVN_GETDISPINFO).
+  void OnGetDispInfo(NMLVDISPINFOW& info);
+  // Draws one row (WM_DRAWITEM).
+  void DrawItem(const DRAWITEMSTRUCT& item);
+  bool OnNotify(NMHDR& header);
   void WidenPaintArea();
   void OnFocusChange(HWND other);
   void InvalidateSelectedRows();
   RECT HighlightBand(int row) const;
   bool IsReportView() const;
 
-  HWND m_hWnd = nullptr;
   std::vector<Row> m_rows;
   // Compacted folder texts by record, filled as rows are drawn: compacting
   // a million paths up front would take seconds for the twenty on screen.

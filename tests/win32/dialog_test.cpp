@@ -1,11 +1,12 @@
-// The dialog base: the object is linked to its window from WM_INITDIALOG to
-// WM_NCDESTROY, modeless and modal, and no exception leaves a handler.
+// The dialog and control bases: objects are linked to their windows until
+// WM_NCDESTROY, controls answer notifications first, no exception escapes.
 #include "framework/dialog_win.h"
 
 #include <gtest/gtest.h>
 
 #include <stdexcept>
 
+#include "framework/control_win.h"
 #include "framework/message_pump_win.h"
 #include "resources/resource.h"
 
@@ -93,6 +94,47 @@ TEST(DialogTest, ModalRunReturnsTheResultGivenToEndDialog) {
   EXPECT_FALSE(IsWindow(dlg.hwndSeenAtInit));
   EXPECT_EQ(dlg.GetSafeHwnd(), nullptr);
   EXPECT_EQ(dlg.ncDestroys, 1);
+}
+
+// Takes over the template's progress bar and answers one notification code.
+class CRecordingControl : public CControl {
+ public:
+  static constexpr UINT kOwnCode = 77;
+  bool OnReflectedMessage(UINT message, WPARAM, LPARAM lParam, LRESULT& result) override {
+    const bool own = message == WM_NOTIFY && reinterpret_cast<const NMHDR*>(lParam)->code == kOwnCode;
+    if (own) result = 7;
+    return own;
+  }
+
+ protected:
+  LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override {
+    if (message == kThrowMessage) throw std::runtime_error("handler failed");
+    return CControl::WindowProc(message, wParam, lParam);
+  }
+};
+
+TEST(ControlTest, AnswersTheDialogsNotificationsAboutItUntilEitherSideGoes) {
+  CRecordingDialog dlg;
+  ASSERT_TRUE(dlg.Create(nullptr));
+  const HWND bar = GetDlgItem(dlg.GetSafeHwnd(), IDC_REFRESH_PROGRESS);
+  NMHDR own = {bar, IDC_REFRESH_PROGRESS, CRecordingControl::kOwnCode};
+  NMHDR other = {bar, IDC_REFRESH_PROGRESS, CRecordingControl::kOwnCode + 1};
+  const auto notify = [&](NMHDR& h) {
+    return SendMessageW(dlg.GetSafeHwnd(), WM_NOTIFY, h.idFrom, reinterpret_cast<LPARAM>(&h));
+  };
+  {
+    CRecordingControl first;
+    ASSERT_TRUE(first.Attach(bar));
+    EXPECT_FALSE(CRecordingControl().Attach(bar));  // one object per control
+    EXPECT_EQ(SendMessageW(bar, kThrowMessage, 0, 0), 0);
+    EXPECT_EQ(notify(own), 7);
+    EXPECT_EQ(notify(other), 0);
+  }
+  EXPECT_EQ(notify(own), 0);  // the object that went let the bar go
+  CRecordingControl control;
+  ASSERT_TRUE(control.Attach(bar));
+  dlg.DestroyWindow();
+  EXPECT_EQ(control.GetSafeHwnd(), nullptr);
 }
 
 class CMissingTemplateDialog : public CDialog {

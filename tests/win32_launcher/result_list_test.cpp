@@ -1,10 +1,6 @@
 // The result list's drawing with a real device context: the highlight band,
-// the focus rectangle, cut texts and the compacted folder column.
+// the focus rectangle and the compacted folder column.
 #include "launcher_fixture.h"
-
-#include <shlwapi.h>
-
-#include "resultlist/shorten_to_fit.h"
 
 namespace {
 
@@ -47,7 +43,7 @@ class ResultListTest : public LauncherFixture {
     item.hDC = picture.Dc();
     item.itemAction = ODA_DRAWENTIRE;
     SendMessageW(list, LVM_GETITEMRECT, row, reinterpret_cast<LPARAM>(&item.rcItem));
-    dlg->ResultList().DrawItem(item);
+    SendMessageW(hwnd, WM_DRAWITEM, IDC_RESULT_LIST, reinterpret_cast<LPARAM>(&item));
   }
   RECT Label(int row) {
     RECT r = {LVIR_LABEL, 0, 0, 0};
@@ -98,28 +94,6 @@ TEST_F(ResultListTest, TheFocusRectangleIsDrawnOnlyWhileTheListHasTheFocus) {
   EXPECT_GT(differing, 10);
   // Without focus, the band's top edge is plain highlight.
   for (int x = label.left; x < client.right - 1; x += 7) EXPECT_EQ(unfocused.At(x, label.top), GetSysColor(COLOR_HIGHLIGHT));
-}
-
-TEST_F(ResultListTest, ShortenToFitWithTheListFontEndsALongTitleWithDotsWithinTheColumn) {
-  Open();
-  const HDC dc = GetDC(list);
-  const HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(list, WM_GETFONT, 0, 0)));
-  auto measure = [dc](std::string_view text) {
-    const std::wstring wide = Utf8ToWide(text);
-    SIZE size = {};
-    GetTextExtentPoint32W(dc, wide.c_str(), static_cast<int>(wide.size()), &size);
-    return static_cast<int>(size.cx);
-  };
-  const std::string title = "A rather long title of a file that cannot fit";
-  const FittedText fitted = ShortenToFit(title, 120, 4, measure);
-  EXPECT_TRUE(fitted.shortened);
-  EXPECT_LE(measure(fitted.text) + 4, 120);
-  EXPECT_EQ(fitted.text.substr(fitted.text.size() - 3), "...");
-  EXPECT_EQ(title.compare(0, fitted.text.size() - 3, fitted.text, 0, fitted.text.size() - 3), 0);
-  // One character more would not have fitted.
-  EXPECT_GT(measure(title.substr(0, fitted.text.size() - 2)) + measure("...") + 4, 120);
-  SelectObject(dc, old);
-  ReleaseDC(list, dc);
 }
 
 TEST_F(ResultListTest, FolderColumnIsCompactedToItsWidthAndRecompactedOnlyWhenItsResizeEnds) {
