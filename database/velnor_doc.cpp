@@ -206,9 +206,11 @@ size_t CVelnorDoc::FileCount() const {
 }
 
 void CVelnorDoc::AddFiles(CFileMap::Records records) {
-  MutexLock hold(m_lock);
-  m_files.InsertAll(std::move(records), m_replacedDuringLoad);
-  m_replacedDuringLoad.clear();
+  CFileMap::Records replaced;
+  {
+    MutexLock hold(m_lock);
+    m_files.InsertAll(std::move(records), replaced);
+  }
 }
 
 void CVelnorDoc::RecordLaunch(CFileInfo& record, VelnorTime now, const FileVisitor& afterwards) {

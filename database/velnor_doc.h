@@ -86,11 +86,13 @@ class CVelnorDoc {
   // --- File records. Records are never removed while the program runs, so
   // pointers to them stay valid; their fields change only under the lock.
 
-  // Runs `visit` over the records under the lock; it must not keep the map.
+  // Runs `visit` over the records under the lock; it must not keep the map
+  // nor call back into the document (the lock is not recursive).
   void VisitFiles(const FileVisitor& visit) const;
   CFileInfo* FindFile(std::string_view path) const;
   size_t FileCount() const;
-  // Adds records as a load does: a key met again replaces the earlier record.
+  // Adds records as a load does: a key met again replaces the earlier record,
+  // which is freed (nothing may point to it: for loads and tools only).
   void AddFiles(CFileMap::Records records);
   // One accepted launch: the count goes up by one and the time is stamped;
   // `afterwards` then runs under the same lock (the filter's reordering).
