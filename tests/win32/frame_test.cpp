@@ -1,0 +1,191 @@
+// The tray frame of a started program: its icon, menu and hot key, the
+// launcher it runs, and the one way the program ends.
+#include <algorithm>
+#include <map>
+
+#include "tests/win32/fixtures.h"
+
+namespace {
+
+class FrameTest : public ::testing::Test, public StartedApp {};
+
+TEST_F(FrameTest, PutsTheIconBackWhenTheTaskbarIsCreatedAgain) {
+  ASSERT_TRUE(app.RemoveTrayIcon());
+  ASSERT_FALSE(TrayIconShown());
+  SendMessageW(frame, RegisterWindowMessageW(L"TaskbarCreated"), 0, 0);
+  EXPECT_TRUE(TrayIconShown());
+}
+
+// The start-up refresh keeps its window hidden until someone asks for it;
+// a single click or a move over the icon asks nothing.
+TEST_F(FrameTest, DuringARefreshEveryWayInShowsTheProgressWindow) {
+  const std::unique_ptr<ProgressWindow> progress = env.CreateProgressWindow("refresh");
+  doc->m_pRefreshDlg = progress.get();
+  doc->m_bRefreshing = true;
+  HotKey();
+  Tray(WM_LBUTTONDBLCLK);
+  InsideModalLoop menu(L"#32768", nullptr, [](HWND) { EndMenu(); });
+  for (UINT mouse : {WM_LBUTTONDOWN, WM_LBUTTONUP, WM_RBUTTONUP, WM_MOUSEMOVE}) Tray(mouse);
+  EXPECT_FALSE(menu.ran);
+  Tray(WM_RBUTTONDOWN);  // and the menu opens
+  EXPECT_TRUE(menu.ran);
+  EXPECT_EQ(std::count(env.log.begin(), env.log.end(), "activate"), 3);
+  // A refresh that has no window yet.
+  doc->m_pRefreshDlg = nullptr;
+  HotKey();
+  Tray(WM_LBUTTONDBLCLK);
+  doc->m_bRefreshing = false;
+}
+
+// Read from inside the menu's own loop: the states worked out for this
+// moment reach the nested Preferences popup too, and the resource's marks
+// play no part.
+TEST_F(FrameTest, TheRealTrayMenuShowsTheComputedStates) {
+  doc->m_bRefreshing = true;  // as inside a refresh's message pump
+  doc->m_bMp3Support = false;
+  doc->m_bSearchFullPath = true;
+  UINT defaultItem = 0;
+  std::map<UINT, UINT> state;
+  wchar_t refreshText[64] = {};
+  InsideModalLoop inside(L"#32768", nullptr, [&](HWND window) {
+    const HMENU open = reinterpret_cast<HMENU>(SendMessageW(window, MN_GETHMENU, 0, 0));
+    defaultItem = GetMenuDefaultItem(open, FALSE, GMDI_USEDISABLED);
+    for (UINT id : {ID_EXECUTE_FILES, ID_REFRESH_DATABASE, ID_MP3_SUPPORT, ID_SEARCH_FULL_PATH}) {
+      state[id] = GetMenuState(open, id, MF_BYCOMMAND) & (MF_GRAYED | MF_CHECKED);
+    }
+    GetMenuStringW(open, ID_REFRESH_DATABASE, refreshText, 63, MF_BYCOMMAND);
+    EndMenu();
+  });
+  Tray(WM_RBUTTONDOWN);
+  doc->m_bRefreshing = false;
+  ASSERT_TRUE(inside.ran);
+  EXPECT_EQ(defaultItem, static_cast<UINT>(ID_EXECUTE_FILES));  // still bold while disabled
+  EXPECT_STREQ(refreshText, L"&Cancel Refresh");
+  EXPECT_EQ(state, (std::map<UINT, UINT>{{ID_EXECUTE_FILES, MF_GRAYED},
+                                         {ID_REFRESH_DATABASE, 0},
+                                         {ID_MP3_SUPPORT, MF_GRAYED},
+                                         {ID_SEARCH_FULL_PATH, MF_GRAYED | MF_CHECKED}}));
+}
+
+// Tags are read only by a scan, so only MP3 support refreshes; the Run
+// value follows the autorun flag at exit. During a refresh the menu greys
+// the options, and the same commands arriving some other way do nothing.
+TEST_F(FrameTest, OptionCommandsToggleTheirFlagsAndOnlyMp3SupportRefreshes) {
+  const std::string added = JoinPath({"C:", "Mine", "new.txt"});
+  env.AddFile(added);
+  Command(ID_SEARCH_FULL_PATH);
+  Command(ID_AUTORUN);
+  EXPECT_TRUE(doc->m_bSearchFullPath);
+  EXPECT_FALSE(doc->m_bAutorun);
+  EXPECT_EQ(doc->FindFile(added), nullptr);
+  EXPECT_EQ(RunValue(), "<absent>");
+  Command(ID_MP3_SUPPORT);
+  EXPECT_FALSE(doc->m_bMp3Support);
+  EXPECT_NE(doc->FindFile(added), nullptr);
+
+  doc->m_bRefreshing = true;
+  for (UINT id : {ID_SEARCH_FULL_PATH, ID_AUTORUN, ID_MP3_SUPPORT}) Command(id);
+  EXPECT_TRUE(doc->m_bSearchFullPath);
+  EXPECT_FALSE(doc->m_bAutorun);
+  EXPECT_FALSE(doc->m_bMp3Support);
+  EXPECT_FALSE(doc->m_bCancelRefresh);
+  doc->m_bRefreshing = false;
+}
+
+// A second launcher would hold the hot key's call in a loop of its own
+// until the probe's bound cancelled it.
+TEST_F(FrameTest, OneLauncherOpensFollowsTheFullPathOptionAndEndsForARefresh) {
+  CMainFrame& main = *app.GetMainFrame();
+  const auto rows = [&] { return main.m_pLauncherDlg->ResultList().GetRowCount(); };
+  size_t opened = 0, beforeToggle = 0, afterToggle = 0;
+  InsideModalLoop inside(L"#32770", L"Plovant Velnor", [&](HWND launcher) {
+    opened = rows();
+    HotKey();
+    SetDlgItemTextW(launcher, IDC_QUERY, L"Mine");
+    main.m_pLauncherDlg->FilterList();
+    beforeToggle = rows();
+    Command(ID_SEARCH_FULL_PATH);
+    afterToggle = rows();
+    Command(ID_REFRESH_DATABASE);
+  });
+  Tray(WM_LBUTTONDBLCLK);
+  EXPECT_TRUE(inside.ran);
+  EXPECT_FALSE(inside.forced);
+  EXPECT_EQ(opened, 2u);
+  EXPECT_EQ(beforeToggle, 0u);
+  EXPECT_EQ(afterToggle, 2u);
+  EXPECT_EQ(main.m_pLauncherDlg, nullptr);
+  EXPECT_FALSE(main.m_bLauncherShown);
+  EXPECT_TRUE(doc->m_placement.m_bValid);  // where it stood, for the next opening
+}
+
+// No database yet, and no guide beside this program: nothing may stop or
+// hold up the start, and nothing is written before the exit.
+TEST(CloseSequenceTest, AFirstStartWritesNothingUntilClosingSavesEverything) {
+  StartedApp first(true);
+  EXPECT_FALSE(IsWindowVisible(first.frame));
+  EXPECT_FALSE(first.doc->m_bFirstRun);
+  EXPECT_EQ(first.env.Contents(first.dbPath), nullptr);
+  first.doc->m_bSearchFullPath = true;
+
+  SendMessageW(first.frame, WM_CLOSE, 0, 0);
+
+  EXPECT_EQ(first.exitCodes, std::vector<UINT>{0});
+  const auto saved = first.Saved();
+  EXPECT_TRUE(saved->m_bSearchFullPath);
+  EXPECT_FALSE(saved->m_bFirstRun);
+}
+
+// The end of the session saves and will not wait for an answer; after a
+// failed save at the user's exit the answers decide.
+TEST(CloseSequenceTest, SessionEndSavesWithoutAskingAndAFailedSaveAtExitFollowsTheAnswers) {
+  using C = SaveFailureChoice;
+  const struct {
+    const char* name;
+    bool sessionEnd, diskFails;
+    std::vector<C> answers;
+    bool diskBackWhenAsked, exitAgainWhenAsked;
+    size_t asked;
+    bool exits, saved;
+  } cases[] = {
+      {"session end", true, false, {}, false, false, 0, true, true},
+      {"session end, disk full", true, true, {}, false, false, 0, true, false},
+      {"keep running", false, true, {C::kKeepRunning}, false, false, 1, false, false},
+      {"retry", false, true, {C::kRetry}, true, false, 1, true, true},
+      {"retry, exit without saving", false, true, {C::kRetry, C::kExitWithoutSaving}, false, false, 2, true, false},
+      {"a second exit while asking", false, true, {C::kExitWithoutSaving}, false, true, 1, true, false},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    StartedApp s;
+    if (c.diskFails) s.faults.lockedPath = s.dbPath;
+    s.answer = [&] {
+      if (c.diskBackWhenAsked) s.faults.lockedPath.clear();
+      if (c.exitAgainWhenAsked) s.Command(ID_APP_EXIT);  // the tray stays live under the question
+      return c.answers.at(s.askedPaths.size() - 1);
+    };
+    s.doc->m_bSearchFullPath = true;
+    if (c.sessionEnd) {
+      EXPECT_EQ(SendMessageW(s.frame, WM_QUERYENDSESSION, 0, 0), TRUE);
+      SendMessageW(s.frame, WM_ENDSESSION, FALSE, 0);  // another program said no
+      EXPECT_FALSE(s.Saved()->m_bSearchFullPath);
+      SendMessageW(s.frame, WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF);
+    } else {
+      s.Command(ID_APP_EXIT);
+    }
+    EXPECT_EQ(s.askedPaths, std::vector<std::string>(c.asked, s.dbPath));
+    EXPECT_EQ(s.exitCodes.size(), c.exits ? 1u : 0u);
+    EXPECT_EQ(s.Saved()->m_bSearchFullPath, c.saved);
+    EXPECT_EQ(s.TrayIconShown(), !c.exits);
+    EXPECT_EQ(StartedApp::HotKeyFree(), c.exits);
+    if (c.exits) continue;
+    // Nothing of the exit happened, and the next one can still succeed.
+    EXPECT_EQ(RunValue(), "<absent>");
+    s.faults.lockedPath.clear();
+    s.Command(ID_APP_EXIT);
+    EXPECT_EQ(s.exitCodes, std::vector<UINT>{0});
+    EXPECT_TRUE(s.Saved()->m_bSearchFullPath);
+  }
+}
+
+}  // namespace

@@ -1,0 +1,263 @@
+// The launcher from its template: where it opens, what reaches the shell,
+// its sorting, icons and query box, and the result list's drawing in a real
+// device context. The rules it calls are unit-tested; these are its wires.
+#include "tests/win32/fixtures.h"
+
+namespace {
+
+using Strings = std::vector<std::string>;
+
+RECT ScreenRect(HWND hwnd) {
+  RECT r = {};
+  GetWindowRect(hwnd, &r);
+  return r;
+}
+
+TEST_F(LauncherTest, OpensInTheWorkAreaCornerThenWhereItWasLeftWithItsControlsLaidOut) {
+  Open();
+  RECT work = {}, r = ScreenRect(hwnd);
+  SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+  EXPECT_TRUE(r.right == work.right && r.bottom == work.bottom);
+  EXPECT_TRUE(IsWindowVisible(hwnd));
+  EXPECT_EQ(GetFocus(), query);
+  EXPECT_TRUE(SendMessageW(list, LVM_GETEXTENDEDLISTVIEWSTYLE, 0, 0) & LVS_EX_FULLROWSELECT);
+
+  SetWindowPos(hwnd, nullptr, 40, 50, 500, 300, SWP_NOZORDER);
+  RECT client = {};
+  GetClientRect(hwnd, &client);
+  MapWindowPoints(hwnd, nullptr, reinterpret_cast<POINT*>(&client), 2);
+  const RECT box = ScreenRect(query), rows = ScreenRect(list);
+  EXPECT_TRUE(box.bottom == client.bottom && box.right == client.right);  // the box along the bottom
+  EXPECT_TRUE(rows.right == client.right && rows.bottom < box.top);       // the list above it
+
+  SendMessageW(list, LVM_SETCOLUMNWIDTH, 0, 111);
+  SendMessageW(list, LVM_SETCOLUMNWIDTH, 1, 222);
+  Open();
+  r = ScreenRect(hwnd);
+  EXPECT_EQ((std::vector<LONG>{r.left, r.top, r.right - r.left, r.bottom - r.top}),
+            (std::vector<LONG>{40, 50, 500, 300}));
+  EXPECT_EQ(SendMessageW(list, LVM_GETCOLUMNWIDTH, 0, 0), 111);
+  EXPECT_EQ(SendMessageW(list, LVM_GETCOLUMNWIDTH, 1, 0), 222);
+}
+
+// A launcher on a screen of a chosen resolution, counting its warnings.
+class LauncherAtDpi : public CLauncherDlg {
+ public:
+  LauncherAtDpi(CVelnorDoc& doc, CFileFilter& filter, SIZE dpi) : CLauncherDlg(doc, filter), m_dpi(dpi) {}
+  int warnings = 0;
+
+ protected:
+  SIZE ScreenDpi() const override { return m_dpi; }
+  void ShowDpiWarning() override { ++warnings; }
+
+ private:
+  SIZE m_dpi;
+};
+
+// Once per database; one direction away from 96 dpi is enough.
+TEST_F(LauncherTest, TheResolutionWarningShowsOnceAndOnlyAwayFrom96Dpi) {
+  for (const auto& [dpi, warnings] :
+       std::vector<std::pair<SIZE, int>>{{{96, 96}, 0}, {{96, 120}, 1}, {{120, 120}, 0}}) {
+    LauncherAtDpi launcher(doc, filter, dpi);
+    ASSERT_TRUE(launcher.Create(nullptr));
+    EXPECT_EQ(launcher.warnings, warnings) << dpi.cx << "x" << dpi.cy;
+  }
+  EXPECT_TRUE(doc.m_bDpiWarningShown);
+}
+
+// The order is the filter's; the list keeps the chosen row with its record
+// and starts each refill with titles ascending again.
+TEST_F(LauncherTest, OpensFilledInLauncherOrderAndHeaderClicksSortZToAFirst) {
+  Add("b.txt");
+  Add("a.txt");
+  Add("c.txt", 5);
+  Open();
+  EXPECT_EQ(Titles(), (Strings{"c", "a", "b"}));
+  EXPECT_TRUE(Row(LVNI_SELECTED) == 0 && Row(LVNI_FOCUSED) == 0);
+  const auto clickTitle = [&] { Notify(list, LVN_COLUMNCLICK, NMLISTVIEW{}); };
+  clickTitle();
+  EXPECT_EQ(Titles(), (Strings{"c", "b", "a"}));
+  Select({2});
+  clickTitle();
+  EXPECT_EQ(Titles(), (Strings{"a", "b", "c"}));
+  EXPECT_EQ(Row(LVNI_SELECTED), 0);
+  dlg->FilterList();
+  clickTitle();
+  EXPECT_EQ(Titles(), (Strings{"c", "b", "a"}));
+}
+
+// Which rows or text a launch opens is RunSelection's rule; here the keys
+// and the double click reach it, and a launch ends the launcher.
+TEST_F(LauncherTest, EnterDoubleClickAndAltNReachTheShell) {
+  const std::string a = Add("a.txt")->m_strPath;
+  Add("b.txt");
+  const std::string c = Add("c.txt")->m_strPath;
+  const auto press = [&](UINT message, WPARAM key, LPARAM lParam) {
+    SetFocus(query);
+    MSG msg = {query, message, key, lParam, 0, {0, 0}};
+    EXPECT_TRUE(IsDialogMessageW(hwnd, &msg));
+    PumpMessages();
+  };
+  Open();
+  Select({0, 2});
+  press(WM_KEYDOWN, VK_RETURN, 0x001C0001);
+  EXPECT_EQ(env.launches, (Strings{a, c}));
+  EXPECT_EQ(dlg->EndResult(), IDOK);
+  Open();
+  Notify(list, NM_DBLCLK, NMITEMACTIVATE{});
+  Open();
+  SetWindowTextW(query, L"a");  // a row is listed, and still the typed text goes
+  dlg->FilterList();
+  press(WM_SYSCHAR, 'n', 0x20310001);
+  EXPECT_EQ(env.launches, (Strings{a, c, a, "a"}));
+}
+
+// For the visible rows and the one partly visible below them, once each; a
+// file the shell cannot describe keeps the placeholder.
+TEST_F(LauncherTest, VisibleRowsGetTheShellsIconOnce) {
+  CFileInfo* real = AddRecord(doc, GetModuleFilePath(), 1);
+  for (int i = 0; i < 60; ++i) Add("gone" + std::to_string(100 + i) + ".txt");
+  Open();
+  const auto images = reinterpret_cast<HIMAGELIST>(SendMessageW(list, LVM_GETIMAGELIST, LVSIL_SMALL, 0));
+  const int perPage = static_cast<int>(SendMessageW(list, LVM_GETCOUNTPERPAGE, 0, 0));
+  ASSERT_TRUE(perPage > 0 && perPage < 50);
+  dlg->FetchVisibleIcons();
+  dlg->FetchVisibleIcons();
+  EXPECT_EQ(ImageList_GetImageCount(images), 2);  // the placeholder and one icon
+  const CResultList& rows = dlg->ResultList();
+  ASSERT_EQ(rows.GetRow(0).record, real);
+  EXPECT_EQ(rows.GetRow(0).image, 1);
+  EXPECT_FALSE(real->m_strType.empty());
+  EXPECT_EQ(rows.GetRow(perPage).image, CResultList::kNoShellIcon);
+  EXPECT_EQ(rows.GetRow(perPage + 1).image, 0);
+}
+
+// How a path is compacted is ShortenToFit's rule; here the column follows
+// its width once the user's resize ends.
+TEST_F(LauncherTest, TheFolderColumnIsCompactedToItsWidthWhenItsResizeEnds) {
+  const std::string deep = "C:\\Program Files\\Some Vendor\\Some Product\\Version 12\\Shared Components\\Bin";
+  AddRecord(doc, deep + "\\tool.exe");
+  Open();
+  EXPECT_NE(dlg->ResultList().FolderText(0).find(L"..."), std::wstring::npos);
+  NMHEADERW end = {};
+  end.iItem = 1;
+  SendMessageW(list, LVM_SETCOLUMNWIDTH, 1, 900);
+  Notify(reinterpret_cast<HWND>(SendMessageW(list, LVM_GETHEADER, 0, 0)), HDN_ENDTRACKW, end);
+  EXPECT_EQ(dlg->ResultList().FolderText(0), Utf8ToWide(deep));
+}
+
+class QueryEditTest : public LauncherTest {
+ protected:
+  void SetUp() override {
+    for (int i = 0; i < 40; ++i) Add("file" + std::to_string(100 + i) + ".txt");
+    Open();
+    SetWindowTextW(query, L"file");
+    SendMessageW(query, EM_SETSEL, 2, 2);
+  }
+};
+
+TEST_F(QueryEditTest, NavigationKeysMoveTheListAndTheOthersTheCaret) {
+  const struct {
+    WPARAM key;
+    int row;  // -1: anywhere past the first two
+    DWORD caret;
+  } steps[] = {{VK_DOWN, 1, 2},  {VK_DOWN, 2, 2},  {VK_UP, 1, 2},    {VK_END, 39, 2}, {VK_HOME, 0, 2},
+               {VK_NEXT, -1, 2}, {VK_PRIOR, 0, 2}, {VK_RIGHT, 0, 3}, {VK_LEFT, 0, 2}};
+  for (const auto& step : steps) {
+    SendMessageW(query, WM_KEYDOWN, step.key, 1);
+    DWORD caret = 0;
+    SendMessageW(query, EM_GETSEL, 0, reinterpret_cast<LPARAM>(&caret));
+    EXPECT_TRUE(step.row < 0 ? Row(LVNI_FOCUSED) > 1 : Row(LVNI_FOCUSED) == step.row) << step.key;
+    EXPECT_EQ(caret, step.caret) << step.key;
+  }
+}
+
+// Changes 100 ms apart: the wait starts again with each. A timer's message
+// comes with the first look at the queue once it is due.
+TEST_F(QueryEditTest, TypingFiltersOnce400MillisecondsAfterTheLastChange) {
+  const int before = dlg->FilterRuns();
+  for (const wchar_t* text : {L"f", L"fi", L"fil", L"file1", L"file13"}) {
+    SetWindowTextW(query, text);
+    Sleep(100);
+    PumpMessages();
+    EXPECT_EQ(dlg->FilterRuns(), before);
+  }
+  Sleep(350);
+  PumpMessages();
+  EXPECT_EQ(dlg->FilterRuns(), before + 1);
+  EXPECT_EQ(dlg->ResultList().GetRowCount(), 10u);
+  Sleep(500);
+  PumpMessages();
+  EXPECT_EQ(dlg->FilterRuns(), before + 1);  // the timer does not come back
+}
+
+class ResultListTest : public LauncherTest {
+ protected:
+  void SetUp() override {
+    Add("one.txt");
+    Add("two.txt");
+    Open();
+    // Narrow columns leave room to the right of the last one.
+    SendMessageW(list, LVM_SETCOLUMNWIDTH, 0, 80);
+    SendMessageW(list, LVM_SETCOLUMNWIDTH, 1, 60);
+    GetClientRect(list, &client);
+    ASSERT_GT(client.right, 200);
+  }
+  RECT Label(int row) const {
+    RECT r = {LVIR_LABEL, 0, 0, 0};
+    SendMessageW(list, LVM_GETITEMRECT, row, reinterpret_cast<LPARAM>(&r));
+    return r;
+  }
+  // One line of the list as the screen shows it, across the whole client.
+  std::vector<COLORREF> Line(int y) const {
+    UpdateWindow(list);
+    const HDC dc = GetDC(list);
+    std::vector<COLORREF> line;
+    for (int x = 0; x < client.right; ++x) line.push_back(GetPixel(dc, x, y));
+    ReleaseDC(list, dc);
+    return line;
+  }
+  const COLORREF highlight = GetSysColor(COLOR_HIGHLIGHT);
+  RECT client = {};
+};
+
+TEST_F(ResultListTest, ASelectedRowIsHighlightedFromItsLabelToTheClientEdge) {
+  const RECT label = Label(0);
+  const std::vector<COLORREF> selected = Line(label.top + 1), other = Line(Label(1).top + 1);
+  EXPECT_EQ(selected[label.left + 1], highlight);
+  EXPECT_EQ(selected[client.right - 2], highlight);
+  EXPECT_NE(selected[label.left - 3], highlight);  // the icon's place is left out
+  EXPECT_EQ(other[client.right - 2], dlg->ResultList().m_crTextBack);
+}
+
+TEST_F(ResultListTest, TheFocusRectangleIsDrawnOnlyWhileTheListHasTheFocus) {
+  const RECT label = Label(0);
+  SetFocus(query);
+  const std::vector<COLORREF> unfocused = Line(label.top);
+  SetFocus(list);
+  ASSERT_EQ(GetFocus(), list);
+  const std::vector<COLORREF> focused = Line(label.top);
+  int differing = 0;
+  for (int x = label.left; x < client.right - 1; ++x) {
+    differing += focused[x] != unfocused[x];
+    EXPECT_EQ(unfocused[x], highlight) << x;
+  }
+  EXPECT_GT(differing, 10);
+}
+
+// A stale black bar across the row's line from the title to the right
+// edge, which only a repaint of the band beyond the last column removes.
+TEST_F(ResultListTest, RepaintingPartOfTheFirstRowAlsoRepaintsTheBandBeyondTheLastColumn) {
+  const RECT label = Label(0), stale = {label.left, label.top, 10000, label.bottom};
+  const RECT part = {label.left, label.top, label.left + 10, label.bottom};
+  const int y = (label.top + label.bottom) / 2;
+  ASSERT_EQ(Line(y)[client.right - 3], highlight);
+  const HDC dc = GetDC(list);
+  FillRect(dc, &stale, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
+  ReleaseDC(list, dc);
+  ASSERT_EQ(Line(y)[client.right - 3], RGB(0, 0, 0));
+  InvalidateRect(list, &part, FALSE);
+  EXPECT_EQ(Line(y)[client.right - 3], highlight);
+}
+
+}  // namespace
