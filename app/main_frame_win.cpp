@@ -16,7 +16,7 @@ namespace {
 constexpr UINT kHotKeyModifiers = MOD_CONTROL | MOD_ALT;
 constexpr UINT kHotKeyVirtualKey = 'R';
 
-constexpr wchar_t kFeedbackLink[] = L"mailto:feedback@plovant.example?subject=Feedback on Plovant Velnor";
+constexpr char kFeedbackLink[] = "mailto:feedback@plovant.example?subject=Feedback on Plovant Velnor";
 
 // Sent to every top-level window when the shell (re)starts its taskbar;
 // icons added before that are gone.
@@ -288,16 +288,16 @@ void CMainFrame::OnSearchFullPath() {
   if (m_pLauncherDlg) RefilterLauncher();
 }
 
-void CMainFrame::OnSendFeedback() {
-  ShellExecuteW(GetSafeHwnd(), nullptr, kFeedbackLink, nullptr, nullptr, SW_SHOW);
-}
+Env& CMainFrame::GetEnv() const { return m_pDoc ? m_pDoc->GetEnv() : Env::Default(); }
+
+void CMainFrame::OnSendFeedback() { GetEnv().ShellLaunch(kFeedbackLink, std::string(), GetSafeHwnd()); }
 
 void CMainFrame::OnStarterHelp() {
   std::string path = GetModuleFilePath();
   const size_t slash = path.rfind('\\');
   path.erase(slash == std::string::npos ? 0 : slash + 1);
   path += "help.htm";
-  ShellExecuteW(GetSafeHwnd(), nullptr, Utf8ToWide(path).c_str(), nullptr, nullptr, SW_SHOW);
+  GetEnv().ShellLaunch(path, std::string(), GetSafeHwnd());
 }
 
 void CMainFrame::OnAppExit() { SendMessageW(GetSafeHwnd(), WM_CLOSE, 0, 0); }

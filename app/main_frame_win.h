@@ -9,6 +9,7 @@
 
 #include "app/tray_icon_win.h"
 #include "app/tray_menu_state.h"
+#include "framework/env.h"
 #include "framework/win_handles.h"
 #include "framework/window_win.h"
 #include "launcher/file_filter.h"
@@ -88,6 +89,8 @@ class CMainFrame : public CWindow {
   void OnMp3Support();
   void OnSearchFullPath();
   void OnSendFeedback();
+  // The platform of the document, through which the shell is reached.
+  Env& GetEnv() const;
 
   void ShowRefreshProgress();
   void ActivateLauncher();
