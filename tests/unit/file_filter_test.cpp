@@ -45,11 +45,7 @@ TEST_F(FilterFixture, TheLauncherOrderHoldsAndALaunchMovesTheFileAtOnce) {
   EXPECT_EQ(Find("read"), (Names{"readme.txt", "README.md"}));
 
   CFileInfo* beta = m_doc.FindFile("C:\\x\\Beta.txt");
-  m_filter.RecordLaunch(*beta, 3000);
-  m_filter.RecordLaunch(*beta, 3000);
-  m_filter.RecordLaunch(*beta, 3000);
-  m_filter.RecordLaunch(*beta, 3000);
-  m_filter.RecordLaunch(*beta, 3000);
+  for (int i = 0; i < 5; ++i) m_filter.RecordLaunch(*beta, 3000);
   EXPECT_EQ(beta->m_nUseCount, 5);
   EXPECT_EQ(beta->m_timeLastUsed, 3000);
   EXPECT_EQ(Find("t"), (Names{"Beta.txt", "today.txt", "yesterday.txt", "twice.txt", "alpha.txt", "readme.txt"}));

@@ -150,35 +150,4 @@ TEST_F(FolderScan, MarkNotFoundMatchesAnywhereInTheKey) {
   EXPECT_EQ(Found(), (Strings{Docs("a.txt"), Docs("b.mp3")}));
 }
 
-// A folder link that leads back to its own folder, as a Windows junction can:
-// every path through it lists the same folder again.
-class LoopingEnv : public EnvWrapper {
- public:
-  using EnvWrapper::EnvWrapper;
-  std::unique_ptr<DirectorySearch> OpenDirectory(const std::string& folder) override {
-    if (!FitsSearchPathLimit(folder)) return nullptr;
-    std::string real = folder;
-    const std::string link = std::string(1, kPathSeparator) + "loop" + kPathSeparator;
-    for (size_t at = real.find(link); at != std::string::npos; at = real.find(link)) real.erase(at, link.size() - 1);
-    return EnvWrapper::OpenDirectory(real);
-  }
-};
-
-TEST(FolderLinks, ALoopIsFollowedUntilThePathLimitStopsIt) {
-  MemoryEnv tree;
-  tree.AddFile(JoinPath({"C:", "T", "a.txt"}));
-  tree.AddFolder(JoinPath({"C:", "T", "loop"}));
-  LoopingEnv env(tree);
-  CVelnorDoc doc(env);
-  AddFolder(doc, JoinPath({"C:", "T"}));
-  doc.RefreshDatabase(kRefreshCaption);
-  // C:\T\a.txt, C:\T\loop\a.txt, C:\T\loop\loop\a.txt ... while the search fits.
-  for (const std::string& key : Keys(doc)) {
-    EXPECT_EQ(key.substr(key.size() - 6), std::string(1, kPathSeparator) + "a.txt");
-    EXPECT_TRUE(FitsSearchPathLimit(key.substr(0, key.size() - 5)));
-  }
-  // "C:\T\" is 5 units, each level adds "loop\" (5), the search adds "*.*".
-  EXPECT_EQ(doc.FileCount(), (kMaxPathUnits - 1 - 3 - 5) / 5 + 1);
-}
-
 }  // namespace
