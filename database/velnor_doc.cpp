@@ -178,9 +178,7 @@ void CVelnorDoc::LoadFolders(CArchive& ar) {
       case CArchive::ObjectResult::Null:
         continue;
       case CArchive::ObjectResult::Existing: {
-        const auto* shared = static_cast<const CFolder*>(existing);
-        m_folders.push_back(std::make_unique<CFolder>(
-            shared->m_strName, shared->m_strPath, shared->m_bEnabled, shared->m_nIconId));
+        m_folders.push_back(std::make_unique<CFolder>(*static_cast<const CFolder*>(existing)));
         break;
       }
       case CArchive::ObjectResult::Created:
@@ -230,10 +228,7 @@ CVelnorDoc::FolderList CVelnorDoc::CopyFolders() const {
   MutexLock hold(m_lock);
   FolderList copy;
   copy.reserve(m_folders.size());
-  for (const auto& folder : m_folders) {
-    copy.push_back(std::make_unique<CFolder>(folder->m_strName, folder->m_strPath, folder->m_bEnabled,
-                                             folder->m_nIconId));
-  }
+  for (const auto& folder : m_folders) copy.push_back(std::make_unique<CFolder>(*folder));
   return copy;
 }
 
@@ -245,10 +240,6 @@ void CVelnorDoc::ReplaceFolders(FolderList folders) {
 bool CVelnorDoc::GetFolder(size_t index, CFolder& folder) const {
   MutexLock hold(m_lock);
   if (index >= m_folders.size()) return false;
-  const CFolder& stored = *m_folders[index];
-  folder.m_strName = stored.m_strName;
-  folder.m_strPath = stored.m_strPath;
-  folder.m_bEnabled = stored.m_bEnabled;
-  folder.m_nIconId = stored.m_nIconId;
+  folder = *m_folders[index];
   return true;
 }
