@@ -47,6 +47,9 @@ LRESULT CMainFrame::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_HOTKEY:
       BringForward();
       return 0;
+    case WM_FOLDER_RESCANNED:
+      OnFolderRescanned();
+      return 0;
     case WM_COMMAND:
       if (OnCommand(LOWORD(wParam))) return 0;
       break;
@@ -165,6 +168,18 @@ void CMainFrame::EndLauncher() {
 
 void CMainFrame::RefilterLauncher() {
   if (m_pLauncherDlg && m_pLauncherDlg->GetSafeHwnd()) m_pLauncherDlg->FilterList();
+}
+
+void CMainFrame::PostFolderRescanned() {
+  // A burst of changes makes one refill, not one per rescan.
+  if (m_bRefillPosted.exchange(true)) return;
+  if (!PostMessageW(GetSafeHwnd(), WM_FOLDER_RESCANNED, 0, 0)) m_bRefillPosted = false;
+}
+
+void CMainFrame::OnFolderRescanned() {
+  m_bRefillPosted = false;
+  // The launcher may have closed since the rescan; then there is nothing to do.
+  if (m_pLauncherDlg && m_pLauncherDlg->GetSafeHwnd()) m_pLauncherDlg->RefillList();
 }
 
 bool CMainFrame::OnCommand(UINT id) {

@@ -5,6 +5,7 @@
 
 #include <windows.h>
 
+#include <atomic>
 #include <memory>
 
 #include "app/tray_icon_win.h"
@@ -19,6 +20,8 @@ class CFolderSettingsDlg;
 class CVelnorDoc;
 
 constexpr int kHotKeyId = 0;
+// The change watcher's word that the index changed (posted, never sent).
+constexpr UINT WM_FOLDER_RESCANNED = WM_APP + 1;
 
 // Why the program is asked to end: only a user's exit may wait for an answer.
 enum class CloseReason { kUserExit, kSessionEnd };
@@ -53,6 +56,10 @@ class CMainFrame : public CWindow {
   // The end of the program: removes the tray icon, releases the hot key and
   // ends the process. Never returns, unless a test replaced the process exit.
   void DestroyWindow();
+
+  // From the change watcher's thread: asks for an open launcher's list to be
+  // filled again. Requests that arrive before the first is handled are one.
+  void PostFolderRescanned();
 
   // Opens help.htm beside the executable.
   void OnStarterHelp();
@@ -97,6 +104,7 @@ class CMainFrame : public CWindow {
   void ActivateFolderSettings();
   void EndLauncher();
   void RefilterLauncher();
+  void OnFolderRescanned();
 
   bool IsRefreshing() const;
   TrayMenuInputs MenuInputs() const;
@@ -108,4 +116,5 @@ class CMainFrame : public CWindow {
   // DestroyWindow.
   HotKeyRegistration m_hotKey;
   CTrayIcon m_trayIcon;
+  std::atomic<bool> m_bRefillPosted{false};
 };

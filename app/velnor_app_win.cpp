@@ -6,6 +6,7 @@
 #include "app/save_failure_prompt_win.h"
 #include "app/velnor_view_win.h"
 #include "database/default_folders.h"
+#include "database/folder_watcher.h"
 
 CVelnorApp::CVelnorApp(Env& env)
     : m_exitProcess([](UINT code) { ::ExitProcess(code); }),
@@ -14,7 +15,9 @@ CVelnorApp::CVelnorApp(Env& env)
 
 CVelnorApp::~CVelnorApp() {
   // Reached only where the process exit was replaced (tests): the real exit
-  // leaves everything to the system.
+  // leaves everything to the system. The watcher goes first: it posts to
+  // the frame.
+  if (m_pDoc) m_pDoc->m_pWatcherThread.reset();
   m_pView.reset();
   m_pMainFrame.reset();
   if (m_bOleInitialized) OleUninitialize();
@@ -74,7 +77,8 @@ void CVelnorApp::RefreshDatabase(const std::string& caption) {
 }
 
 void CVelnorApp::StartFolderWatcher() {
-  // The change watcher thread (m_pDoc->m_pWatcherThread) arrives with the watcher.
+  CMainFrame* frame = m_pMainFrame.get();
+  m_pDoc->m_pWatcherThread = std::make_unique<CWatcherThread>(*m_pDoc, [frame](size_t) { frame->PostFolderRescanned(); });
 }
 
 bool CVelnorApp::AddTrayIcon(bool bSmallIcon) {

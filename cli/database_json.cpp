@@ -148,7 +148,9 @@ class JsonReader {
       } else if (key == "autorun") {
         ok = Bool(value, at, m_doc.m_bAutorun);
       } else if (key == "mp3Support") {
-        ok = Bool(value, at, m_doc.m_bMp3Support);
+        bool mp3Support = m_doc.m_bMp3Support;
+        ok = Bool(value, at, mp3Support);
+        m_doc.m_bMp3Support = mp3Support;
       } else if (key == "dpiWarningShown") {
         ok = Bool(value, at, m_doc.m_bDpiWarningShown);
       } else if (key == "searchFullPath") {

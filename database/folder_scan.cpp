@@ -1,6 +1,9 @@
 #include "database/folder_scan.h"
 
+#include <algorithm>
+
 #include "database/id3v1.h"
+#include "framework/path_prefix.h"
 
 const char kInitializeCaption[] = "Initialize Database - Plovant Velnor";
 const char kRefreshCaption[] = "Refresh Database - Plovant Velnor";
@@ -25,7 +28,9 @@ bool SameTag(const Mp3TagInfo* a, const Mp3TagInfo* b) {
 void CVelnorDoc::RefreshDatabase(const std::string& caption) { CFolderScan(*this).Refresh(caption); }
 
 void CVelnorDoc::ScanFolder(std::string folder, bool bCountOnly, uint32_t* pCount, ProgressWindow* pProgress) {
-  CFolderScan(*this).Scan(std::move(folder), bCountOnly, pCount, pProgress);
+  CFolderScan scan(*this);
+  scan.Scan(std::move(folder), bCountOnly, pCount, pProgress);
+  scan.Flush();
 }
 
 template <typename ScanOne>
@@ -52,6 +57,7 @@ void CFolderScan::Refresh(const std::string& caption) {
     if (caption != kInitializeCaption) window->Show(true);
   }
   ForEachEnabledFolder([&](std::string path) { Scan(std::move(path), false, nullptr, window.get()); });
+  Flush();
 
   m_doc.m_bCancelRefresh = false;
   m_doc.m_bRefreshing = false;
@@ -69,7 +75,8 @@ void CFolderScan::Scan(std::string folder, bool bCountOnly, uint32_t* pCount, Pr
     } else if (entry.isDirectory) {
       Scan(folder + entry.name, bCountOnly, pCount, pProgress);
     } else if (!bCountOnly) {
-      m_doc.ApplyScannedFile(ReadFile(folder, entry.name));
+      m_pending.push_back(ReadFile(folder, entry.name));
+      if (m_pending.size() == kApplyBatch) Flush();
     }
     if (bCountOnly) {
       if (pCount) ++*pCount;
@@ -81,7 +88,27 @@ void CFolderScan::Scan(std::string folder, bool bCountOnly, uint32_t* pCount, Pr
   }
 }
 
+void CFolderScan::Rescan(const std::string& folder) {
+  std::vector<const CFileInfo*> found;
+  m_found = &found;
+  m_pumpMessages = false;  // the watcher's thread owns no window
+  Scan(folder, false, nullptr, nullptr);
+  Flush();
+  m_found = nullptr;
+  // Only now are the files that are gone marked: the folder's records never
+  // all vanish from an open launcher while its tree is read again.
+  std::sort(found.begin(), found.end());
+  m_doc.MarkNotFound(folder, found);
+}
+
+void CFolderScan::Flush() {
+  if (m_pending.empty()) return;
+  m_doc.ApplyScannedFiles(m_pending, m_found);
+  m_pending.clear();
+}
+
 void CFolderScan::PumpMessages() {
+  if (!m_pumpMessages) return;
   const uint64_t now = m_env.TickCount();
   if (m_pumped && now - m_lastPump < kPumpIntervalMs) return;
   m_pumped = true;
@@ -105,36 +132,45 @@ ScannedFile CFolderScan::ReadFile(const std::string& folder, const std::string& 
   return file;
 }
 
-void CVelnorDoc::ApplyScannedFile(ScannedFile file) {
+void CVelnorDoc::ApplyScannedFiles(std::vector<ScannedFile>& files, std::vector<const CFileInfo*>* applied) {
   MutexLock hold(m_lock);
-  CFileInfo* record = m_files.Lookup(file.path);
-  if (record == nullptr) {
-    auto created = std::make_unique<CFileInfo>();
-    created->SetKeyPath(std::move(file.path));
-    record = created.get();
-    m_files.Insert(std::move(created));
-  } else if (record->m_strName.size() != file.nameLength) {
-    m_files.MarkTextChanged();  // the first scan since the load names the record
-  }
-  record->SetNameLength(file.nameLength);
-  if (!record->m_bFound) {
-    record->m_bFound = true;
-    m_files.MarkFoundChanged();
-  }
-  if (file.tagOpened) {
-    if (!SameTag(record->IsTagged() ? record->m_pTag.get() : nullptr, file.tag.get())) m_files.MarkTextChanged();
-    if (file.tag) record->m_bHasTag = true;
-    record->m_pTag = std::move(file.tag);  // a failed read leaves no tag
+  for (ScannedFile& file : files) {
+    CFileInfo* record = m_files.Lookup(file.path);
+    if (record == nullptr) {
+      auto created = std::make_unique<CFileInfo>();
+      created->SetKeyPath(std::move(file.path));
+      record = created.get();
+      m_files.Insert(std::move(created));
+    } else if (record->m_strName.size() != file.nameLength) {
+      m_files.MarkTextChanged();  // the first scan since the load names the record
+    }
+    record->SetNameLength(file.nameLength);
+    if (!record->m_bFound) {
+      record->m_bFound = true;
+      m_files.MarkFoundChanged();
+    }
+    if (file.tagOpened) {
+      if (!SameTag(record->IsTagged() ? record->m_pTag.get() : nullptr, file.tag.get())) m_files.MarkTextChanged();
+      if (file.tag) record->m_bHasTag = true;
+      record->m_pTag = std::move(file.tag);  // a failed read leaves no tag
+    }
+    if (applied) applied->push_back(record);
   }
 }
 
-void CVelnorDoc::MarkNotFound(std::string_view text) {
-  MutexLock hold(m_lock);
-  for (const auto& record : m_files) {
-    if (record->m_bFound &&
-        (text.empty() || std::string_view(record->m_strPath).find(text) != std::string_view::npos)) {
+void CVelnorDoc::MarkNotFound(std::string_view folder, const std::vector<const CFileInfo*>& kept) {
+  // A few thousand records take well under a millisecond.
+  constexpr size_t kStretch = 4096;
+  for (size_t slot = 0;;) {
+    MutexLock hold(m_lock);
+    const size_t end = std::min(m_files.size(), slot + kStretch);
+    for (; slot < end; ++slot) {
+      CFileInfo* record = m_files.at(slot);
+      if (!record->m_bFound || !IsPathUnder(record->m_strPath, folder)) continue;
+      if (std::binary_search(kept.begin(), kept.end(), record)) continue;
       record->m_bFound = false;
       m_files.MarkFoundChanged();
     }
+    if (slot >= m_files.size()) return;
   }
 }

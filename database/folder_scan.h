@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "database/velnor_doc.h"
 
@@ -21,7 +22,15 @@ class CFolderScan {
 
   // CVelnorDoc::ScanFolder: one folder tree, counted into *pCount or its
   // files' records updated, stepping `pProgress` once per entry.
+  // Files found are applied to the document in batches: Flush applies what
+  // is still pending.
   void Scan(std::string folder, bool bCountOnly, uint32_t* pCount, ProgressWindow* pProgress);
+  void Flush();
+
+  // The change watcher's rescan of one folder tree: its files are found
+  // again or added, then those that are gone are marked not found. No
+  // progress window, and the document's lock is never held for long.
+  void Rescan(const std::string& folder);
 
   // How long the message queue may wait between two drains. The scan asks
   // after every directory entry, and even an empty queue costs a trip into
@@ -29,6 +38,10 @@ class CFolderScan {
   // would spend most of a refresh there. Nobody notices input that waits
   // this long.
   static constexpr uint64_t kPumpIntervalMs = 15;
+  // Files applied under one hold of the document's lock: few enough that
+  // the hold stays far below a millisecond, enough that a refresh of a
+  // million files does not take the lock a million times.
+  static constexpr size_t kApplyBatch = 256;
 
  private:
   // Calls scan(path) for each enabled folder, taken by index: the list may
@@ -44,6 +57,10 @@ class CFolderScan {
   Env& m_env;
   // The first entry of a scan always drains the queue: a cancel chosen
   // right after the start, or the hot key, is answered at once.
+  bool m_pumpMessages = true;
   bool m_pumped = false;
   uint64_t m_lastPump = 0;
+  std::vector<ScannedFile> m_pending;
+  // A rescan's record of what it found, or null.
+  std::vector<const CFileInfo*>* m_found = nullptr;
 };

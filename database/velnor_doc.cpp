@@ -1,5 +1,7 @@
 #include "database/velnor_doc.h"
 
+#include "database/folder_watcher.h"
+
 #include <algorithm>
 #include <utility>
 
@@ -41,6 +43,8 @@ std::unique_ptr<CFileInfo> ReadFileRecord(CArchive& ar) {
 }  // namespace
 
 CVelnorDoc::CVelnorDoc(Env& env) : m_env(env) {}
+
+CVelnorDoc::~CVelnorDoc() { m_pWatcherThread.reset(); }
 
 bool CVelnorDoc::OnNewDocument() {
   LoadDatabase();
@@ -128,7 +132,9 @@ void CVelnorDoc::Serialize(CArchive& ar) {
     LoadFolders(ar);
   }
   ar.Bool(m_bAutorun);
-  ar.Bool(m_bMp3Support);
+  bool mp3Support = m_bMp3Support;
+  ar.Bool(mp3Support);
+  m_bMp3Support = mp3Support;
   ar.Bool(m_bDpiWarningShown);
   ar.Bool(m_bSearchFullPath);
   ar.Bool(m_bFirstRun);

@@ -50,6 +50,8 @@ class CVelnorDoc {
   using FileVisitor = std::function<void(const CFileMap&)>;
 
   explicit CVelnorDoc(Env& env = Env::Default());
+  // Stops the change watcher first: its thread uses the document.
+  ~CVelnorDoc();
   CVelnorDoc(const CVelnorDoc&) = delete;
   CVelnorDoc& operator=(const CVelnorDoc&) = delete;
 
@@ -80,8 +82,11 @@ class CVelnorDoc {
   // Recursive scan of one folder: counts entries into *pCount, or updates the
   // records of its files and steps the progress window.
   void ScanFolder(std::string folder, bool bCountOnly, uint32_t* pCount, ProgressWindow* pProgress);
-  // Marks not found every record whose key contains `text` (all for "").
-  void MarkNotFound(std::string_view text);
+  // Marks not found every record below `folder` (all for ""), except the
+  // records in `kept` (sorted). Works through the map in short stretches,
+  // letting go of the lock between them, so the launcher never waits long
+  // behind a rescan.
+  void MarkNotFound(std::string_view folder, const std::vector<const CFileInfo*>& kept = {});
 
   // --- File records. Records are never removed while the program runs, so
   // pointers to them stay valid; their fields change only under the lock.
@@ -99,9 +104,10 @@ class CVelnorDoc {
   void RecordLaunch(CFileInfo& record, VelnorTime now, const FileVisitor& afterwards = nullptr);
   // The shell's type name and the launcher's image for a record.
   void SetFileType(CFileInfo& record, const std::string& type, int image);
-  // A scan's result for one file: its record is made or renamed, found, and
-  // given the tag read.
-  void ApplyScannedFile(ScannedFile file);
+  // A scan's results, under one hold of the lock: each file's record is
+  // made or renamed, found, and given the tag read; with `applied`, the
+  // records are appended to it.
+  void ApplyScannedFiles(std::vector<ScannedFile>& files, std::vector<const CFileInfo*>* applied = nullptr);
 
   // --- Folders, in list order.
 
@@ -114,8 +120,9 @@ class CVelnorDoc {
   bool m_bRefreshing = false;
   bool m_bAutorun = true;
   CWindowPlacement m_placement;
-  bool m_bMp3Support = true;
-  CWatcherThread* m_pWatcherThread = nullptr;
+  // Read by the change watcher's rescans on their own thread.
+  std::atomic<bool> m_bMp3Support{true};
+  std::unique_ptr<CWatcherThread> m_pWatcherThread;
   bool m_bDpiWarningShown = false;
   ProgressWindow* m_pRefreshDlg = nullptr;
   std::atomic<bool> m_bCancelRefresh{false};

@@ -42,6 +42,24 @@ constexpr unsigned char AsciiLower(unsigned char c) {
   return (c >= 'A' && c <= 'Z') ? static_cast<unsigned char>(c + 32) : c;
 }
 
+// The folded code point at `i`, advancing past it. Invalid bytes order as
+// themselves, after every valid code point.
+inline uint32_t NextFoldedKey(std::string_view text, size_t& i) {
+  const unsigned char c = static_cast<unsigned char>(text[i]);
+  if (c < 0x80) {
+    ++i;
+    return AsciiLower(c);
+  }
+  size_t next = i;
+  char32_t cp;
+  if (!DecodeAt(text, next, cp)) {
+    ++i;
+    return 0x110000u + c;
+  }
+  i = next;
+  return static_cast<uint32_t>(FoldCodePoint(cp));
+}
+
 }  // namespace
 
 char32_t FoldCodePoint(char32_t cp) {
@@ -86,27 +104,19 @@ std::string FoldCase(std::string_view text) {
 int CompareFolded(std::string_view a, std::string_view b) {
   size_t i = 0, j = 0;
   while (i < a.size() && j < b.size()) {
-    const unsigned char ca = static_cast<unsigned char>(a[i]);
-    const unsigned char cb = static_cast<unsigned char>(b[j]);
-    if (ca < 0x80 && cb < 0x80) {
-      const int d = AsciiLower(ca) - AsciiLower(cb);
-      if (d != 0) return d;
-      ++i;
-      ++j;
-      continue;
-    }
-    // Invalid bytes order as themselves, after every valid code point.
-    char32_t pa, pb;
-    size_t ni = i, nj = j;
-    const bool va = ca < 0x80 ? (pa = ca, ni = i + 1, true) : DecodeAt(a, ni, pa);
-    const bool vb = cb < 0x80 ? (pb = cb, nj = j + 1, true) : DecodeAt(b, nj, pb);
-    const uint32_t ka = va ? static_cast<uint32_t>(FoldCodePoint(pa)) : 0x110000u + ca;
-    const uint32_t kb = vb ? static_cast<uint32_t>(FoldCodePoint(pb)) : 0x110000u + cb;
+    const uint32_t ka = NextFoldedKey(a, i);
+    const uint32_t kb = NextFoldedKey(b, j);
     if (ka != kb) return ka < kb ? -1 : 1;
-    i = va ? ni : i + 1;
-    j = vb ? nj : j + 1;
   }
   if (i < a.size()) return 1;
   if (j < b.size()) return -1;
   return 0;
+}
+
+size_t FoldedPrefixLength(std::string_view text, std::string_view prefix) {
+  size_t i = 0, j = 0;
+  while (j < prefix.size()) {
+    if (i == text.size() || NextFoldedKey(text, i) != NextFoldedKey(prefix, j)) return std::string_view::npos;
+  }
+  return i;
 }

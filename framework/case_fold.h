@@ -16,3 +16,7 @@ std::string FoldCase(std::string_view text);
 // Orders as if both texts were folded first, then compared by code point
 // (so "_" sorts before letters). Negative, zero or positive.
 int CompareFolded(std::string_view a, std::string_view b);
+
+// How many bytes at the start of `text` match all of `prefix` when both are
+// folded; npos when `text` does not start so.
+size_t FoldedPrefixLength(std::string_view text, std::string_view prefix);

@@ -12,6 +12,7 @@
 #include <string>
 #include <string_view>
 
+#include "framework/change_notifier.h"
 #include "framework/directory_search.h"
 
 // "\" on Windows, "/" elsewhere.
@@ -92,6 +93,10 @@ class Env {
   // window to show.
   virtual std::unique_ptr<ProgressWindow> CreateProgressWindow(const std::string& caption) = 0;
 
+  // Null where the platform gives no change notifications: nothing is then
+  // watched, and the index changes only when it is refreshed.
+  virtual std::unique_ptr<ChangeNotifier> CreateChangeNotifier() = 0;
+
   // The platform's real services.
   static Env& Default();
 };
@@ -125,6 +130,7 @@ class EnvWrapper : public Env {
   std::unique_ptr<ProgressWindow> CreateProgressWindow(const std::string& caption) override {
     return m_target.CreateProgressWindow(caption);
   }
+  std::unique_ptr<ChangeNotifier> CreateChangeNotifier() override { return m_target.CreateChangeNotifier(); }
 
  private:
   Env& m_target;

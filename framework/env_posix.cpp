@@ -169,6 +169,8 @@ class PosixEnv final : public Env {
   }
   void PumpMessages() override {}
   std::unique_ptr<ProgressWindow> CreateProgressWindow(const std::string&) override { return nullptr; }
+  // The tools that run here index on demand and never stay resident.
+  std::unique_ptr<ChangeNotifier> CreateChangeNotifier() override { return nullptr; }
 };
 
 }  // namespace

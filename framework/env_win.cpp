@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <ctime>
 
+#include "framework/change_notifier_win.h"
 #include "framework/env.h"
 #include "framework/message_pump_win.h"
 #include "framework/wide_text_win.h"
@@ -169,6 +170,7 @@ class Win32Env final : public Env {
   uint64_t TickCount() override { return GetTickCount64(); }
   void PumpMessages() override { ::PumpMessages(); }
   std::unique_ptr<ProgressWindow> CreateProgressWindow(const std::string&) override { return nullptr; }
+  std::unique_ptr<ChangeNotifier> CreateChangeNotifier() override { return CreateWin32ChangeNotifier(); }
 };
 
 }  // namespace

@@ -131,12 +131,16 @@ void CLauncherDlg::RestorePlacement() {
   MoveWindow(GetSafeHwnd(), r.left + offset.x, r.top + offset.y, r.right - r.left, r.bottom - r.top, TRUE);
 }
 
-void CLauncherDlg::FilterList() {
+void CLauncherDlg::FilterList() { FillList({}); }
+
+void CLauncherDlg::RefillList() { FillList(m_list.GetSelectedRecords()); }
+
+void CLauncherDlg::FillList(const std::vector<CFileInfo*>& keepSelected) {
   const HWND query = GetDlgItem(GetSafeHwnd(), IDC_QUERY);
   MatchOptions options;
   options.searchFullPath = m_doc.m_bSearchFullPath;
   options.mp3Support = m_doc.m_bMp3Support;
-  m_list.SetRows(m_filter.Run(WindowTextUtf8(query), options));
+  m_list.SetRows(m_filter.Run(WindowTextUtf8(query), options), keepSelected);
   m_list.CompactFolderColumn();
   ++m_filterRuns;
 }

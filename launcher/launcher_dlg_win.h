@@ -8,6 +8,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "framework/dialog_win.h"
 #include "framework/win_handles.h"
@@ -29,6 +30,9 @@ class CLauncherDlg : public CDialog {
 
   // Empties the list and fills it with the files matching the query box.
   void FilterList();
+  // The same after the index changed on its own (the change watcher): the
+  // rows the user selected stay selected, so Enter still opens them.
+  void RefillList();
   // Opens the selected rows (list mode) or the typed text.
   void RunSelection(bool listMode);
   // Gives the visible rows without an icon their shell icon and type name.
@@ -51,6 +55,7 @@ class CLauncherDlg : public CDialog {
   virtual void ShowDpiWarning();
 
  private:
+  void FillList(const std::vector<CFileInfo*>& keepSelected);
   void LayoutControls();
   void OnDestroy();
   void RestorePlacement();

@@ -3,6 +3,7 @@
 #include <shlwapi.h>
 
 #include <algorithm>
+#include <unordered_set>
 
 #include "database/file_info.h"
 #include "framework/wide_text_win.h"
@@ -41,7 +42,7 @@ bool CResultList::Attach(HWND list) {
   return true;
 }
 
-void CResultList::SetRows(const std::vector<CFileInfo*>& records) {
+void CResultList::SetRows(const std::vector<CFileInfo*>& records, const std::vector<CFileInfo*>& keep) {
   m_rows.clear();
   m_rows.reserve(records.size());
   for (CFileInfo* record : records) m_rows.push_back(Row{record, 0});
@@ -53,12 +54,21 @@ void CResultList::SetRows(const std::vector<CFileInfo*>& records) {
   clear.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
   SendMessageW(GetSafeHwnd(), LVM_SETITEMSTATE, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&clear));
   SendMessageW(GetSafeHwnd(), LVM_SETITEMCOUNT, m_rows.size(), 0);
-  if (!m_rows.empty()) {
-    LVITEMW first = {};
-    first.state = first.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
-    SendMessageW(GetSafeHwnd(), LVM_SETITEMSTATE, 0, reinterpret_cast<LPARAM>(&first));
-    SendMessageW(GetSafeHwnd(), LVM_ENSUREVISIBLE, 0, FALSE);
+  std::vector<size_t> selected;
+  if (!keep.empty()) {
+    const std::unordered_set<const CFileInfo*> wanted(keep.begin(), keep.end());
+    for (size_t i = 0; i < m_rows.size(); ++i) {
+      if (wanted.count(m_rows[i].record)) selected.push_back(i);
+    }
   }
+  if (selected.empty() && !m_rows.empty()) selected.push_back(0);
+  for (size_t i = 0; i < selected.size(); ++i) {
+    LVITEMW item = {};
+    item.state = LVIS_SELECTED | (i == 0 ? LVIS_FOCUSED : 0);
+    item.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+    SendMessageW(GetSafeHwnd(), LVM_SETITEMSTATE, selected[i], reinterpret_cast<LPARAM>(&item));
+  }
+  if (!selected.empty()) SendMessageW(GetSafeHwnd(), LVM_ENSUREVISIBLE, selected[0], FALSE);
   InvalidateRect(GetSafeHwnd(), nullptr, FALSE);
 }
 

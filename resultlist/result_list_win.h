@@ -35,7 +35,8 @@ class CResultList : public CControl, public SortKeys {
 
   // Replaces every row (in the given order), selects and focuses row 0 and
   // shows it; the title key's direction returns to ascending.
-  void SetRows(const std::vector<CFileInfo*>& records);
+  // Selects the rows of `keep` that are still there, or else the first row.
+  void SetRows(const std::vector<CFileInfo*>& records, const std::vector<CFileInfo*>& keep = {});
   size_t GetRowCount() const { return m_rows.size(); }
   const Row& GetRow(size_t index) const { return m_rows[index]; }
   void SetRowImage(size_t index, int image);

@@ -6,7 +6,7 @@
 # last line is the tally, and the exit status is non-zero if anything failed.
 #
 # Knobs (environment): VELNOR_FUZZ_SECONDS (20), VELNOR_E2E_TIMEOUT (300),
-# VELNOR_CTEST_TIMEOUT (300, per test), VELNOR_SKIP (words among: asan fuzz
+# VELNOR_CTEST_TIMEOUT (300, per test), VELNOR_SKIP (words among: asan tsan fuzz
 # windows e2e), VELNOR_E2E_ONLY (a glob on script names).
 set -uo pipefail
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
@@ -84,6 +84,15 @@ if ! skipped asan; then
   export UBSAN_OPTIONS="${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}"
   if unit "build asan" "$LOGS/build-asan.log" build_tree asan; then
     unit "ctest asan" "$LOGS/ctest-asan.log" run_ctest "$(tree_dir asan)" -j "$VELNOR_JOBS"
+  fi
+fi
+
+# --- the threaded tests under ThreadSanitizer -------------------------------
+
+if ! skipped tsan; then
+  if unit "build tsan" "$LOGS/build-tsan.log" build_tree tsan velnor_thread_tests; then
+    unit "threads under tsan" "$LOGS/tsan.log" env TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1" \
+      "$(tree_dir tsan)/tests/unit/velnor_thread_tests"
   fi
 fi
 

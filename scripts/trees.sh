@@ -19,6 +19,9 @@ tree_args() {
       # test files take several times longer to compile for no gain.
       printf '%s\n' -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVELNOR_SANITIZE=ON \
         "-DCMAKE_C_FLAGS_RELWITHDEBINFO=-O1 -g" "-DCMAKE_CXX_FLAGS_RELWITHDEBINFO=-O1 -g" ;;
+    tsan)
+      printf '%s\n' -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVELNOR_TSAN=ON \
+        "-DCMAKE_C_FLAGS_RELWITHDEBINFO=-O1 -g" "-DCMAKE_CXX_FLAGS_RELWITHDEBINFO=-O1 -g" ;;
     fuzz)
       printf '%s\n' -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_C_COMPILER=clang \
         -DCMAKE_CXX_COMPILER=clang++ -DVELNOR_FUZZ=ON -DVELNOR_TESTS=ON ;;

@@ -12,6 +12,7 @@
 
 #include "resultlist/compare_files.h"
 #include "tests/unit/doc_builder.h"
+#include "tests/unit/memory_env.h"
 
 namespace {
 
@@ -125,7 +126,7 @@ TEST(FileFilterRandomised, AgreesWithThePlainRule) {
     return tag;
   };
   const auto randomPath = [&](const std::string& folder) {
-    return folder + "\\" + randomText(4) + (rng() % 3 ? ".lnk" : ".mp3");
+    return folder + kPathSeparator + randomText(4) + (rng() % 3 ? ".lnk" : ".mp3");
   };
   for (int round = 0; round < 40; ++round) {
     CVelnorDoc doc;
@@ -133,7 +134,7 @@ TEST(FileFilterRandomised, AgreesWithThePlainRule) {
     const int count = 50 + static_cast<int>(rng() % 300);
     std::vector<CFileInfo*> records;
     for (int i = 0; i < count; ++i) {
-      auto record = MakeRecord(randomPath("C:\\" + randomText(3) + "\\" + std::to_string(i)), 0,
+      auto record = MakeRecord(randomPath(JoinPath({"C:", randomText(3), std::to_string(i)})), 0,
                                static_cast<VelnorTime>(rng() % 3), rng() % 8 != 0);
       if (rng() % 3 == 0) record->m_nUseCount = static_cast<int>(rng() % 4);
       if (rng() % 3 == 0) {
@@ -157,21 +158,25 @@ TEST(FileFilterRandomised, AgreesWithThePlainRule) {
           filter.RecordLaunch(*some, static_cast<VelnorTime>(rng() % 3));
           break;
         case 1: {  // a rescan that loses one file and finds or retags another
-          doc.MarkNotFound(some->m_strPath);
+          doc.MarkNotFound(some->m_strFolder);
           ScannedFile found;
           CFileInfo* other = records[rng() % records.size()];
           found.path = other->m_strPath;
           found.nameLength = other->m_strName.size();
           found.tagOpened = rng() % 2 == 0;
           if (found.tagOpened && rng() % 2) found.tag = randomTag();
-          doc.ApplyScannedFile(std::move(found));
+          std::vector<ScannedFile> batch(1);
+          batch[0] = std::move(found);
+          doc.ApplyScannedFiles(batch);
           break;
         }
         case 2: {  // a file that appears while the launcher is open
           ScannedFile added;
-          added.path = randomPath("C:\\new\\" + std::to_string(round) + "-" + std::to_string(q));
-          added.nameLength = added.path.size() - added.path.rfind('\\') - 1;
-          doc.ApplyScannedFile(std::move(added));
+          added.path = randomPath(JoinPath({"C:", "new", std::to_string(round) + "-" + std::to_string(q)}));
+          added.nameLength = added.path.size() - added.path.rfind(kPathSeparator) - 1;
+          std::vector<ScannedFile> batch(1);
+          batch[0] = std::move(added);
+          doc.ApplyScannedFiles(batch);
           break;
         }
         default:

@@ -143,11 +143,21 @@ TEST_F(FolderScan, TheQueueIsDrainedAtTheFirstEntryThenAtMostEveryFifteenMillise
   EXPECT_EQ(m_env.pumps, 6);
 }
 
-TEST_F(FolderScan, MarkNotFoundMatchesAnywhereInTheKey) {
-  AddFolder(m_doc, JoinPath({"C:", "Docs"}));
-  m_doc.RefreshDatabase(kRefreshCaption);
-  m_doc.MarkNotFound("Sub");
-  EXPECT_EQ(Found(), (Strings{Docs("a.txt"), Docs("b.mp3")}));
+TEST(MarkNotFound, TakesTheFolderAndWhatIsBelowItIgnoringCaseButNoSibling) {
+  CVelnorDoc doc;
+  const std::string docs = JoinPath({"C:", "Docs"});
+  for (const std::string& path : {JoinPath({"C:", "Docs", "a.txt"}), JoinPath({"C:", "docs", "Sub", "b.txt"}),
+                                  JoinPath({"C:", "Docs2", "c.txt"}), JoinPath({"C:", "Docsa.txt"}),
+                                  JoinPath({"C:", "Ünï", "d.txt"})}) {
+    AddRecord(doc, path, 0, 0, true);
+  }
+  doc.MarkNotFound(docs + kPathSeparator);
+  EXPECT_EQ(Keys(doc, true), (Strings{JoinPath({"C:", "Docs2", "c.txt"}), JoinPath({"C:", "Docsa.txt"}),
+                                      JoinPath({"C:", "Ünï", "d.txt"})}));
+  doc.MarkNotFound(JoinPath({"C:", "üNÏ"}));  // letters beyond ASCII fold too
+  EXPECT_EQ(Keys(doc, true), (Strings{JoinPath({"C:", "Docs2", "c.txt"}), JoinPath({"C:", "Docsa.txt"})}));
+  doc.MarkNotFound("");
+  EXPECT_TRUE(Keys(doc, true).empty());
 }
 
 }  // namespace

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "framework/env.h"
+#include "tests/unit/fake_notifier.h"
 
 inline std::string JoinPath(std::initializer_list<std::string> parts) {
   std::string out;
@@ -103,7 +104,10 @@ class MemoryEnv : public Env {
     return std::make_unique<LoggingWindow>(log);
   }
 
+  std::unique_ptr<ChangeNotifier> CreateChangeNotifier() override { return notifications.Create(); }
+
   std::map<int, std::string> specialFolders;
+  FakeNotifications notifications;
   std::vector<std::string> opened;    // files opened for reading, in order
   std::vector<std::string> launches;  // what the shell was given, "verb target" or the target
   std::function<bool(const std::string&)> shellAccepts = [](const std::string&) { return true; };

@@ -1,0 +1,40 @@
+// The change watcher keeps the index current between refreshes: a thread of
+// its own waits for the platform to report a change below any enabled
+// folder, rescans that folder's tree into the document and says so, so that
+// an open launcher can refill its list on its own thread.
+#pragma once
+
+#include <cstddef>
+#include <functional>
+#include <memory>
+#include <thread>
+
+class ChangeNotifier;
+class CVelnorDoc;
+
+// Called on the watcher's thread after each rescan, with the folder's index
+// in the list. It must not touch a window: it can only post.
+using RescanDone = std::function<void(size_t folderIndex)>;
+
+// The watcher thread's body. Watches the enabled folders among the first
+// ChangeNotifier::kMaxFolders of the list as it stands now (a folder that
+// cannot be watched is left out, the others still are) and rescans a folder
+// each time it changes; a folder disabled or removed since is skipped.
+// Returns when the notifier is stopped, or when no folder is left to watch.
+void FolderWatchProc(CVelnorDoc& doc, ChangeNotifier& notifier, const RescanDone& rescanned);
+
+class CWatcherThread {
+ public:
+  // Starts watching at once, on a new thread; on a platform without change
+  // notifications no thread is started.
+  CWatcherThread(CVelnorDoc& doc, RescanDone rescanned);
+  // Stops the thread and waits for it; a rescan in hand finishes first. The
+  // program itself ends its process with the watcher still waiting.
+  ~CWatcherThread();
+  CWatcherThread(const CWatcherThread&) = delete;
+  CWatcherThread& operator=(const CWatcherThread&) = delete;
+
+ private:
+  std::unique_ptr<ChangeNotifier> m_notifier;
+  std::thread m_thread;
+};

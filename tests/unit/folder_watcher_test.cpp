@@ -1,0 +1,124 @@
+#include "database/folder_watcher.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "tests/unit/doc_builder.h"
+#include "tests/unit/memory_env.h"
+
+namespace {
+
+using Strings = std::vector<std::string>;
+
+std::string Folder(int i) { return JoinPath({"C:", "F" + std::to_string(i)}); }
+std::string FileIn(int i, const std::string& name) { return JoinPath({Folder(i), name}); }
+
+// A document over folders C:\F0 .. C:\Fn-1, each holding one file, refreshed,
+// and a watcher started over it as the program starts it.
+class FolderWatcher : public ::testing::Test {
+ protected:
+  void Start(int folders, const std::vector<int>& disabled = {}) {
+    for (int i = 0; i < folders; ++i) {
+      m_env.AddFile(FileIn(i, "old.txt"));
+      AddFolder(m_doc, Folder(i), std::find(disabled.begin(), disabled.end(), i) == disabled.end());
+    }
+    m_doc.RefreshDatabase(kInitializeCaption);
+    m_doc.m_pWatcherThread = std::make_unique<CWatcherThread>(m_doc, [this](size_t index) {
+      std::lock_guard<std::mutex> hold(m_mutex);
+      m_rescanned.push_back(static_cast<int>(index));
+    });
+  }
+  // Fires the folders' notifications together and waits until the watcher
+  // has handled everything; returns the folders it rescanned meanwhile.
+  std::vector<int> Fire(const std::vector<int>& folders) {
+    EXPECT_TRUE(m_env.notifications.WaitUntilIdle());
+    Strings paths;
+    for (int i : folders) paths.push_back(Folder(i));
+    m_env.notifications.Fire(paths);
+    EXPECT_TRUE(m_env.notifications.WaitUntilIdle());
+    std::lock_guard<std::mutex> hold(m_mutex);
+    return std::move(m_rescanned);
+  }
+  bool Found(const std::string& path) {
+    const CFileInfo* record = m_doc.FindFile(path);
+    return record && record->m_bFound;
+  }
+
+  MemoryEnv m_env;
+  CVelnorDoc m_doc{m_env};  // destroyed first: it stops the watcher
+  std::mutex m_mutex;
+  std::vector<int> m_rescanned;
+};
+
+TEST_F(FolderWatcher, WatchesEnabledFoldersAmongTheFirst64AndLeavesOutOnlyWhatItCannotWatch) {
+  m_env.notifications.refused = {Folder(5)};  // an absent drive
+  Start(70, {1, 2});
+  ASSERT_TRUE(m_env.notifications.WaitUntilIdle());
+  Strings expected;
+  for (int i = 0; i < 64; ++i) {
+    if (i != 1 && i != 2 && i != 5) expected.push_back(Folder(i));
+  }
+  EXPECT_EQ(m_env.notifications.Watched(), expected);
+  EXPECT_EQ(Fire({63}), (std::vector<int>{63}));
+}
+
+TEST_F(FolderWatcher, EndsAtOnceWithNothingToWatch) {
+  Start(2, {0, 1});
+  std::unique_ptr<ChangeNotifier> notifier = m_env.CreateChangeNotifier();
+  FolderWatchProc(m_doc, *notifier, nullptr);  // returns: nothing to wait for
+  EXPECT_TRUE(m_env.notifications.Watched().empty());
+}
+
+TEST_F(FolderWatcher, RescanFindsNewFilesBelowTheFolderAndLosesGoneOnesWithTheirUsage) {
+  m_env.AddFile(JoinPath({"C:", "F1x", "sibling.txt"}));  // a sibling whose name starts the same
+  AddFolder(m_doc, JoinPath({"C:", "F1x"}));  // at index 0, so C:\F1 is at 2
+  Start(2);
+  m_doc.FindFile(FileIn(1, "old.txt"))->m_nUseCount = 7;
+
+  m_env.AddFile(JoinPath({Folder(1), "Sub", "new.txt"}));
+  m_env.RemoveFile(FileIn(1, "old.txt"));
+  EXPECT_EQ(Fire({1}), (std::vector<int>{2}));
+  EXPECT_TRUE(Found(JoinPath({Folder(1), "Sub", "new.txt"})));
+  EXPECT_FALSE(Found(FileIn(1, "old.txt")));
+  EXPECT_EQ(m_doc.FindFile(FileIn(1, "old.txt"))->m_nUseCount, 7);
+  EXPECT_TRUE(Found(JoinPath({"C:", "F1x", "sibling.txt"})));
+  EXPECT_TRUE(Found(FileIn(0, "old.txt")));
+
+  m_env.AddFile(FileIn(1, "old.txt"));  // back at the same path: found with its usage
+  Fire({1});
+  EXPECT_TRUE(Found(FileIn(1, "old.txt")));
+  EXPECT_EQ(m_doc.FindFile(FileIn(1, "old.txt"))->m_nUseCount, 7);
+}
+
+TEST_F(FolderWatcher, TwoChangesAtOnceRescanTheEarlierFolderFirst) {
+  Start(4);
+  EXPECT_EQ(Fire({3, 1}), (std::vector<int>{1, 3}));
+}
+
+TEST_F(FolderWatcher, SkipsFoldersDisabledOrRemovedSinceItStartedAndKeepsWatching) {
+  Start(3);
+  CVelnorDoc::FolderList folders = m_doc.CopyFolders();
+  folders[0]->m_bEnabled = false;
+  folders.pop_back();  // folder 2 removed from the list
+  m_doc.ReplaceFolders(std::move(folders));
+  m_env.AddFile(FileIn(0, "new.txt"));
+  EXPECT_EQ(Fire({0, 2}), (std::vector<int>{}));
+  EXPECT_FALSE(Found(FileIn(0, "new.txt")));
+  EXPECT_EQ(Fire({1}), (std::vector<int>{1}));
+}
+
+TEST_F(FolderWatcher, ABrokenNotificationIsDroppedAndTheOthersStayWatched) {
+  m_env.notifications.brokenRearm = {Folder(0)};
+  Start(3);
+  EXPECT_EQ(Fire({0}), (std::vector<int>{0}));
+  m_env.notifications.Break(Folder(1));
+  ASSERT_TRUE(m_env.notifications.WaitUntilIdle());
+  EXPECT_EQ(m_env.notifications.Watched(), (Strings{Folder(2)}));
+  EXPECT_EQ(Fire({2}), (std::vector<int>{2}));
+}
+
+}  // namespace
