@@ -78,7 +78,14 @@ void CVelnorApp::RefreshDatabase(const std::string& caption) {
 
 void CVelnorApp::StartFolderWatcher() {
   CMainFrame* frame = m_pMainFrame.get();
-  m_pDoc->m_pWatcherThread = std::make_unique<CWatcherThread>(*m_pDoc, [frame](size_t) { frame->PostFolderRescanned(); });
+  m_pDoc->m_pWatcherThread = std::make_unique<CWatcherThread>(*m_pDoc, [frame](const RescanReport& report) {
+    frame->PostFolderRescanned();
+    // For a debugger or a log of the debug output: how the watcher keeps up.
+    const std::wstring line = L"Plovant Velnor: rescanned folder " + std::to_wstring(report.folderIndex) + L", " +
+                              std::to_wstring(report.files) + L" files, longest lock hold " +
+                              std::to_wstring(report.longestLockHoldUs) + L" us\n";
+    OutputDebugStringW(line.c_str());
+  });
 }
 
 bool CVelnorApp::AddTrayIcon(bool bSmallIcon) {

@@ -88,7 +88,7 @@ void CFolderScan::Scan(std::string folder, bool bCountOnly, uint32_t* pCount, Pr
   }
 }
 
-void CFolderScan::Rescan(const std::string& folder) {
+size_t CFolderScan::Rescan(const std::string& folder) {
   std::vector<const CFileInfo*> found;
   m_found = &found;
   m_pumpMessages = false;  // the watcher's thread owns no window
@@ -99,6 +99,7 @@ void CFolderScan::Rescan(const std::string& folder) {
   // all vanish from an open launcher while its tree is read again.
   std::sort(found.begin(), found.end());
   m_doc.MarkNotFound(folder, found);
+  return found.size();
 }
 
 void CFolderScan::Flush() {

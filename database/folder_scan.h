@@ -30,7 +30,8 @@ class CFolderScan {
   // The change watcher's rescan of one folder tree: its files are found
   // again or added, then those that are gone are marked not found. No
   // progress window, and the document's lock is never held for long.
-  void Rescan(const std::string& folder);
+  // Returns how many files it found.
+  size_t Rescan(const std::string& folder);
 
   // How long the message queue may wait between two drains. The scan asks
   // after every directory entry, and even an empty queue costs a trip into

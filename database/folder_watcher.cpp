@@ -34,8 +34,12 @@ void FolderWatchProc(CVelnorDoc& doc, ChangeNotifier& notifier, const RescanDone
         break;
     }
     if (doc.GetFolder(watched[n], folder) && folder.m_bEnabled) {
-      CFolderScan(doc).Rescan(folder.m_strPath);
-      if (rescanned) rescanned(watched[n]);
+      RescanReport report;
+      report.folderIndex = watched[n];
+      Mutex::TakeLongestHoldOnThisThread();
+      report.files = CFolderScan(doc).Rescan(folder.m_strPath);
+      report.longestLockHoldUs = Mutex::TakeLongestHoldOnThisThread();
+      if (rescanned) rescanned(report);
     }
     if (!notifier.Rearm(n)) drop(n);
   }

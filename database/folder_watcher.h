@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <thread>
@@ -12,9 +13,16 @@
 class ChangeNotifier;
 class CVelnorDoc;
 
-// Called on the watcher's thread after each rescan, with the folder's index
-// in the list. It must not touch a window: it can only post.
-using RescanDone = std::function<void(size_t folderIndex)>;
+// What one rescan did.
+struct RescanReport {
+  size_t folderIndex = 0;   // in the folder list
+  size_t files = 0;         // found in the folder's tree
+  uint64_t longestLockHoldUs = 0;  // the longest the document waited for it
+};
+
+// Called on the watcher's thread after each rescan. It must not touch a
+// window: it can only post.
+using RescanDone = std::function<void(const RescanReport&)>;
 
 // The watcher thread's body. Watches the enabled folders among the first
 // ChangeNotifier::kMaxFolders of the list as it stands now (a folder that

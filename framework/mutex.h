@@ -4,7 +4,11 @@
 // compilers see plain std::mutex.
 #pragma once
 
+#include <algorithm>
+#include <chrono>
+#include <cstdint>
 #include <mutex>
+#include <utility>
 
 #if defined(__clang__)
 #define VELNOR_THREAD_ANNOTATION(x) __attribute__((x))
@@ -20,13 +24,31 @@
 #define VELNOR_ACQUIRE(...) VELNOR_THREAD_ANNOTATION(acquire_capability(__VA_ARGS__))
 #define VELNOR_RELEASE(...) VELNOR_THREAD_ANNOTATION(release_capability(__VA_ARGS__))
 
+// Also measures how long each hold lasts, so that a thread that must never
+// keep others waiting (the change watcher) can report its longest hold.
 class VELNOR_CAPABILITY("mutex") Mutex {
  public:
-  void Lock() VELNOR_ACQUIRE() { m_mutex.lock(); }
-  void Unlock() VELNOR_RELEASE() { m_mutex.unlock(); }
+  using Clock = std::chrono::steady_clock;
+
+  void Lock() VELNOR_ACQUIRE() {
+    m_mutex.lock();
+    m_lockedAt = Clock::now();
+  }
+  void Unlock() VELNOR_RELEASE() {
+    const uint64_t held = static_cast<uint64_t>(
+        std::chrono::duration_cast<std::chrono::microseconds>(Clock::now() - m_lockedAt).count());
+    m_mutex.unlock();
+    t_longestHoldUs = std::max(t_longestHoldUs, held);
+  }
+
+  // The longest time the calling thread held any Mutex since it last asked,
+  // in microseconds.
+  static uint64_t TakeLongestHoldOnThisThread() { return std::exchange(t_longestHoldUs, 0); }
 
  private:
   std::mutex m_mutex;
+  Clock::time_point m_lockedAt;  // written and read under the lock
+  static inline thread_local uint64_t t_longestHoldUs = 0;
 };
 
 class VELNOR_SCOPED_CAPABILITY MutexLock {

@@ -80,6 +80,19 @@ focus_desktop() {
   xdotool windowfocus --sync "$DESKTOP"
 }
 
+# Under Xvfb without a window manager, keys typed after another Wine
+# program (a probe) started are lost until the desktop gets a click: each
+# batch starts with a click into the query box, as a user's hand on the
+# mouse would. Focus and keys are separate xdotool commands: chained after
+# windowfocus, the keys would go out as synthetic events, which Wine ignores.
+keys() {
+  probe query-box || fail "no query box to type into"
+  local x y
+  read -r x y < <(probe_output)
+  focus_desktop
+  xdotool mousemove --window "$DESKTOP" "$x" "$y" click 1
+  xdotool "$@"
+}
 # open_menu NAME [post]: the tray menu opened by a real right click on the
 # icon at the taskbar's far right, or (post) by the icon's callback posted
 # to the frame, for when a progress window covers the icon: Wine's virtual

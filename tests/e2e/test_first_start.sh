@@ -61,19 +61,6 @@ start_and_index() {  # NAME
   wait_refresh_end "$INIT_CAPTION"
 }
 marker_lines() { [[ -f "$MARKERS" && "$(grep -c zulu "$MARKERS")" == "$1" ]]; }
-# Under Xvfb without a window manager, keys typed after another Wine
-# program (a probe) started are lost until the desktop gets a click: each
-# batch starts with a click into the query box, as a user's hand on the
-# mouse would. Focus and keys are separate xdotool commands: chained after
-# windowfocus, the keys would go out as synthetic events, which Wine ignores.
-keys() {
-  probe query-box || fail "no query box to type into"
-  local x y
-  read -r x y < <(probe_output)
-  focus_desktop
-  xdotool mousemove --window "$DESKTOP" "$x" "$y" click 1
-  xdotool "$@"
-}
 launch() {  # USES [KEYS...]: Ctrl+Alt+R, KEYS typed, Enter starts zulu marker.bat
   local uses=$1
   shift

@@ -27,9 +27,9 @@ class FolderWatcher : public ::testing::Test {
       AddFolder(m_doc, Folder(i), std::find(disabled.begin(), disabled.end(), i) == disabled.end());
     }
     m_doc.RefreshDatabase(kInitializeCaption);
-    m_doc.m_pWatcherThread = std::make_unique<CWatcherThread>(m_doc, [this](size_t index) {
+    m_doc.m_pWatcherThread = std::make_unique<CWatcherThread>(m_doc, [this](const RescanReport& report) {
       std::lock_guard<std::mutex> hold(m_mutex);
-      m_rescanned.push_back(static_cast<int>(index));
+      m_rescanned.push_back(static_cast<int>(report.folderIndex));
     });
   }
   // Fires the folders' notifications together and waits until the watcher
