@@ -81,10 +81,11 @@ void CVelnorApp::StartFolderWatcher() {
   m_pDoc->m_pWatcherThread = std::make_unique<CWatcherThread>(*m_pDoc, [frame](const RescanReport& report) {
     frame->PostFolderRescanned();
     // For a debugger or a log of the debug output: how the watcher keeps up.
-    const std::wstring line = L"Plovant Velnor: rescanned folder " + std::to_wstring(report.folderIndex) + L", " +
-                              std::to_wstring(report.files) + L" files, longest lock hold " +
-                              std::to_wstring(report.longestLockHoldUs) + L" us\n";
-    OutputDebugStringW(line.c_str());
+    // ASCII only, so the narrow call loses nothing (Wine shows only narrow ones).
+    const std::string line = "Plovant Velnor: rescanned folder " + std::to_string(report.folderIndex) + ", " +
+                             std::to_string(report.files) + " files, longest lock hold " +
+                             std::to_string(report.longestLockHoldUs) + " us\n";
+    OutputDebugStringA(line.c_str());
   });
 }
 

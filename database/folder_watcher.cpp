@@ -33,15 +33,19 @@ void FolderWatchProc(CVelnorDoc& doc, ChangeNotifier& notifier, const RescanDone
       case ChangeNotifier::WaitResult::kChanged:
         break;
     }
-    if (doc.GetFolder(watched[n], folder) && folder.m_bEnabled) {
+    // Armed again before the rescan: a change made while the tree is read
+    // fires again and is never lost (Wine forgets changes made between a
+    // signal and the re-arming).
+    const size_t index = watched[n];
+    if (!notifier.Rearm(n)) drop(n);
+    if (doc.GetFolder(index, folder) && folder.m_bEnabled) {
       RescanReport report;
-      report.folderIndex = watched[n];
+      report.folderIndex = index;
       Mutex::TakeLongestHoldOnThisThread();
       report.files = CFolderScan(doc).Rescan(folder.m_strPath);
       report.longestLockHoldUs = Mutex::TakeLongestHoldOnThisThread();
       if (rescanned) rescanned(report);
     }
-    if (!notifier.Rearm(n)) drop(n);
   }
 }
 

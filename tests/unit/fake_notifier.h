@@ -77,7 +77,6 @@ class FakeNotifications {
         const auto it = std::find(m_all.m_signalled.begin(), m_all.m_signalled.end(), true);
         if (it != m_all.m_signalled.end()) {
           index = static_cast<size_t>(it - m_all.m_signalled.begin());
-          // A change during the rescan signals again, as on the platform.
           *it = false;
           m_all.m_waiting = false;
           return WaitResult::kChanged;
@@ -87,6 +86,9 @@ class FakeNotifications {
     }
     bool Rearm(size_t index) override {
       std::lock_guard<std::mutex> hold(m_all.m_mutex);
+      // As under Wine, a change between the signal and the re-arming is
+      // forgotten.
+      m_all.m_signalled[index] = false;
       return !m_all.brokenRearm.count(m_all.m_watched[index]);
     }
     void Remove(size_t index) override {

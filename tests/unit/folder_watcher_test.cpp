@@ -99,6 +99,19 @@ TEST_F(FolderWatcher, TwoChangesAtOnceRescanTheEarlierFolderFirst) {
   EXPECT_EQ(Fire({3, 1}), (std::vector<int>{1, 3}));
 }
 
+TEST_F(FolderWatcher, AChangeWhileTheFolderIsReadBringsAnotherRescan) {
+  Start(1);
+  bool first = true;
+  m_env.onOpenDirectory = [&](const std::string&) {
+    if (!first) return;
+    first = false;
+    m_env.AddFile(FileIn(0, "late.txt"));
+    m_env.notifications.Fire({Folder(0)});
+  };
+  EXPECT_EQ(Fire({0}), (std::vector<int>{0, 0}));
+  EXPECT_TRUE(Found(FileIn(0, "late.txt")));
+}
+
 TEST_F(FolderWatcher, SkipsFoldersDisabledOrRemovedSinceItStartedAndKeepsWatching) {
   Start(3);
   CVelnorDoc::FolderList folders = m_doc.CopyFolders();

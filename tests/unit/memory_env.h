@@ -57,6 +57,7 @@ class MemoryEnv : public Env {
   }
 
   std::unique_ptr<DirectorySearch> OpenDirectory(const std::string& folder) override {
+    if (onOpenDirectory) onOpenDirectory(folder);
     if (!FitsSearchPathLimit(folder)) return nullptr;
     const auto it = m_children.find(folder.substr(0, folder.size() - 1));
     if (it == m_children.end()) return nullptr;
@@ -116,6 +117,7 @@ class MemoryEnv : public Env {
   uint64_t tickStep = 0;              // how far the clock moves at every look
   int pumps = 0;
   std::function<void()> onPump;
+  std::function<void(const std::string&)> onOpenDirectory;  // before the folder is listed
   std::vector<std::string> log;       // what refreshes did with their windows
 
   // An open file over bytes in memory.

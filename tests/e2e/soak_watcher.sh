@@ -1,0 +1,104 @@
+#!/usr/bin/env bash
+# Soak of the change watcher (not part of `make test`; `make bench` runs it).
+# velnor.exe indexes 100,000 files; four folders are watched, the first
+# holding 10,000 files. With the launcher open on "soak", 10,000 files are
+# created across the four and half of them deleted again, in small bursts.
+# At the end the list must show exactly what a fresh scan's query finds,
+# the program must still answer and exit, and its memory must not have
+# grown beyond what the new records take. Prints the figures, among them
+# the longest time a rescan held the document's lock.
+#
+# Knobs: VELNOR_SOAK_FILES (10000), VELNOR_SOAK_BULK (90000).
+set -euo pipefail
+here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+source "$here/../../scripts/wine-env.sh"
+VELNOR_E2E_DIR=${VELNOR_E2E_DIR:-$VELNOR_BUILD/e2e/soak_watcher}
+VELNOR_WINE_MAX_LIFETIME=3600
+source "$here/e2e_common.sh"
+
+FILES=${VELNOR_SOAK_FILES:-10000}
+BULK=${VELNOR_SOAK_BULK:-90000}
+BURST=20
+
+fresh_prefix
+SOAK="$WINEPREFIX/drive_c/soak"
+rm -rf "$SOAK"
+mkdir -p "$SOAK"/w{0,1,2,3}
+(cd "$SOAK/w0" && seq -f 'base%05g.txt' 1 10000 | xargs touch)
+for d in $(seq 1 30); do mkdir -p "$SOAK/bulk/d$d"; done
+seq 1 "$BULK" | awk -v root="$SOAK/bulk" '{ printf "%s/d%d/item%06d.lnk\n", root, $1 % 30 + 1, $1 }' | xargs touch
+mkdir -p "$(dirname "$DATABASE")"
+python3 - "$WORK/start.json" <<'PY'
+import json, sys
+folders = [{"name": n, "path": "C:\\soak\\" + n, "enabled": True, "iconId": 141}
+           for n in ("w0", "w1", "w2", "w3", "bulk")]
+json.dump({"files": [], "folders": folders, "firstRun": False}, open(sys.argv[1], "w"))
+PY
+"$CLI" load "$WORK/start.json" "$DATABASE" || fail "velnor-cli load failed"
+
+step "start-up: $((BULK + 10000)) files indexed"
+WINEDEBUG=-all,+debugstr start_velnor soak
+wait_for --timeout 60 -- probe_says 1 frames || fail "velnor.exe did not start"
+wait_refresh_end "$INIT_CAPTION"
+focus_desktop
+xdotool key ctrl+alt+r
+wait_for --timeout 60 -- probe rows || fail "Ctrl+Alt+R: no launcher"
+keys type --delay 60 soak
+wait_for --timeout 30 -- probe_says 0 rows || fail "typing soak did not empty the list"
+
+velnor_rss_kb() {  # the resident memory of velnor.exe's process (not of its timeout or wine wrappers)
+  local pid largest=0 kb
+  for pid in $(pgrep -f 'velnor\.exe'); do
+    kb=$(awk '/^VmRSS/ { print $2 }' "/proc/$pid/status" 2>/dev/null) || continue
+    ((${kb:-0} > largest)) && largest=$kb
+  done
+  echo "$largest"
+}
+rss_before=$(velnor_rss_kb)
+
+step "$FILES files created across four folders, half of them deleted, in bursts of $BURST"
+started=$(_velnor_now_ms)
+created=0
+while ((created < FILES)); do
+  for ((k = 0; k < BURST && created < FILES; k++, created++)); do
+    : >"$SOAK/w$((created % 4))/soak$created.txt"
+  done
+  # Every other burst deletes the odd files of the burst before.
+  if (((created / BURST) % 2 == 0)); then
+    for ((k = created - 2 * BURST + 1; k < created - BURST; k += 2)); do
+      ((k >= 0)) && rm -f "$SOAK/w$((k % 4))/soak$k.txt"
+    done
+  fi
+  sleep 0.05
+done
+echo "   changes made in $(($(_velnor_now_ms) - started)) ms"
+
+expected=$(find "$SOAK"/w{0,1,2,3} -name 'soak*' | wc -l)
+deleted=$((FILES - expected))
+step "the list settles on the $expected files left ($deleted deleted)"
+settled=$(_velnor_now_ms)
+wait_for --timeout 120 --interval 0.5 -- probe_says "$expected" rows ||
+  fail "the launcher shows $(probe_output) rows, not $expected"
+echo "   settled $(($(_velnor_now_ms) - settled)) ms after the last change"
+screenshot "$WORK/soak-end.png"
+fresh=$("$CLI" query --folder "$SOAK/w0" --folder "$SOAK/w1" --folder "$SOAK/w2" --folder "$SOAK/w3" soak | wc -l)
+((fresh == expected)) || fail "a fresh scan finds $fresh files, the launcher $expected"
+rss_after=$(velnor_rss_kb)
+
+step "Exit answers and saves"
+keys key Escape
+wait_for --timeout 10 -- not probe rows || fail "Escape did not close the launcher"
+exit_by_click soak
+records=$("$CLI" dump "$DATABASE" | python3 -c 'import json,sys; print(len(json.load(sys.stdin)["files"]))')
+
+rescans=$(grep -c 'rescanned folder' "$WORK/velnor-soak.log" || true)
+longest=$(grep -o 'longest lock hold [0-9]*' "$WORK/velnor-soak.log" | awk '{ if ($4 > m) m = $4 } END { print m + 0 }')
+longest_w0=$(grep 'rescanned folder 0,' "$WORK/velnor-soak.log" | grep -o 'longest lock hold [0-9]*' |
+  awk '{ if ($4 > m) m = $4 } END { print m + 0 }')
+cat <<REPORT
+== soak figures
+   records in velnor.dat after Exit: $records (started with $((BULK + 10000)), $FILES created)
+   rescans: $rescans; longest lock hold of any rescan: $longest us (of the 10,000-file folder: $longest_w0 us)
+   resident memory: $rss_before kB with the launcher open, $rss_after kB at the end (+$((rss_after - rss_before)) kB for $FILES new records)
+REPORT
+echo PASS
