@@ -20,7 +20,6 @@ class ChangeNotifier {
   // folder is then not watched. Watched folders are numbered in the order
   // they were added.
   virtual bool Add(const std::string& folder) = 0;
-  virtual size_t Count() const = 0;
 
   enum class WaitResult {
     kChanged,  // `index`: the lowest-numbered folder that changed

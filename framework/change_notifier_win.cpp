@@ -26,7 +26,6 @@ class Win32ChangeNotifier final : public ChangeNotifier {
     m_handles.push_back(std::move(handle));
     return true;
   }
-  size_t Count() const override { return m_handles.size(); }
 
   WaitResult Wait(size_t& index) override {
     index = kUnknown;

@@ -85,6 +85,17 @@ inline std::string RunValue() {
   return status == ERROR_SUCCESS ? WideToUtf8(data) : "<absent>";
 }
 
+// Pumps until `done` holds or `ms` have passed; true when `done` came first.
+template <typename Done>
+bool PumpUntil(Done done, ULONGLONG ms) {
+  const ULONGLONG end = GetTickCount64() + ms;
+  for (PumpMessages(); !done(); PumpMessages()) {
+    if (GetTickCount64() > end) return false;
+    Sleep(5);
+  }
+  return true;
+}
+
 class PumpingEnv : public MemoryEnv {
  public:
   void PumpMessages() override {

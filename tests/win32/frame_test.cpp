@@ -119,6 +119,29 @@ TEST_F(FrameTest, OneLauncherOpensFollowsTheFullPathOptionAndEndsForARefresh) {
   EXPECT_TRUE(doc->m_placement.m_bValid);  // where it stood, for the next opening
 }
 
+// The watcher's thread rescans and posts; the frame refills the open
+// launcher, whose chosen row stays chosen although rows moved above it.
+TEST_F(FrameTest, AWatchedChangeRefillsTheOpenLauncherKeepingTheSelection) {
+  CMainFrame& main = *app.GetMainFrame();
+  CResultList* list = nullptr;
+  std::vector<CFileInfo*> selected;
+  InsideModalLoop inside(L"#32770", L"Plovant Velnor", [&](HWND) {
+    list = &main.m_pLauncherDlg->ResultList();
+    ListView_SetItemState(list->GetSafeHwnd(), 1, LVIS_SELECTED, LVIS_SELECTED);  // alpha and beta
+    ASSERT_TRUE(env.notifications.WaitUntilIdle());  // the watcher has its folder
+    env.AddFile(JoinPath({"C:", "Mine", "aardvark.txt"}));
+    env.notifications.Fire({JoinPath({"C:", "Mine"})});
+    PumpUntil([&] { return list->GetRowCount() == 3; }, 5000);
+    selected = list->GetSelectedRecords();
+    main.m_pLauncherDlg->EndLauncher(IDCANCEL);
+  });
+  Tray(WM_LBUTTONDBLCLK);
+  ASSERT_TRUE(inside.ran);
+  ASSERT_EQ(selected.size(), 2u);
+  EXPECT_EQ(selected[0]->m_strTitle, "alpha");
+  EXPECT_EQ(selected[1]->m_strTitle, "beta");
+}
+
 // No database yet, and no guide beside this program: nothing may stop or
 // hold up the start, and nothing is written before the exit.
 TEST(CloseSequenceTest, AFirstStartWritesNothingUntilClosingSavesEverything) {

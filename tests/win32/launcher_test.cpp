@@ -172,17 +172,6 @@ TEST_F(QueryEditTest, NavigationKeysMoveTheListAndTheOthersTheCaret) {
   }
 }
 
-// Pumps until `done` holds or `ms` have passed; true when `done` came first.
-template <typename Done>
-bool PumpUntil(Done done, ULONGLONG ms) {
-  const ULONGLONG end = GetTickCount64() + ms;
-  for (PumpMessages(); !done(); PumpMessages()) {
-    if (GetTickCount64() > end) return false;
-    Sleep(5);
-  }
-  return true;
-}
-
 // Changes 100 ms apart: the wait starts again with each. A timer's message
 // comes with the first look at the queue once it is due.
 TEST_F(QueryEditTest, TypingFiltersOnce400MillisecondsAfterTheLastChange) {
