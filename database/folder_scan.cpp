@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "database/folder_chain.h"
 #include "database/id3v1.h"
 #include "framework/path_prefix.h"
 
@@ -66,6 +67,13 @@ void CFolderScan::Refresh(const std::string& caption) {
 
 void CFolderScan::Scan(std::string folder, bool bCountOnly, uint32_t* pCount, ProgressWindow* pProgress) {
   if (folder.empty() || folder.back() != kPathSeparator) folder += kPathSeparator;
+  FolderChain chain(m_env);
+  chain.Enter(std::move(folder));
+  ScanCurrent(chain, bCountOnly, pCount, pProgress);
+}
+
+void CFolderScan::ScanCurrent(FolderChain& chain, bool bCountOnly, uint32_t* pCount, ProgressWindow* pProgress) {
+  const std::string& folder = chain.Current();
   const std::unique_ptr<DirectorySearch> search = m_env.OpenDirectory(folder);
   if (!search) return;
   DirectoryEntry entry;
@@ -73,7 +81,16 @@ void CFolderScan::Scan(std::string folder, bool bCountOnly, uint32_t* pCount, Pr
     if (entry.name == "." || entry.name == "..") {
       // counted like every entry, nothing more
     } else if (entry.isDirectory) {
-      Scan(folder + entry.name, bCountOnly, pCount, pProgress);
+      std::string sub;
+      sub.reserve(folder.size() + entry.name.size() + 1);
+      sub += folder;
+      sub += entry.name;
+      sub += kPathSeparator;
+      if (!entry.isLink || !chain.LeadsBack(sub)) {
+        chain.Enter(std::move(sub));
+        ScanCurrent(chain, bCountOnly, pCount, pProgress);
+        chain.Leave();
+      }
     } else if (!bCountOnly) {
       m_pending.push_back(ReadFile(folder, entry.name));
       if (m_pending.size() == kApplyBatch) Flush();

@@ -11,6 +11,8 @@
 
 #include "database/velnor_doc.h"
 
+class FolderChain;
+
 class CFolderScan {
  public:
   explicit CFolderScan(CVelnorDoc& doc) : m_doc(doc), m_env(doc.GetEnv()) {}
@@ -21,9 +23,10 @@ class CFolderScan {
   void Refresh(const std::string& caption);
 
   // CVelnorDoc::ScanFolder: one folder tree, counted into *pCount or its
-  // files' records updated, stepping `pProgress` once per entry.
-  // Files found are applied to the document in batches: Flush applies what
-  // is still pending.
+  // files' records updated, stepping `pProgress` once per entry. A link
+  // that leads back to a folder the scan is inside of is counted as an
+  // entry and not entered, in both passes alike. Files found are applied
+  // to the document in batches: Flush applies what is still pending.
   void Scan(std::string folder, bool bCountOnly, uint32_t* pCount, ProgressWindow* pProgress);
   void Flush();
 
@@ -49,6 +52,8 @@ class CFolderScan {
   // change while messages are pumped.
   template <typename ScanOne>
   void ForEachEnabledFolder(ScanOne&& scan);
+  // Scan's work on the chain's current folder, and below it.
+  void ScanCurrent(FolderChain& chain, bool bCountOnly, uint32_t* pCount, ProgressWindow* pProgress);
   // Reads what the record of one file needs from the disk (its tag), before
   // the document's lock is taken.
   ScannedFile ReadFile(const std::string& folder, const std::string& name);

@@ -1,13 +1,26 @@
-// Listing one folder: what a directory search yields, and the path limit
-// that every search honours.
+// Listing one folder: what a directory search yields, how a folder is told
+// apart from a link to it, and the path limit that every search honours.
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 
 struct DirectoryEntry {
   std::string name;  // as the file system reports it, UTF-8
   bool isDirectory = false;
+  // A folder entry that leads somewhere else (a junction or a symbolic
+  // link). Only these can lead a scan back into its own tree, so only these
+  // are worth the price of asking where they lead.
+  bool isLink = false;
+};
+
+// Which folder a path leads to, whatever links it goes through: two paths
+// with the same identity list the same folder.
+struct FolderIdentity {
+  uint64_t volume = 0;
+  uint64_t file = 0;
+  bool operator==(const FolderIdentity& other) const { return volume == other.volume && file == other.file; }
 };
 
 // One open search over one folder. Entries come in the platform's order and

@@ -59,6 +59,10 @@ class Env {
   // searched (missing, no access, path too long) or holds nothing at all.
   virtual std::unique_ptr<DirectorySearch> OpenDirectory(const std::string& folder) = 0;
 
+  // The identity of the folder `folder` (ending with the path separator)
+  // leads to, following links. False when the platform cannot tell.
+  virtual bool GetFolderIdentity(const std::string& folder, FolderIdentity& id) = 0;
+
   // Null when the file cannot be opened for reading. Other programs may
   // keep writing and deleting it meanwhile.
   virtual std::unique_ptr<CFile> OpenFile(const std::string& path) = 0;
@@ -109,6 +113,9 @@ class EnvWrapper : public Env {
 
   std::unique_ptr<DirectorySearch> OpenDirectory(const std::string& folder) override {
     return m_target.OpenDirectory(folder);
+  }
+  bool GetFolderIdentity(const std::string& folder, FolderIdentity& id) override {
+    return m_target.GetFolderIdentity(folder, id);
   }
   std::unique_ptr<CFile> OpenFile(const std::string& path) override { return m_target.OpenFile(path); }
   ReadResult ReadWholeFile(const std::string& path, std::string& out) override {

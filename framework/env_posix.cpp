@@ -29,6 +29,7 @@ class PosixSearch final : public DirectorySearch {
     const dirent* e = ::readdir(m_dir);
     if (e == nullptr) return false;
     entry.name = e->d_name;
+    entry.isLink = false;  // a link is never listed as a folder here (below)
     if (e->d_type == DT_DIR) {
       entry.isDirectory = true;
     } else if (e->d_type == DT_UNKNOWN) {
@@ -90,6 +91,14 @@ class PosixEnv final : public Env {
     DIR* dir = ::opendir(folder.c_str());
     if (dir == nullptr) return nullptr;
     return std::make_unique<PosixSearch>(dir, folder);
+  }
+
+  bool GetFolderIdentity(const std::string& folder, FolderIdentity& id) override {
+    struct stat st;
+    if (::stat(folder.c_str(), &st) != 0) return false;
+    id.volume = static_cast<uint64_t>(st.st_dev);
+    id.file = static_cast<uint64_t>(st.st_ino);
+    return true;
   }
 
   std::unique_ptr<CFile> OpenFile(const std::string& path) override {

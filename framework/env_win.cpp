@@ -28,6 +28,9 @@ class Win32Search final : public DirectorySearch {
     if (m_done) return false;
     entry.name = WideToUtf8(m_data.cFileName);
     entry.isDirectory = (m_data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+    // Junctions and symbolic links carry the reparse point attribute; so do
+    // Wine's views of Unix links to folders.
+    entry.isLink = entry.isDirectory && (m_data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
     m_done = !FindNextFileW(m_find, &m_data);
     return true;
   }
@@ -80,6 +83,22 @@ class Win32Env final : public Env {
                                          FindExSearchNameMatch, nullptr, FIND_FIRST_EX_LARGE_FETCH);
     if (find == INVALID_HANDLE_VALUE) return nullptr;
     return std::make_unique<Win32Search>(find, data);
+  }
+
+  bool GetFolderIdentity(const std::string& folder, FolderIdentity& id) override {
+    // No access asked: the attributes come with any handle, and a folder
+    // that may not be read still has an identity. Backup semantics is what
+    // opens a folder at all; without the reparse point flag, links are
+    // followed to where they lead.
+    KernelHandle handle(CreateFileW(Utf8ToWide(folder).c_str(), 0,
+                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                    FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    if (!handle.Valid()) return false;
+    BY_HANDLE_FILE_INFORMATION info;
+    if (!GetFileInformationByHandle(handle.Get(), &info)) return false;
+    id.volume = info.dwVolumeSerialNumber;
+    id.file = (static_cast<uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
+    return true;
   }
 
   std::unique_ptr<CFile> OpenFile(const std::string& path) override {

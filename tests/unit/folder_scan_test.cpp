@@ -58,6 +58,26 @@ TEST_F(FolderScan, CountsEveryEntryAndFindsEveryFile) {
   m_env.log.clear();
   m_doc.RefreshDatabase(kInitializeCaption);
   EXPECT_EQ(m_env.log, (Strings{"create " + std::string(kInitializeCaption), "range 8", "destroy after 8 steps"}));
+  EXPECT_EQ(m_env.identityLookups, 0);  // no link met, nothing asked of the platform
+}
+
+TEST_F(FolderScan, ALinkBackIntoTheTreeIsNotEnteredWhileALinkElsewhereIs) {
+  // A long name leaves room for only a few levels below it: a scan that
+  // followed the loops to the path limit would still end, and fail, quickly.
+  const std::string x = JoinPath({"C:", std::string(180, 'x')});
+  m_env.AddFile(JoinPath({x, "f1.txt"}));
+  m_env.AddFolderLink(JoinPath({x, "build", "Release"}), x);
+  m_env.AddFolderLink(JoinPath({x, "build", "Debug"}), x);
+  m_env.AddFolderLink(JoinPath({x, "docs"}), JoinPath({"C:", "Docs"}));
+  m_env.AddFolderLink(JoinPath({"C:", "Docs", "Sub", "up"}), x);  // back to the start, from below a link
+  AddFolder(m_doc, x);
+  m_doc.RefreshDatabase(kRefreshCaption);
+  EXPECT_EQ(Found(), (Strings{JoinPath({x, "f1.txt"}), JoinPath({x, "docs", "a.txt"}), JoinPath({x, "docs", "b.mp3"}),
+                              JoinPath({x, "docs", "Sub", "c.lnk"})}));
+  // x: 2 dots, f1.txt, build, docs; build: 2 dots and both links; docs:
+  // 2 dots, a.txt, b.mp3, Sub; Sub: 2 dots, c.lnk, up. Both passes alike.
+  EXPECT_EQ(m_env.log,
+            (Strings{"create " + std::string(kRefreshCaption), "range 18", "show", "destroy after 18 steps"}));
 }
 
 TEST_F(FolderScan, TagsAreReadOnlyFromMp3FilesWithSupportOnAndFollowTheFile) {

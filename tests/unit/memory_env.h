@@ -1,8 +1,8 @@
 // The platform in memory, for tests: a folder tree with file contents
 // (folders list "." and ".." first, as Windows does for every folder that is
-// not a drive root), special folders, a shell that records what it is given,
-// a clock the test sets, a message pump that counts, and progress windows
-// that log what the refresh does with them.
+// not a drive root) and links to folders, special folders, a shell that
+// records what it is given, a clock the test sets, a message pump that
+// counts, and progress windows that log what the refresh does with them.
 #pragma once
 
 #include <algorithm>
@@ -43,6 +43,15 @@ class MemoryEnv : public Env {
       m_children[path.substr(0, cut)].push_back({path.substr(cut + 1), true});
     }
   }
+  // A link at `path` to the folder `target`, as a junction is: listed as a
+  // folder, it lists what the target holds and has the target's identity.
+  void AddFolderLink(const std::string& path, const std::string& target) {
+    AddFolder(target);
+    const size_t cut = path.rfind(kPathSeparator);
+    AddFolder(path.substr(0, cut));
+    m_children[path.substr(0, cut)].push_back({path.substr(cut + 1), true, true});
+    m_links[path] = target;
+  }
   void RemoveFile(const std::string& path) {
     const size_t cut = path.rfind(kPathSeparator);
     auto& list = m_children[path.substr(0, cut)];
@@ -59,11 +68,18 @@ class MemoryEnv : public Env {
   std::unique_ptr<DirectorySearch> OpenDirectory(const std::string& folder) override {
     if (onOpenDirectory) onOpenDirectory(folder);
     if (!FitsSearchPathLimit(folder)) return nullptr;
-    const auto it = m_children.find(folder.substr(0, folder.size() - 1));
+    const auto it = m_children.find(Resolve(folder));
     if (it == m_children.end()) return nullptr;
     std::vector<DirectoryEntry> entries = {{".", true}, {"..", true}};
     entries.insert(entries.end(), it->second.begin(), it->second.end());
     return std::make_unique<Search>(std::move(entries));
+  }
+  bool GetFolderIdentity(const std::string& folder, FolderIdentity& id) override {
+    ++identityLookups;
+    const std::string real = Resolve(folder);
+    if (!m_children.count(real)) return false;
+    id.file = std::hash<std::string>()(real);
+    return true;
   }
   std::unique_ptr<CFile> OpenFile(const std::string& path) override {
     opened.push_back(path);
@@ -116,6 +132,7 @@ class MemoryEnv : public Env {
   uint64_t ticks = 0;
   uint64_t tickStep = 0;              // how far the clock moves at every look
   int pumps = 0;
+  int identityLookups = 0;            // folder identities asked for
   std::function<void()> onPump;
   std::function<void(const std::string&)> onOpenDirectory;  // before the folder is listed
   std::vector<std::string> log;       // what refreshes did with their windows
@@ -150,6 +167,21 @@ class MemoryEnv : public Env {
   };
 
  private:
+  // The folder a path ending with the separator leads to, each link on the
+  // way replaced by its target.
+  std::string Resolve(const std::string& folder) const {
+    std::string real;
+    for (size_t start = 0; start < folder.size();) {
+      const size_t end = std::min(folder.find(kPathSeparator, start), folder.size());
+      if (start > 0) real += kPathSeparator;
+      real.append(folder, start, end - start);
+      const auto link = m_links.find(real);
+      if (link != m_links.end()) real = link->second;
+      start = end + 1;
+    }
+    return real;
+  }
+
   class Search : public DirectorySearch {
    public:
     explicit Search(std::vector<DirectoryEntry> entries) : m_entries(std::move(entries)) {}
@@ -180,4 +212,5 @@ class MemoryEnv : public Env {
 
   std::map<std::string, std::vector<DirectoryEntry>> m_children;
   std::map<std::string, std::string> m_contents;
+  std::map<std::string, std::string> m_links;  // link path -> target folder
 };

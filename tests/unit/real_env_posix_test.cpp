@@ -5,6 +5,8 @@
 #include <sys/resource.h>
 #include <unistd.h>
 
+#include <algorithm>
+
 #include "tests/unit/doc_builder.h"
 #include "tests/unit/real_env_fixture.h"
 
@@ -35,12 +37,23 @@ TEST_F(RealEnv, ADiskThatFillsUpKeepsThePreviousFile) {
 }
 
 TEST_F(RealEnv, SymbolicLinksAreListedButNeverEntered) {
-  fs::create_directories(FromUtf8(Path("sub")));
-  Touch(Path("sub/a.txt"));
-  ASSERT_EQ(::symlink(m_root.c_str(), Path("sub/loop").c_str()), 0);
+  // As in an llvm install: two links in x/build lead back to x.
+  fs::create_directories(FromUtf8(Path("x/build")));
+  Touch(Path("x/f1.txt"));
+  ASSERT_EQ(::symlink("..", Path("x/build/Release").c_str()), 0);
+  ASSERT_EQ(::symlink(Path("x").c_str(), Path("x/build/Debug").c_str()), 0);
   Refresh();
-  EXPECT_EQ(m_doc.FileCount(), 2u);
-  EXPECT_NE(m_doc.FindFile(Path("sub/loop")), nullptr);
+  std::vector<std::string> keys = Keys(m_doc);
+  std::sort(keys.begin(), keys.end());
+  EXPECT_EQ(keys, (std::vector<std::string>{Path("x/build/Debug"), Path("x/build/Release"), Path("x/f1.txt")}));
+
+  // Where a link leads is still known: the folder it names, not another.
+  Env& env = Env::Default();
+  FolderIdentity link, x, build;
+  ASSERT_TRUE(env.GetFolderIdentity(Path("x/build/Release/"), link) && env.GetFolderIdentity(Path("x/"), x) &&
+              env.GetFolderIdentity(Path("x/build/"), build));
+  EXPECT_TRUE(link == x && !(link == build));
+  EXPECT_FALSE(env.GetFolderIdentity(Path("absent/"), link));
 }
 
 }  // namespace

@@ -1,14 +1,79 @@
 // What only a Windows disk can show: a database held open by another
-// program cannot be replaced, and stays exactly as it was; a change below a
-// watched folder wakes its watcher, and a stop wakes it too.
+// program cannot be replaced, and stays exactly as it was; folder links,
+// which are followed unless they lead back into the tree being scanned; a
+// change below a watched folder wakes its watcher, and a stop wakes it too.
 #include <windows.h>
 
+#include <algorithm>
+#include <chrono>
+#include <functional>
 #include <future>
+#include <utility>
 
 #include "framework/wide_text_win.h"
+#include "framework/win_handles.h"
+#include "tests/unit/doc_builder.h"
 #include "tests/unit/real_env_fixture.h"
 
 namespace {
+
+bool IsLink(const std::wstring& path) {
+  const DWORD attributes = GetFileAttributesW(path.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT);
+}
+
+// Wine 8 neither makes folder links (the call succeeds and makes nothing)
+// nor removes Unix ones (it follows them); the Unix tools do both, and Wine
+// lists a Unix link to a folder as a folder link. Runs `tool` in `folder`;
+// a Unix process cannot be waited for through its handle, so `done` tells
+// when it has worked.
+bool RunUnixTool(const std::string& folder, const std::string& tool, const std::string& arguments,
+                 const std::function<bool()>& done) {
+  if (!GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version")) return false;
+  std::wstring command = Utf8ToWide(tool + " " + arguments);
+  STARTUPINFOW startup = {};
+  startup.cb = sizeof(startup);
+  PROCESS_INFORMATION started = {};
+  if (!CreateProcessW(Utf8ToWide("Z:\\bin\\" + tool).c_str(), &command[0], nullptr, nullptr, FALSE, 0, nullptr,
+                      Utf8ToWide(folder).c_str(), &startup, &started))
+    return false;
+  KernelHandle process(started.hProcess), thread(started.hThread);
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+  while (!done() && std::chrono::steady_clock::now() < deadline) Sleep(10);
+  return done();
+}
+
+// Folder links made for one test, removed before its folder is: a
+// recursive removal would follow them.
+class FolderLinks {
+ public:
+  ~FolderLinks() {
+    for (const auto& [folder, name] : m_made) {
+      const std::wstring link = Utf8ToWide(folder + "\\" + name);
+      if (!RemoveDirectoryW(link.c_str())) {
+        RunUnixTool(folder, "rm", name, [&] { return GetFileAttributesW(link.c_str()) == INVALID_FILE_ATTRIBUTES; });
+      }
+    }
+  }
+
+  // A link `name` in `folder` to `target`, a name there or ".." (the Unix
+  // tools take both on a command line). Windows makes one in developer
+  // mode or for an administrator.
+  bool Make(const std::string& folder, const std::string& name, const std::string& target) {
+    const std::wstring link = Utf8ToWide(folder + "\\" + name);
+    const DWORD kAllowUnprivilegedCreate = 0x2;
+    CreateSymbolicLinkW(link.c_str(), Utf8ToWide(target).c_str(),
+                        SYMBOLIC_LINK_FLAG_DIRECTORY | kAllowUnprivilegedCreate);
+    if (!IsLink(link) && !RunUnixTool(folder, "ln", "-s " + target + " " + name, [&] { return IsLink(link); })) {
+      return false;
+    }
+    m_made.emplace_back(folder, name);
+    return true;
+  }
+
+ private:
+  std::vector<std::pair<std::string, std::string>> m_made;
+};
 
 TEST_F(RealEnv, ALockedDatabaseKeepsItsContents) {
   Env& env = Env::Default();
@@ -24,6 +89,24 @@ TEST_F(RealEnv, ALockedDatabaseKeepsItsContents) {
   env.ReadWholeFile(path, read);
   EXPECT_EQ(read, "old contents");
   EXPECT_EQ(Entries(), std::vector<std::string>{"velnor.dat"});
+}
+
+TEST_F(RealEnv, FolderLinksBackIntoTheTreeAreNotEnteredAndOthersAre) {
+  // As in an llvm install: two links in x\build lead back to x.
+  const std::string x = Path("x"), elsewhere = Path("elsewhere");
+  fs::create_directories(FromUtf8(x + "\\build"));
+  fs::create_directories(FromUtf8(elsewhere));
+  Touch(x + "\\f1.txt");
+  Touch(elsewhere + "\\e.txt");
+  FolderLinks links;
+  if (!links.Make(x + "\\build", "Release", "..") || !links.Make(x + "\\build", "Debug", "..") ||
+      !links.Make(m_root, "other", "elsewhere")) {
+    GTEST_SKIP() << "no folder links can be made here (Windows without developer mode?)";
+  }
+  Refresh();
+  std::vector<std::string> keys = Keys(m_doc);
+  std::sort(keys.begin(), keys.end());
+  EXPECT_EQ(keys, (std::vector<std::string>{elsewhere + "\\e.txt", Path("other\\e.txt"), x + "\\f1.txt"}));
 }
 
 TEST_F(RealEnv, ChangeNotificationsWakeForAChangeAndForAStop) {
