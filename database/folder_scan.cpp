@@ -162,7 +162,9 @@ void CVelnorDoc::ApplyScannedFiles(std::vector<ScannedFile>& files, std::vector<
     } else if (record->m_strName.size() != file.nameLength) {
       m_files.MarkTextChanged();  // the first scan since the load names the record
     }
-    record->SetNameLength(file.nameLength);
+    // Only a record not named yet is named: list rows read the name of a
+    // found record without the lock, so it is never rewritten under them.
+    if (record->m_strName.size() != file.nameLength) record->SetNameLength(file.nameLength);
     if (!record->m_bFound) {
       record->m_bFound = true;
       m_files.MarkFoundChanged();
