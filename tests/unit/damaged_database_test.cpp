@@ -102,9 +102,7 @@ TEST(DamagedDatabase, CorruptionStopsAtTheDamageAndKeepsWhatCameBefore) {
   const size_t secondTag = s.recordEnds[0] + 1 + s.keys[1].size();
   const Case cases[] = {
       {"unknown class name", 2 + 1 + s.keys[0].size() + 6, 9, "CFileInfX", 0, "unknown class name"},
-      {"schema 2", 2 + 1 + s.keys[0].size() + 2, 2, Hex("02 00"), 0, "unsupported schema"},
       {"class number never given", secondTag, 2, Hex("07 80"), 1, "reference to an unknown class number"},
-      {"object number never given", secondTag, 2, Hex("40 00"), 1, "reference to an unknown object number"},
       {"huge key length", s.recordEnds[1], 7, Hex("FF FF FF FF FF FF 7F"), 2, "text length exceeds the data"},
       {"two billion records claimed", 0, 2, Hex("FF FF FF FF FF 7F"), 4,
        "reference to an unknown object number"},  // the folders read as a fifth record
@@ -134,6 +132,7 @@ TEST(DamagedDatabase, TrailingBytesAreReportedButEverythingIsKept) {
   EXPECT_TRUE(doc.m_placement.m_bValid);
 }
 
+// Only a damaged file is kept aside: neither an intact one nor a missing one.
 TEST(DamagedDatabase, TheDamagedFileIsKeptBesideTheDatabase) {
   const Sample s = MakeSample();
   MemoryEnv env;
@@ -149,16 +148,13 @@ TEST(DamagedDatabase, TheDamagedFileIsKeptBesideTheDatabase) {
   CVelnorDoc good(intact);
   EXPECT_FALSE(good.LoadDatabaseFrom("C:\\db").damaged);
   EXPECT_EQ(intact.Contents("C:\\db.damaged"), nullptr);
-}
 
-TEST(DatabaseLocation, MissingFileLeavesANewDocument) {
-  MemoryEnv env;
-  CVelnorDoc doc(env);
-  const DatabaseLoadReport report = doc.LoadDatabaseFrom("nowhere");
-  EXPECT_FALSE(report.opened);
-  EXPECT_TRUE(doc.m_bFirstRun);
-  EXPECT_TRUE(doc.m_bAutorun);
-  EXPECT_TRUE((doc.FileCount() == 0));
+  MemoryEnv none;
+  CVelnorDoc fresh(none);
+  const DatabaseLoadReport missing = fresh.LoadDatabaseFrom("C:\\db");
+  EXPECT_FALSE(missing.opened || missing.damaged);
+  EXPECT_EQ(none.Contents("C:\\db.damaged"), nullptr);
+  EXPECT_TRUE(fresh.m_bFirstRun);
 }
 
 }  // namespace
