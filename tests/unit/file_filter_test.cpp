@@ -128,6 +128,11 @@ TEST(FileFilterRandomised, AgreesWithThePlainRule) {
   const auto randomPath = [&](const std::string& folder) {
     return folder + kPathSeparator + randomText(4) + (rng() % 3 ? ".lnk" : ".mp3");
   };
+  const auto apply = [](CVelnorDoc& doc, ScannedFile file) {
+    std::vector<ScannedFile> batch(1);
+    batch[0] = std::move(file);
+    doc.ApplyScannedFiles(batch);
+  };
   for (int round = 0; round < 40; ++round) {
     CVelnorDoc doc;
     CFileFilter filter(doc);
@@ -165,18 +170,14 @@ TEST(FileFilterRandomised, AgreesWithThePlainRule) {
           found.nameLength = other->m_strName.size();
           found.tagOpened = rng() % 2 == 0;
           if (found.tagOpened && rng() % 2) found.tag = randomTag();
-          std::vector<ScannedFile> batch(1);
-          batch[0] = std::move(found);
-          doc.ApplyScannedFiles(batch);
+          apply(doc, std::move(found));
           break;
         }
         case 2: {  // a file that appears while the launcher is open
           ScannedFile added;
           added.path = randomPath(JoinPath({"C:", "new", std::to_string(round) + "-" + std::to_string(q)}));
           added.nameLength = added.path.size() - added.path.rfind(kPathSeparator) - 1;
-          std::vector<ScannedFile> batch(1);
-          batch[0] = std::move(added);
-          doc.ApplyScannedFiles(batch);
+          apply(doc, std::move(added));
           break;
         }
         default:

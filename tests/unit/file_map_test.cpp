@@ -49,16 +49,9 @@ TEST(FileMap, AgreesWithAPlainModel) {
   map.clear();
   EXPECT_EQ(map.size(), 0u);
   for (const std::string& key : order) ASSERT_EQ(map.Lookup(key), nullptr) << key;
+  EXPECT_EQ(map.SlotOf(order.back()), 0u);
   EXPECT_EQ(map.Insert(MakeRecord(order.back(), 2)), nullptr);
   EXPECT_EQ(map.Lookup(order.back())->m_nUseCount, 2);
-}
-
-TEST(FileMap, EmptyAndReservedMapsFindNothing) {
-  CFileMap map;
-  EXPECT_EQ(map.Lookup(""), nullptr);
-  EXPECT_EQ(map.SlotOf("a"), 0u);
-  map.reserve(1000);
-  EXPECT_EQ(map.Lookup("a"), nullptr);
 }
 
 // A load puts its records in all at once; the outcome must be that of one
