@@ -11,8 +11,6 @@ WORK="$VELNOR_E2E_DIR"
 INIT_CAPTION="Initialize Database - Plovant Velnor"
 REFRESH_CAPTION="Refresh Database - Plovant Velnor"
 RUN_KEY='HKCU\Software\Microsoft\Windows\CurrentVersion\Run'
-# Tray commands posted where the input is not what a road is about.
-CMD_AUTORUN=32782 CMD_FEEDBACK=32785 CMD_FULL_PATH=32786 CMD_HELP=32787
 
 step() { printf -- '-- %s\n' "$*"; }
 fail() {
@@ -28,7 +26,6 @@ probe_says() {  # EXPECTED CMD...: the probe answers EXPECTED, or one of "a|b"
   shift
   probe "$@" && [[ "|$expected|" == *"|$(probe_output)|"* ]]
 }
-post_command() { probe post-command "$1" || fail "could not post command $1"; }
 not() { ! "$@"; }
 wait_refresh_end() {  # CAPTION
   wait_for --timeout 240 --interval 0.3 -- not probe dialog "$1" || fail "the refresh '$1' never ended"
@@ -126,16 +123,4 @@ exit_by_click() {  # NAME: "E&xit" clicked in the tray menu
   open_menu "$1-exit"
   choose exit
   wait_exit "$1"
-}
-
-# dump_check FIELD=VALUE...: velnor.dat holds these top-level values.
-dump_check() {
-  "$CLI" dump "$DATABASE" >"$WORK/dump.json" || fail "velnor-cli dump failed"
-  python3 - "$WORK/dump.json" "$@" <<'PY' || fail "velnor.dat differs: $*"
-import json, sys
-db = json.load(open(sys.argv[1]))
-for pair in sys.argv[2:]:
-    key, value = pair.split("=")
-    assert json.dumps(db[key]) == value, (key, db[key])
-PY
 }

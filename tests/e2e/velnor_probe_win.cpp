@@ -6,7 +6,6 @@
 //                         "visible" or "foreground")
 //   progress CAPTION      the position and the end of its progress bar
 //   frames                how many main frames exist (any copy)
-//   hotkey-free           Ctrl+Alt+R can be registered (a frame holds it otherwise)
 //   menu-open             a popup menu is open (its screen rectangle)
 //   rows                  the row count of the open launcher
 //   query-box             the middle of the launcher's query box (x y)
@@ -68,12 +67,6 @@ int Frames() {
   for (HWND w = FindWindowW(kFrameClass, kTitle); w; w = FindWindowExW(nullptr, w, kFrameClass, kTitle)) ++count;
   std::printf("%d\n", count);
   return count > 0 ? 0 : 1;
-}
-
-int HotKeyFree() {
-  if (!RegisterHotKey(nullptr, 0x5EED, MOD_CONTROL | MOD_ALT, 'R')) return Answer(false, "taken");
-  UnregisterHotKey(nullptr, 0x5EED);
-  return Answer(true, "free");
 }
 
 int MenuOpen() {
@@ -146,7 +139,6 @@ int wmain(int argc, wchar_t** argv) {
   if (command == L"dialog" && arg) return DialogState(arg);
   if (command == L"progress" && arg) return Progress(arg);
   if (command == L"frames") return Frames();
-  if (command == L"hotkey-free") return HotKeyFree();
   if (command == L"menu-open") return MenuOpen();
   if (command == L"rows") return Rows();
   if (command == L"query-box") return QueryBox();
@@ -154,7 +146,7 @@ int wmain(int argc, wchar_t** argv) {
   if (command == L"post-command" && arg) return PostToFrame(WM_COMMAND, static_cast<WPARAM>(_wtoi(arg)), 0);
   if (command == L"record-open" && argc > 3) return RecordOpen(arg, argv[3]);
   if (command == L"others") return Others();
-  std::fprintf(stderr, "usage: velnor_probe dialog CAPTION|progress CAPTION|frames|hotkey-free|menu-open|rows|"
+  std::fprintf(stderr, "usage: velnor_probe dialog CAPTION|progress CAPTION|frames|menu-open|rows|"
                        "query-box|post-tray-rbutton|post-command ID|record-open FILE ARG|others\n");
   return 2;
 }
