@@ -1,18 +1,6 @@
 // velnor_probe: looks at (and pokes) a running velnor.exe from outside, for
-// the end-to-end scripts. Each command answers with its exit status (0 yes,
-// 1 no, 2 usage) and one line on stdout.
-//
-//   dialog CAPTION        a dialog with this caption exists ("hidden",
-//                         "visible" or "foreground")
-//   progress CAPTION      the position and the end of its progress bar
-//   frames                how many main frames exist (any copy)
-//   menu-open             a popup menu is open (its screen rectangle)
-//   rows                  the row count of the open launcher
-//   query-box             the middle of the launcher's query box (x y)
-//   post-tray-rbutton     posts the tray callback "right button down" to the frame
-//   post-command ID       posts WM_COMMAND ID to the frame
-//   record-open FILE ARG  appends ARG and a line end to FILE (an "open" handler)
-//   others                how many other probe processes (either build) run
+// the end-to-end scripts. Each command (see wmain) answers with its exit
+// status (0 yes, 1 no, 2 usage) and one line on stdout.
 //
 // Built twice: velnor_probe.exe, a console program whose answers a script can
 // read, and velnor_probe_w.exe, a window-subsystem build for record-open. An
@@ -136,16 +124,19 @@ int Others() {
 int wmain(int argc, wchar_t** argv) {
   const std::wstring command = argc > 1 ? argv[1] : L"";
   const wchar_t* arg = argc > 2 ? argv[2] : nullptr;
+  // Whether a dialog with this caption exists: "hidden", "visible" or "foreground".
   if (command == L"dialog" && arg) return DialogState(arg);
+  // The position and the end of that dialog's progress bar.
   if (command == L"progress" && arg) return Progress(arg);
-  if (command == L"frames") return Frames();
-  if (command == L"menu-open") return MenuOpen();
-  if (command == L"rows") return Rows();
-  if (command == L"query-box") return QueryBox();
+  if (command == L"frames") return Frames();        // how many main frames exist (any copy)
+  if (command == L"menu-open") return MenuOpen();   // a popup menu is open: its screen rectangle
+  if (command == L"rows") return Rows();            // the row count of the open launcher
+  if (command == L"query-box") return QueryBox();   // the middle of the launcher's query box (x y)
   if (command == L"post-tray-rbutton") return PostToFrame(kTrayCallback, 0, WM_RBUTTONDOWN);
   if (command == L"post-command" && arg) return PostToFrame(WM_COMMAND, static_cast<WPARAM>(_wtoi(arg)), 0);
+  // An "open" handler: appends its argument and a line end to a file.
   if (command == L"record-open" && argc > 3) return RecordOpen(arg, argv[3]);
-  if (command == L"others") return Others();
+  if (command == L"others") return Others();  // how many other probe processes (either build) run
   std::fprintf(stderr, "usage: velnor_probe dialog CAPTION|progress CAPTION|frames|menu-open|rows|"
                        "query-box|post-tray-rbutton|post-command ID|record-open FILE ARG|others\n");
   return 2;
