@@ -43,16 +43,13 @@ TEST(ArchiveText, EveryPrefixFormIsWrittenAndReadBack) {
   }
 }
 
-TEST(ArchivePrimitives, BoolIsFourBytesAndAnyNonZeroIsTrue) {
+// Written as 1 or 0 (OptionsAndPlacementBytes); read as Windows reads a BOOL.
+TEST(ArchivePrimitives, AnyNonZeroBoolIsTrue) {
   const std::string two = Hex("02 00 00 00");
   CArchive load{std::string_view(two)};
   bool value = false;
   load.Bool(value);
   EXPECT_TRUE(value);
-  std::string out;
-  CArchive store(&out);
-  store.Bool(value);
-  EXPECT_EQ(out, Hex("01 00 00 00"));
 }
 
 TEST(ArchivePrimitives, CountsSwitchToThirtyTwoBitsAtFFFF) {

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/unit/byte_helpers.h"
 #include "tests/unit/doc_builder.h"
 #include "tests/unit/faulty_env.h"
 #include "tests/unit/memory_env.h"
@@ -14,11 +15,7 @@ namespace {
 using Strings = std::vector<std::string>;
 
 std::string Mp3(const std::string& title, uint8_t genre) {
-  std::string tag(128, '\0');
-  tag.replace(0, 3, "TAG");
-  tag.replace(3, title.size(), title);
-  tag[127] = static_cast<char>(genre);
-  return std::string(1000, 'a') + tag;
+  return std::string(1000, 'a') + TagBytes().Put(3, title).Byte(127, genre).bytes;
 }
 
 class FolderScan : public ::testing::Test {

@@ -4,23 +4,10 @@
 
 #include <string>
 
+#include "tests/unit/byte_helpers.h"
 #include "tests/unit/memory_env.h"
 
 namespace {
-
-// A tag alone, 128 bytes, built field by field.
-struct TagBytes {
-  std::string bytes = std::string(128, '\0');
-  TagBytes() { Put(0, "TAG"); }
-  TagBytes& Put(size_t offset, const std::string& text) {
-    bytes.replace(offset, text.size(), text);
-    return *this;
-  }
-  TagBytes& Byte(size_t offset, unsigned char value) {
-    bytes[offset] = static_cast<char>(value);
-    return *this;
-  }
-};
 
 bool Read(const std::string& file, Mp3TagInfo& tag) {
   MemoryEnv::MemoryFile mp3(file);
