@@ -1,11 +1,10 @@
 # shellcheck shell=bash
 # What the end-to-end scripts share: the programs under test, a prefix of
-# their own, velnor.exe started and ended, the probe, the tray menu under
-# real clicks, and velnor.dat read back. Source it after scripts/wine-env.sh.
+# their own, velnor.exe started and ended, the probe, and the tray menu under
+# real clicks. Source it after scripts/wine-env.sh.
 
 VELNOR="$VELNOR_WINDOWS_DIR/velnor.exe"
 PROBE="$VELNOR_WINDOWS_DIR/velnor_probe.exe"
-PROBE_W="$VELNOR_WINDOWS_DIR/velnor_probe_w.exe"
 CLI="$VELNOR_NATIVE_DIR/velnor-cli"
 WORK="$VELNOR_E2E_DIR"
 INIT_CAPTION="Initialize Database - Plovant Velnor"
@@ -36,7 +35,7 @@ wait_refresh_end() {  # CAPTION
 # would run: it is deleted again at the end.
 fresh_prefix() {
   local f
-  for f in "$VELNOR" "$PROBE" "$PROBE_W" "$CLI"; do
+  for f in "$VELNOR" "$PROBE" "$CLI"; do
     [[ -f "$f" ]] || fail "missing $f (build both trees first)"
   done
   mkdir -p "$WORK"

@@ -1,20 +1,12 @@
 // velnor_probe: looks at (and pokes) a running velnor.exe from outside, for
 // the end-to-end scripts. Each command (see wmain) answers with its exit
 // status (0 yes, 1 no, 2 usage) and one line on stdout.
-//
-// Built twice: velnor_probe.exe, a console program whose answers a script can
-// read, and velnor_probe_w.exe, a window-subsystem build for record-open. An
-// "open" handler must not be a console program: Wine gives it a console of
-// its own, and that steals the foreground from the program under test.
 #include <windows.h>
 #include <commctrl.h>
-#include <tlhelp32.h>
 
 #include <cstdio>
 #include <cwchar>
 #include <string>
-
-#include "framework/wide_text_win.h"
 
 namespace {
 
@@ -93,32 +85,6 @@ int PostToFrame(UINT message, WPARAM wParam, LPARAM lParam) {
   return Answer(frame && PostMessageW(frame, message, wParam, lParam), "posted");
 }
 
-int RecordOpen(const wchar_t* file, const wchar_t* arg) {
-  const std::string line = WideToUtf8(arg) + "\n";
-  const HANDLE h = CreateFileW(file, FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                               OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (h == INVALID_HANDLE_VALUE) return Answer(false, "cannot open the record file");
-  DWORD written = 0;
-  const bool ok = WriteFile(h, line.data(), static_cast<DWORD>(line.size()), &written, nullptr) &&
-                  written == line.size();
-  CloseHandle(h);
-  return Answer(ok, "recorded");
-}
-
-int Others() {
-  const HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
-  if (snapshot == INVALID_HANDLE_VALUE) return Answer(false, "no snapshot");
-  PROCESSENTRY32W entry = {};
-  entry.dwSize = sizeof(entry);
-  int others = 0;
-  for (BOOL more = Process32FirstW(snapshot, &entry); more; more = Process32NextW(snapshot, &entry)) {
-    others += _wcsnicmp(entry.szExeFile, L"velnor_probe", 12) == 0 && entry.th32ProcessID != GetCurrentProcessId();
-  }
-  CloseHandle(snapshot);
-  std::printf("%d\n", others);
-  return 0;
-}
-
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -134,10 +100,7 @@ int wmain(int argc, wchar_t** argv) {
   if (command == L"query-box") return QueryBox();   // the middle of the launcher's query box (x y)
   if (command == L"post-tray-rbutton") return PostToFrame(kTrayCallback, 0, WM_RBUTTONDOWN);
   if (command == L"post-command" && arg) return PostToFrame(WM_COMMAND, static_cast<WPARAM>(_wtoi(arg)), 0);
-  // An "open" handler: appends its argument and a line end to a file.
-  if (command == L"record-open" && argc > 3) return RecordOpen(arg, argv[3]);
-  if (command == L"others") return Others();  // how many other probe processes (either build) run
   std::fprintf(stderr, "usage: velnor_probe dialog CAPTION|progress CAPTION|frames|menu-open|rows|"
-                       "query-box|post-tray-rbutton|post-command ID|record-open FILE ARG|others\n");
+                       "query-box|post-tray-rbutton|post-command ID\n");
   return 2;
 }

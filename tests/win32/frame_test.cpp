@@ -119,7 +119,7 @@ TEST_F(FrameTest, OneLauncherOpensFollowsTheFullPathOptionAndEndsForARefresh) {
   EXPECT_TRUE(doc->m_placement.m_bValid);  // where it stood, for the next opening
 }
 
-// Only a first start opens the guide by itself.
+// A later start opens no guide by itself (a first start's: CloseSequenceTest).
 TEST_F(FrameTest, TheGuideBesideTheProgramAndTheMailLinkGoToTheShell) {
   EXPECT_TRUE(env.launches.empty());
   Command(ID_STARTER_HELP);
@@ -159,6 +159,7 @@ TEST_F(FrameTest, AWatchedChangeRefillsTheOpenLauncherKeepingTheSelection) {
 TEST(CloseSequenceTest, AFirstStartWritesNothingUntilClosingSavesEverything) {
   StartedApp first(true);
   EXPECT_FALSE(IsWindowVisible(first.frame));
+  EXPECT_EQ(first.env.launches.size(), 1u);  // the guide, as Starter Help opens it
   EXPECT_FALSE(first.doc->m_bFirstRun);
   EXPECT_EQ(first.env.Contents(first.dbPath), nullptr);
   first.doc->m_bSearchFullPath = true;
