@@ -71,8 +71,7 @@ refused "reading stopped at byte 50 of 50" "$CLI" dump cut.dat
 contains err "cut.dat"
 contains out '{"files":[{"path":"C:\\a.txt","useCount":3,"lastUsed":1009843200}],"folders":[]'
 cmp -s cut.dat cut.orig || fail "dump changed the damaged file"
-[ -e cut.dat.damaged ] && fail "dump wrote a backup"
-ls | grep -q '^cut\.dat\.' && fail "dump left a file beside the database"
+ls | grep -q '^cut\.dat\.' && fail "dump left a file (a backup?) beside the database"
 
 refused "missing.dat" "$CLI" dump missing.dat
 

@@ -43,24 +43,20 @@ TEST(ArchiveText, EveryPrefixFormIsWrittenAndReadBack) {
   }
 }
 
-// Written as 1 or 0 (OptionsAndPlacementBytes); read as Windows reads a BOOL.
-TEST(ArchivePrimitives, AnyNonZeroBoolIsTrue) {
-  const std::string two = Hex("02 00 00 00");
-  CArchive load{std::string_view(two)};
-  bool value = false;
-  load.Bool(value);
-  EXPECT_TRUE(value);
-}
-
-TEST(ArchivePrimitives, CountsSwitchToThirtyTwoBitsAtFFFF) {
+// A bool is written as 1 or 0 (OptionsAndPlacementBytes) and read as Windows
+// reads a BOOL.
+TEST(ArchivePrimitives, CountsSwitchToThirtyTwoBitsAtFFFFAndAnyNonZeroBoolIsTrue) {
   EXPECT_EQ(Stored([](CArchive& ar) { ar.WriteCount(0xFFFE); }), Hex("FE FF"));
   EXPECT_EQ(Stored([](CArchive& ar) { ar.WriteCount(0xFFFF); }), Hex("FF FF FF FF 00 00"));
   EXPECT_EQ(Stored([](CArchive& ar) { ar.WriteCount(70000); }), Hex("FF FF 70 11 01 00"));
-  const std::string big = Hex("FF FF 70 11 01 00");
-  CArchive load{std::string_view(big)};
+  const std::string bytes = Hex("FF FF 70 11 01 00") + Hex("02 00 00 00");
+  CArchive load{std::string_view(bytes)};
   uint32_t count = 0;
+  bool value = false;
   ASSERT_TRUE(load.ReadCount(count));
+  load.Bool(value);
   EXPECT_EQ(count, 70000u);
+  EXPECT_TRUE(value);
 }
 
 // What a reader must refuse, each after one good record (class 1, object 2)
