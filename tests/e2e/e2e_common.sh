@@ -1,18 +1,15 @@
 # shellcheck shell=bash
 # What the end-to-end scripts share: the programs under test, a prefix of
-# their own, velnor.exe started and ended, the probe, the tray menu under
-# real clicks, and velnor.dat read back. Source it after scripts/wine-env.sh.
+# their own, velnor.exe started and ended, the probe, and the tray menu under
+# real clicks. Source it after scripts/wine-env.sh.
 
 VELNOR="$VELNOR_WINDOWS_DIR/velnor.exe"
 PROBE="$VELNOR_WINDOWS_DIR/velnor_probe.exe"
-PROBE_W="$VELNOR_WINDOWS_DIR/velnor_probe_w.exe"
 CLI="$VELNOR_NATIVE_DIR/velnor-cli"
 WORK="$VELNOR_E2E_DIR"
 INIT_CAPTION="Initialize Database - Plovant Velnor"
 REFRESH_CAPTION="Refresh Database - Plovant Velnor"
 RUN_KEY='HKCU\Software\Microsoft\Windows\CurrentVersion\Run'
-# Tray commands posted where the input is not what a road is about.
-CMD_AUTORUN=32782 CMD_FEEDBACK=32785 CMD_FULL_PATH=32786 CMD_HELP=32787
 
 step() { printf -- '-- %s\n' "$*"; }
 fail() {
@@ -28,7 +25,6 @@ probe_says() {  # EXPECTED CMD...: the probe answers EXPECTED, or one of "a|b"
   shift
   probe "$@" && [[ "|$expected|" == *"|$(probe_output)|"* ]]
 }
-post_command() { probe post-command "$1" || fail "could not post command $1"; }
 not() { ! "$@"; }
 wait_refresh_end() {  # CAPTION
   wait_for --timeout 240 --interval 0.3 -- not probe dialog "$1" || fail "the refresh '$1' never ended"
@@ -39,7 +35,7 @@ wait_refresh_end() {  # CAPTION
 # would run: it is deleted again at the end.
 fresh_prefix() {
   local f
-  for f in "$VELNOR" "$PROBE" "$PROBE_W" "$CLI"; do
+  for f in "$VELNOR" "$PROBE" "$CLI"; do
     [[ -f "$f" ]] || fail "missing $f (build both trees first)"
   done
   mkdir -p "$WORK"
@@ -126,16 +122,4 @@ exit_by_click() {  # NAME: "E&xit" clicked in the tray menu
   open_menu "$1-exit"
   choose exit
   wait_exit "$1"
-}
-
-# dump_check FIELD=VALUE...: velnor.dat holds these top-level values.
-dump_check() {
-  "$CLI" dump "$DATABASE" >"$WORK/dump.json" || fail "velnor-cli dump failed"
-  python3 - "$WORK/dump.json" "$@" <<'PY' || fail "velnor.dat differs: $*"
-import json, sys
-db = json.load(open(sys.argv[1]))
-for pair in sys.argv[2:]:
-    key, value = pair.split("=")
-    assert json.dumps(db[key]) == value, (key, db[key])
-PY
 }

@@ -1,33 +1,12 @@
 // velnor_probe: looks at (and pokes) a running velnor.exe from outside, for
-// the end-to-end scripts. Each command answers with its exit status (0 yes,
-// 1 no, 2 usage) and one line on stdout.
-//
-//   dialog CAPTION        a dialog with this caption exists ("hidden",
-//                         "visible" or "foreground")
-//   progress CAPTION      the position and the end of its progress bar
-//   frames                how many main frames exist (any copy)
-//   hotkey-free           Ctrl+Alt+R can be registered (a frame holds it otherwise)
-//   menu-open             a popup menu is open (its screen rectangle)
-//   rows                  the row count of the open launcher
-//   query-box             the middle of the launcher's query box (x y)
-//   post-tray-rbutton     posts the tray callback "right button down" to the frame
-//   post-command ID       posts WM_COMMAND ID to the frame
-//   record-open FILE ARG  appends ARG and a line end to FILE (an "open" handler)
-//   others                how many other probe processes (either build) run
-//
-// Built twice: velnor_probe.exe, a console program whose answers a script can
-// read, and velnor_probe_w.exe, a window-subsystem build for record-open. An
-// "open" handler must not be a console program: Wine gives it a console of
-// its own, and that steals the foreground from the program under test.
+// the end-to-end scripts. Each command (see wmain) answers with its exit
+// status (0 yes, 1 no, 2 usage) and one line on stdout.
 #include <windows.h>
 #include <commctrl.h>
-#include <tlhelp32.h>
 
 #include <cstdio>
 #include <cwchar>
 #include <string>
-
-#include "framework/wide_text_win.h"
 
 namespace {
 
@@ -70,12 +49,6 @@ int Frames() {
   return count > 0 ? 0 : 1;
 }
 
-int HotKeyFree() {
-  if (!RegisterHotKey(nullptr, 0x5EED, MOD_CONTROL | MOD_ALT, 'R')) return Answer(false, "taken");
-  UnregisterHotKey(nullptr, 0x5EED);
-  return Answer(true, "free");
-}
-
 int MenuOpen() {
   const HWND menu = FindWindowW(L"#32768", nullptr);
   if (!menu || !IsWindowVisible(menu)) return Answer(false, "closed");
@@ -112,49 +85,22 @@ int PostToFrame(UINT message, WPARAM wParam, LPARAM lParam) {
   return Answer(frame && PostMessageW(frame, message, wParam, lParam), "posted");
 }
 
-int RecordOpen(const wchar_t* file, const wchar_t* arg) {
-  const std::string line = WideToUtf8(arg) + "\n";
-  const HANDLE h = CreateFileW(file, FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                               OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (h == INVALID_HANDLE_VALUE) return Answer(false, "cannot open the record file");
-  DWORD written = 0;
-  const bool ok = WriteFile(h, line.data(), static_cast<DWORD>(line.size()), &written, nullptr) &&
-                  written == line.size();
-  CloseHandle(h);
-  return Answer(ok, "recorded");
-}
-
-int Others() {
-  const HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
-  if (snapshot == INVALID_HANDLE_VALUE) return Answer(false, "no snapshot");
-  PROCESSENTRY32W entry = {};
-  entry.dwSize = sizeof(entry);
-  int others = 0;
-  for (BOOL more = Process32FirstW(snapshot, &entry); more; more = Process32NextW(snapshot, &entry)) {
-    others += _wcsnicmp(entry.szExeFile, L"velnor_probe", 12) == 0 && entry.th32ProcessID != GetCurrentProcessId();
-  }
-  CloseHandle(snapshot);
-  std::printf("%d\n", others);
-  return 0;
-}
-
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
   const std::wstring command = argc > 1 ? argv[1] : L"";
   const wchar_t* arg = argc > 2 ? argv[2] : nullptr;
+  // Whether a dialog with this caption exists: "hidden", "visible" or "foreground".
   if (command == L"dialog" && arg) return DialogState(arg);
+  // The position and the end of that dialog's progress bar.
   if (command == L"progress" && arg) return Progress(arg);
-  if (command == L"frames") return Frames();
-  if (command == L"hotkey-free") return HotKeyFree();
-  if (command == L"menu-open") return MenuOpen();
-  if (command == L"rows") return Rows();
-  if (command == L"query-box") return QueryBox();
+  if (command == L"frames") return Frames();        // how many main frames exist (any copy)
+  if (command == L"menu-open") return MenuOpen();   // a popup menu is open: its screen rectangle
+  if (command == L"rows") return Rows();            // the row count of the open launcher
+  if (command == L"query-box") return QueryBox();   // the middle of the launcher's query box (x y)
   if (command == L"post-tray-rbutton") return PostToFrame(kTrayCallback, 0, WM_RBUTTONDOWN);
   if (command == L"post-command" && arg) return PostToFrame(WM_COMMAND, static_cast<WPARAM>(_wtoi(arg)), 0);
-  if (command == L"record-open" && argc > 3) return RecordOpen(arg, argv[3]);
-  if (command == L"others") return Others();
-  std::fprintf(stderr, "usage: velnor_probe dialog CAPTION|progress CAPTION|frames|hotkey-free|menu-open|rows|"
-                       "query-box|post-tray-rbutton|post-command ID|record-open FILE ARG|others\n");
+  std::fprintf(stderr, "usage: velnor_probe dialog CAPTION|progress CAPTION|frames|menu-open|rows|"
+                       "query-box|post-tray-rbutton|post-command ID\n");
   return 2;
 }

@@ -14,13 +14,13 @@
 
 namespace {
 
-[[noreturn]] void Broken(const char* what, const DatabaseLoadReport* report = nullptr) {
-  std::fprintf(stderr, "database fuzz: %s", what);
-  if (report != nullptr) {
-    std::fprintf(stderr, " (%s at byte %zu)", report->failReason.c_str(), report->failOffset);
-  }
-  std::fprintf(stderr, "\n");
+[[noreturn]] void Broken(const char* what, const std::string& detail = "") {
+  std::fprintf(stderr, "database fuzz: %s %s\n", what, detail.c_str());
   std::abort();
+}
+
+std::string Where(const DatabaseLoadReport& report) {
+  return "(" + report.failReason + " at byte " + std::to_string(report.failOffset) + ")";
 }
 
 }  // namespace
@@ -32,20 +32,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   CVelnorDoc doc;
   const DatabaseLoadReport first = doc.LoadDatabaseBytes(input);
   if (!first.opened) Broken("bytes in memory were not taken as opened");
-  if (first.damaged && first.failOffset > size) Broken("damage reported past the end", &first);
+  if (first.damaged && first.failOffset > size) Broken("damage reported past the end", Where(first));
   const std::string saved = doc.SaveDatabaseBytes();
 
   CVelnorDoc reloaded;
   const DatabaseLoadReport second = reloaded.LoadDatabaseBytes(saved);
-  if (second.damaged) Broken("a saved database does not load back whole", &second);
+  if (second.damaged) Broken("a saved database does not load back whole", Where(second));
   if (reloaded.SaveDatabaseBytes() != saved) Broken("save, load, save changed the bytes");
 
   CVelnorDoc fromJson;
   std::string error;
-  if (!DatabaseFromJson(DatabaseToJson(doc), fromJson, error)) {
-    std::fprintf(stderr, "database fuzz: %s\n", error.c_str());
-    Broken("the JSON of a database was refused");
-  }
+  if (!DatabaseFromJson(DatabaseToJson(doc), fromJson, error)) Broken("the JSON of a database was refused:", error);
   if (fromJson.SaveDatabaseBytes() != saved) Broken("dump then load changed the database");
   return 0;
 }

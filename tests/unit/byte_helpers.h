@@ -1,24 +1,17 @@
-// Byte strings written the way the file format is described: "01 80 FF".
+// Byte strings written the way the file formats are described.
 #pragma once
 
 #include <string>
 #include <string_view>
 
+// "01 80 FF": hexadecimal pairs, spaces anywhere.
 inline std::string Hex(std::string_view spaced) {
-  std::string out;
-  int high = -1;
+  std::string digits, out;
   for (char c : spaced) {
-    int v;
-    if (c >= '0' && c <= '9') v = c - '0';
-    else if (c >= 'a' && c <= 'f') v = c - 'a' + 10;
-    else if (c >= 'A' && c <= 'F') v = c - 'A' + 10;
-    else continue;
-    if (high < 0) {
-      high = v;
-    } else {
-      out += static_cast<char>(high * 16 + v);
-      high = -1;
-    }
+    if (c != ' ') digits += c;
+  }
+  for (size_t i = 0; i + 1 < digits.size(); i += 2) {
+    out += static_cast<char>(std::stoi(digits.substr(i, 2), nullptr, 16));
   }
   return out;
 }
@@ -27,3 +20,16 @@ inline std::string Hex(std::string_view spaced) {
 inline std::string ShortText(std::string_view s) {
   return std::string(1, static_cast<char>(s.size())) + std::string(s);
 }
+
+// An ID3v1 tag alone, 128 bytes, built field by field.
+struct TagBytes {
+  std::string bytes = "TAG" + std::string(125, '\0');
+  TagBytes& Put(size_t offset, const std::string& text) {
+    bytes.replace(offset, text.size(), text);
+    return *this;
+  }
+  TagBytes& Byte(size_t offset, unsigned char value) {
+    bytes[offset] = static_cast<char>(value);
+    return *this;
+  }
+};

@@ -1,5 +1,5 @@
-// Faults injected into another platform: the Nth write fails, reads come up
-// short, one file is held by another program, one folder has vanished.
+// Faults injected into another platform: reads come up short, one file is
+// held by another program, one folder has vanished.
 #pragma once
 
 #include <algorithm>
@@ -11,11 +11,9 @@ class FaultyEnv : public EnvWrapper {
  public:
   using EnvWrapper::EnvWrapper;
 
-  int failWriteNumber = 0;     // the write (counted from 1) that fails; 0: none
-  size_t readLimit = SIZE_MAX; // a file read gives at most this many bytes, then nothing
+  size_t readLimit = SIZE_MAX; // an open file gives at most this many bytes, then nothing
   std::string lockedPath;      // a sharing violation: cannot be opened, read or replaced
   std::string vanishedFolder;  // it and everything below cannot be searched
-  int writes = 0;
 
   std::unique_ptr<DirectorySearch> OpenDirectory(const std::string& folder) override {
     if (!vanishedFolder.empty() && folder.compare(0, vanishedFolder.size(), vanishedFolder) == 0) return nullptr;
@@ -28,14 +26,10 @@ class FaultyEnv : public EnvWrapper {
     return std::make_unique<ShortFile>(std::move(file), readLimit);
   }
   ReadResult ReadWholeFile(const std::string& path, std::string& out) override {
-    if (path == lockedPath) return ReadResult::kError;
-    const ReadResult result = EnvWrapper::ReadWholeFile(path, out);
-    if (result == ReadResult::kOk && out.size() > readLimit) out.resize(readLimit);
-    return result;
+    return path == lockedPath ? ReadResult::kError : EnvWrapper::ReadWholeFile(path, out);
   }
   bool WriteFileAtomic(const std::string& path, std::string_view data) override {
-    if (++writes == failWriteNumber || path == lockedPath) return false;
-    return EnvWrapper::WriteFileAtomic(path, data);
+    return path != lockedPath && EnvWrapper::WriteFileAtomic(path, data);
   }
 
  private:

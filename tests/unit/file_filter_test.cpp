@@ -152,36 +152,23 @@ TEST(FileFilterRandomised, AgreesWithThePlainRule) {
       ASSERT_EQ(filter.Run(query, options), Reference(doc, query, options))
           << "round " << round << " query '" << query << "' path " << options.searchFullPath << " mp3 "
           << options.mp3Support;
-      CFileInfo* some = records[rng() % records.size()];
-      switch (q % 4) {
-        case 0:  // a launch between two keystrokes
-          filter.RecordLaunch(*some, static_cast<VelnorTime>(rng() % 3));
-          break;
-        case 1: {  // a rescan that loses one file and finds or retags another
-          doc.MarkNotFound(some->m_strFolder);
-          ScannedFile found;
-          CFileInfo* other = records[rng() % records.size()];
-          found.path = other->m_strPath;
-          found.nameLength = other->m_strName.size();
-          found.tagOpened = rng() % 2 == 0;
-          if (found.tagOpened && rng() % 2) found.tag = randomTag();
-          std::vector<ScannedFile> batch(1);
-          batch[0] = std::move(found);
-          doc.ApplyScannedFiles(batch);
-          break;
-        }
-        case 2: {  // a file that appears while the launcher is open
-          ScannedFile added;
-          added.path = randomPath(JoinPath({"C:", "new", std::to_string(round) + "-" + std::to_string(q)}));
-          added.nameLength = added.path.size() - added.path.rfind(kPathSeparator) - 1;
-          std::vector<ScannedFile> batch(1);
-          batch[0] = std::move(added);
-          doc.ApplyScannedFiles(batch);
-          break;
-        }
-        default:
-          break;
+      if (q % 4 == 0) {  // a launch between two keystrokes
+        filter.RecordLaunch(*records[rng() % records.size()], static_cast<VelnorTime>(rng() % 3));
+        continue;
       }
+      if (q % 4 == 3) continue;  // the same document asked again
+      std::vector<ScannedFile> batch(1);
+      ScannedFile& file = batch[0];
+      if (q % 4 == 1) {  // a rescan that loses one file and finds or retags another
+        doc.MarkNotFound(records[rng() % records.size()]->m_strFolder);
+        file.path = records[rng() % records.size()]->m_strPath;
+        file.tagOpened = rng() % 2 == 0;
+        if (file.tagOpened && rng() % 2) file.tag = randomTag();
+      } else {  // a file that appears while the launcher is open
+        file.path = randomPath(JoinPath({"C:", "new", std::to_string(round) + "-" + std::to_string(q)}));
+      }
+      file.nameLength = file.path.size() - file.path.rfind(kPathSeparator) - 1;
+      doc.ApplyScannedFiles(batch);
     }
   }
 }

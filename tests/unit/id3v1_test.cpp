@@ -4,24 +4,10 @@
 
 #include <string>
 
-#include "tests/unit/faulty_env.h"
+#include "tests/unit/byte_helpers.h"
 #include "tests/unit/memory_env.h"
 
 namespace {
-
-// A tag alone, 128 bytes, built field by field.
-struct TagBytes {
-  std::string bytes = std::string(128, '\0');
-  TagBytes() { Put(0, "TAG"); }
-  TagBytes& Put(size_t offset, const std::string& text) {
-    bytes.replace(offset, text.size(), text);
-    return *this;
-  }
-  TagBytes& Byte(size_t offset, unsigned char value) {
-    bytes[offset] = static_cast<char>(value);
-    return *this;
-  }
-};
 
 bool Read(const std::string& file, Mp3TagInfo& tag) {
   MemoryEnv::MemoryFile mp3(file);
@@ -80,22 +66,6 @@ TEST(Id3v1, Version11CarriesATrackNumber) {
   ASSERT_TRUE(Read(TagBytes().Put(97, std::string(28, 'c')).Byte(125, 0x41).Byte(126, 0x42).bytes, tag));
   EXPECT_EQ(tag.m_nTrack, 0);
   EXPECT_EQ(tag.m_strComment, std::string(28, 'c') + "AB");
-}
-
-TEST(Id3v1, AReadErrorIsNoTagAndThePositionIsKept) {
-  MemoryEnv env;
-  env.AddFile("song.mp3", std::string(500, 'x') + TagBytes().bytes);
-  FaultyEnv faults(env);
-  faults.readLimit = 100;  // the tag's read comes up short
-  for (Env* from : {static_cast<Env*>(&faults), static_cast<Env*>(&env)}) {
-    std::unique_ptr<CFile> mp3 = from->OpenFile("song.mp3");
-    mp3->Seek(42);
-    Mp3TagInfo tag;
-    EXPECT_EQ(ReadId3Tag(*mp3, tag), from == &env);
-    uint64_t position = 0;
-    mp3->GetPosition(position);
-    EXPECT_EQ(position, 42u);
-  }
 }
 
 }  // namespace

@@ -4,7 +4,8 @@
 
 namespace {
 
-TEST(LauncherPlacement, FirstOpeningKeepsTheCornerAndDefaultWidthsOnce) {
+// Reopening where the user left it is the window test's; here the defaults.
+TEST(LauncherPlacement, FirstOpeningKeepsTheCornerWithTheDefaultWidths) {
   CWindowPlacement placement;
   const CRect corner{400, 500, 1024, 738};
   EXPECT_TRUE(CaptureFirstPlacement(placement, corner));
@@ -12,27 +13,14 @@ TEST(LauncherPlacement, FirstOpeningKeepsTheCornerAndDefaultWidthsOnce) {
   EXPECT_EQ(placement.m_rect, corner);
   EXPECT_EQ(placement.m_nTitleWidth, 192);
   EXPECT_EQ(placement.m_nFolderWidth, 256);
-
-  // A later opening keeps what the user left.
-  SavePlacement(placement, CRect{10, 20, 310, 220}, 100, 150);
-  EXPECT_FALSE(CaptureFirstPlacement(placement, corner));
-  EXPECT_EQ(placement.m_rect, (CRect{10, 20, 310, 220}));
-  EXPECT_EQ(placement.m_nTitleWidth, 100);
-  EXPECT_EQ(placement.m_nFolderWidth, 150);
 }
 
+// A window too small for both gives the list no room, never a negative height.
 TEST(LauncherLayout, QueryBoxAlongTheBottomAndTheListAboveWithTwoPixelGaps) {
-  for (const auto& [w, h] : {std::pair{600, 200}, std::pair{300, 100}, std::pair{1000, 700}}) {
-    const LauncherLayout layout = LayoutLauncher(w, h, 20);
-    EXPECT_EQ(layout.query, (CRect{0, h - 20, w, h}));
-    EXPECT_EQ(layout.list, (CRect{0, 2, w, h - 22}));
-  }
-}
-
-TEST(LauncherLayout, ATinyWindowGivesTheListNoRoomButNeverANegativeHeight) {
-  const LauncherLayout layout = LayoutLauncher(50, 10, 20);
-  EXPECT_EQ(layout.list.bottom, 2);
-  EXPECT_EQ(layout.query, (CRect{0, -10, 50, 10}));
+  EXPECT_EQ(LayoutLauncher(600, 200, 20).query, (CRect{0, 180, 600, 200}));
+  EXPECT_EQ(LayoutLauncher(600, 200, 20).list, (CRect{0, 2, 600, 178}));
+  EXPECT_EQ(LayoutLauncher(50, 10, 20).query, (CRect{0, -10, 50, 10}));
+  EXPECT_EQ(LayoutLauncher(50, 10, 20).list, (CRect{0, 2, 50, 2}));
 }
 
 }  // namespace

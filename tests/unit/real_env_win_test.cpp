@@ -1,7 +1,5 @@
 // What only a Windows disk can show: a database held open by another
-// program cannot be replaced, and stays exactly as it was; folder links,
-// which are followed unless they lead back into the tree being scanned; a
-// change below a watched folder wakes its watcher, and a stop wakes it too.
+// program, folder links, and change notifications.
 #include <windows.h>
 
 #include <algorithm>

@@ -119,6 +119,17 @@ TEST_F(FrameTest, OneLauncherOpensFollowsTheFullPathOptionAndEndsForARefresh) {
   EXPECT_TRUE(doc->m_placement.m_bValid);  // where it stood, for the next opening
 }
 
+// A later start opens no guide by itself (a first start's: CloseSequenceTest).
+TEST_F(FrameTest, TheGuideBesideTheProgramAndTheMailLinkGoToTheShell) {
+  EXPECT_TRUE(env.launches.empty());
+  Command(ID_STARTER_HELP);
+  Command(ID_SEND_FEEDBACK);
+  std::string guide = GetModuleFilePath();
+  guide.replace(guide.rfind('\\') + 1, std::string::npos, "help.htm");
+  EXPECT_EQ(env.launches,
+            (std::vector<std::string>{guide, "mailto:feedback@plovant.example?subject=Feedback on Plovant Velnor"}));
+}
+
 // The watcher's thread rescans and posts; the frame refills the open
 // launcher, whose chosen row stays chosen although rows moved above it.
 TEST_F(FrameTest, AWatchedChangeRefillsTheOpenLauncherKeepingTheSelection) {
@@ -143,17 +154,23 @@ TEST_F(FrameTest, AWatchedChangeRefillsTheOpenLauncherKeepingTheSelection) {
 }
 
 // No database yet, and no guide beside this program: nothing may stop or
-// hold up the start, and nothing is written before the exit.
+// hold up the start, and nothing is written before the exit. With autorun
+// off, the exit deletes the Run value an earlier one wrote.
 TEST(CloseSequenceTest, AFirstStartWritesNothingUntilClosingSavesEverything) {
   StartedApp first(true);
   EXPECT_FALSE(IsWindowVisible(first.frame));
+  EXPECT_EQ(first.env.launches.size(), 1u);  // the guide, as Starter Help opens it
   EXPECT_FALSE(first.doc->m_bFirstRun);
   EXPECT_EQ(first.env.Contents(first.dbPath), nullptr);
   first.doc->m_bSearchFullPath = true;
+  first.doc->m_bAutorun = false;
+  RegSetKeyValueW(HKEY_CURRENT_USER, L"Software\\Plovant Velnor Tests\\Run", L"Plovant Velnor", REG_SZ, L"x", 4);
+  ASSERT_EQ(RunValue(), "x");
 
   SendMessageW(first.frame, WM_CLOSE, 0, 0);
 
   EXPECT_EQ(first.exitCodes, std::vector<UINT>{0});
+  EXPECT_EQ(RunValue(), "<absent>");
   const auto saved = first.Saved();
   EXPECT_TRUE(saved->m_bSearchFullPath);
   EXPECT_FALSE(saved->m_bFirstRun);
@@ -201,14 +218,30 @@ TEST(CloseSequenceTest, SessionEndSavesWithoutAskingAndAFailedSaveAtExitFollowsT
     EXPECT_EQ(s.Saved()->m_bSearchFullPath, c.saved);
     EXPECT_EQ(s.TrayIconShown(), !c.exits);
     EXPECT_EQ(StartedApp::HotKeyFree(), c.exits);
+    // Written at every exit, so that the value follows the program.
+    EXPECT_EQ(RunValue(), c.exits ? "\"" + GetModuleFilePath() + "\"" : "<absent>");
     if (c.exits) continue;
     // Nothing of the exit happened, and the next one can still succeed.
-    EXPECT_EQ(RunValue(), "<absent>");
     s.faults.lockedPath.clear();
     s.Command(ID_APP_EXIT);
     EXPECT_EQ(s.exitCodes, std::vector<UINT>{0});
     EXPECT_TRUE(s.Saved()->m_bSearchFullPath);
   }
+}
+
+// Another copy holding the hot key stops nothing: this one starts, works
+// through its own icon, and never takes the key over.
+TEST(SecondCopyTest, StartsWithoutTheHotKeyAndWorksThroughItsIcon) {
+  auto first = std::make_unique<StartedApp>();
+  StartedApp second;
+  EXPECT_TRUE(second.TrayIconShown());
+  InsideModalLoop launcher(L"#32770", L"Plovant Velnor", [](HWND w) { PostMessageW(w, WM_COMMAND, IDCANCEL, 0); });
+  second.Tray(WM_LBUTTONDBLCLK);
+  EXPECT_TRUE(launcher.ran);
+  EXPECT_FALSE(launcher.forced);
+  first->Command(ID_APP_EXIT);
+  ASSERT_EQ(first->exitCodes, std::vector<UINT>{0});
+  EXPECT_TRUE(StartedApp::HotKeyFree());
 }
 
 }  // namespace

@@ -220,19 +220,17 @@ class ResultListTest : public LauncherTest {
   RECT client = {};
 };
 
+// The focus rectangle is drawn only while the list has the focus.
 TEST_F(ResultListTest, ASelectedRowIsHighlightedFromItsLabelToTheClientEdge) {
   const RECT label = Label(0);
-  const std::vector<COLORREF> selected = Line(label.top + 1), other = Line(Label(1).top + 1);
+  SetFocus(query);
+  const std::vector<COLORREF> unfocused = Line(label.top), other = Line(Label(1).top + 1);
+  const std::vector<COLORREF> selected = Line(label.top + 1);
   EXPECT_EQ(selected[label.left + 1], highlight);
   EXPECT_EQ(selected[client.right - 2], highlight);
   EXPECT_NE(selected[label.left - 3], highlight);  // the icon's place is left out
   EXPECT_EQ(other[client.right - 2], dlg->ResultList().m_crTextBack);
-}
 
-TEST_F(ResultListTest, TheFocusRectangleIsDrawnOnlyWhileTheListHasTheFocus) {
-  const RECT label = Label(0);
-  SetFocus(query);
-  const std::vector<COLORREF> unfocused = Line(label.top);
   SetFocus(list);
   ASSERT_EQ(GetFocus(), list);
   const std::vector<COLORREF> focused = Line(label.top);
