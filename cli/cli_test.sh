@@ -75,6 +75,16 @@ expect 1 "$CLI" dump missing.dat
 one_line err
 contains err "missing.dat"
 
+# A path listed twice (made here by renaming C:\b to C:\a in place) is dumped
+# once, holding both records' uses, with a warning.
+printf '%s' '{"files":[{"path":"C:\\a","useCount":3,"lastUsed":5},{"path":"C:\\b","useCount":4,"lastUsed":9}]}' >two.json
+expect 0 "$CLI" load two.json two.dat
+tr b a <two.dat >twice.dat
+expect 0 "$CLI" dump twice.dat
+one_line err
+contains err "lists 1 path more than once"
+contains out '{"files":[{"path":"C:\\a","useCount":7,"lastUsed":9}],'
+
 # Refused input leaves the database exactly as it was.
 cp "base été.dat" before.dat
 for json in '{"files":[' '{"files":[{"path":"a","useCount":2147483648}]}' '{"unknown":true}'; do

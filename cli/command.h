@@ -35,6 +35,8 @@ struct CliContext {
 
   // Writes "velnor-cli: <message>" and returns kExitFailure.
   int Fail(const std::string& message) const;
+  // Writes "velnor-cli: warning: <message>"; the command goes on.
+  void Warn(const std::string& message) const;
 };
 
 struct CliCommand {
@@ -49,6 +51,9 @@ struct CliCommand {
   std::vector<std::string_view> valueOptions = {};
   bool variadic = false;  // more operands than operandCount are welcome
 };
+
+// "1 path", "2 paths": a count and a noun taking "s" when not one.
+std::string CountOf(size_t count, const std::string& noun);
 
 // Every command, in the order the overview lists them.
 const std::vector<const CliCommand*>& AllCommands();

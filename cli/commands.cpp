@@ -32,3 +32,11 @@ int CliContext::Fail(const std::string& message) const {
   console.Err("velnor-cli: " + message + "\n");
   return kExitFailure;
 }
+
+void CliContext::Warn(const std::string& message) const {
+  console.Err("velnor-cli: warning: " + message + "\n");
+}
+
+std::string CountOf(size_t count, const std::string& noun) {
+  return std::to_string(count) + " " + noun + (count == 1 ? "" : "s");
+}

@@ -33,7 +33,13 @@ struct DatabaseLoadReport {
   bool damaged = false;       // reading stopped before the end
   size_t failOffset = 0;      // where reading stopped, when damaged
   std::string failReason;
+  // Paths the file lists more than once, each now one record holding the
+  // uses of all (a file written by hand, by another tool, or damaged).
+  size_t repeatedKeys = 0;
   std::string backupPath;     // where a damaged file was copied, if it was
+
+  // The next save would not give back the file's bytes: keep them aside.
+  bool NeedsBackup() const { return damaged || repeatedKeys > 0; }
 };
 
 // What a scan learnt about one file, gathered without the document's lock.
@@ -140,4 +146,5 @@ class CVelnorDoc {
   // Records replaced by a repeated key during a load; the archive may still
   // refer to them by number until the load ends.
   CFileMap::Records m_replacedDuringLoad VELNOR_GUARDED_BY(m_lock);
+  size_t m_repeatedKeysDuringLoad VELNOR_GUARDED_BY(m_lock) = 0;
 };
