@@ -60,6 +60,7 @@ const std::vector<const CliCommand*>& AllCommands();
 
 const CliCommand& DumpCommand();
 const CliCommand& LoadCommand();
+const CliCommand& MoveCommand();
 const CliCommand& QueryCommand();
 const CliCommand& ScanCommand();
 const CliCommand& TagCommand();

@@ -9,6 +9,7 @@ const std::vector<const CliCommand*>& AllCommands() {
   static const std::vector<const CliCommand*> commands = {
       &DumpCommand(),
       &LoadCommand(),
+      &MoveCommand(),
       &ScanCommand(),
       &QueryCommand(),
       &TagCommand(),

@@ -42,6 +42,12 @@ struct DatabaseLoadReport {
   bool NeedsBackup() const { return damaged || repeatedKeys > 0; }
 };
 
+// What MoveRecords changed.
+struct MoveReport {
+  size_t records = 0;
+  size_t folders = 0;
+};
+
 // What a scan learnt about one file, gathered without the document's lock.
 struct ScannedFile {
   std::string path;       // the folder searched, a separator, the name
@@ -105,6 +111,14 @@ class CVelnorDoc {
   // Adds records as a load does: a key met again replaces the earlier record,
   // which is freed (nothing may point to it: for loads and tools only).
   void AddFiles(CFileMap::Records records);
+  // After a folder was moved or renamed: every record and folder at or below
+  // `from` (letters compared ignoring case, as Windows compares paths) takes
+  // `to` in place of that part of its path, keeping its usage; a record that
+  // meets one already under its new key merges with it (uses added, the later
+  // last use kept), and a folder already listed at its new place stays as
+  // listed there. Records are rebuilt, so nothing may point to them: for
+  // tools only, as AddFiles.
+  MoveReport MoveRecords(std::string_view from, std::string_view to);
   // One accepted launch: the count goes up by one and the time is stamped;
   // `afterwards` then runs under the same lock (the filter's reordering).
   void RecordLaunch(CFileInfo& record, VelnorTime now, const FileVisitor& afterwards = nullptr);
