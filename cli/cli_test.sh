@@ -37,13 +37,13 @@ refused() {
 }
 
 # Help and usage.
-for args in "--help" "-h" "help" "dump --help" "load --help" "help load" "dump -h x y z"; do
+for args in "--help" "-h" "help" "dump --help" "load --help" "help load" "dump -h x y z" "move --help"; do
   # shellcheck disable=SC2086
   expect 0 "$CLI" $args
   contains out "Usage: velnor-cli"
   [ -s err ] && fail "$args wrote to stderr"
 done
-for args in "" "frob" "--frob" "dump" "dump a b" "dump --frob a" "load a" "load a b c"; do
+for args in "" "frob" "--frob" "dump" "dump a b" "dump --frob a" "load a" "load a b c" "move a b"; do
   # shellcheck disable=SC2086
   expect 2 "$CLI" $args
   contains err "Usage: velnor-cli"
@@ -74,6 +74,39 @@ cmp -s cut.dat cut.orig || fail "dump changed the damaged file"
 ls | grep -q '^cut\.dat\.' && fail "dump left a file (a backup?) beside the database"
 
 refused "missing.dat" "$CLI" dump missing.dat
+
+# A path listed twice (made here by renaming C:\b to C:\a in place) is dumped
+# once, holding both records' uses, with a warning.
+printf '%s' '{"files":[{"path":"C:\\a","useCount":3,"lastUsed":5},{"path":"C:\\b","useCount":4,"lastUsed":9}]}' >two.json
+expect 0 "$CLI" load two.json two.dat
+tr b a <two.dat >twice.dat
+expect 0 "$CLI" dump twice.dat
+one_line err
+contains err "lists 1 path more than once"
+contains out '{"files":[{"path":"C:\\a","useCount":7,"lastUsed":9}],'
+
+# move: refusals leave the database as it was; a move shows in the dump.
+printf '%s' '{"files":[{"path":"C:/Tools/a.exe","useCount":3,"lastUsed":7},{"path":"C:/Tools2/b","useCount":1}],
+ "folders":[{"path":"C:/Tools"}]}' >tools.json
+expect 0 "$CLI" load tools.json tools.dat
+refused() {  # DB OLD NEW
+  cp "$1" refused.orig
+  expect 1 "$CLI" move "$@"
+  one_line err
+  contains err "was not changed"
+  cmp -s "$1" refused.orig || fail "move $* changed the database"
+}
+refused tools.dat C:/Tools C:/Tools/Old
+refused tools.dat C:/Tools C:/Tools/
+refused tools.dat C:/Nowhere C:/Apps
+refused tools.dat C:/Tools ""
+refused cut.dat C:/a C:/b
+expect 0 "$CLI" move tools.dat c:/tools C:/Apps/Tools
+contains out "records 1, folders 1"
+expect 0 "$CLI" dump tools.dat
+contains out '{"files":[{"path":"C:/Apps/Tools/a.exe","useCount":3,"lastUsed":7},{"path":"C:/Tools2/b",'
+contains out '"folders":[{"name":"C:/Apps/Tools","path":"C:/Apps/Tools",'
+ls | grep -q '^tools\.dat\.' && fail "move left a file beside the database"
 
 # Refused input leaves the database exactly as it was.
 cp "base été.dat" before.dat

@@ -35,6 +35,8 @@ struct CliContext {
 
   // Writes "velnor-cli: <message>" and returns kExitFailure.
   int Fail(const std::string& message) const;
+  // Writes "velnor-cli: warning: <message>"; the command goes on.
+  void Warn(const std::string& message) const;
 };
 
 struct CliCommand {
@@ -50,11 +52,15 @@ struct CliCommand {
   bool variadic = false;  // more operands than operandCount are welcome
 };
 
+// "1 path", "2 paths": a count and a noun taking "s" when not one.
+std::string CountOf(size_t count, const std::string& noun);
+
 // Every command, in the order the overview lists them.
 const std::vector<const CliCommand*>& AllCommands();
 
 const CliCommand& DumpCommand();
 const CliCommand& LoadCommand();
+const CliCommand& MoveCommand();
 const CliCommand& QueryCommand();
 const CliCommand& ScanCommand();
 const CliCommand& TagCommand();

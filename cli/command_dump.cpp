@@ -27,6 +27,10 @@ int RunDump(const CommandArgs& args, const CliContext& context) {
   if (!context.console.Out(DatabaseToJson(doc) + "\n")) {
     return context.Fail("cannot write to standard output");
   }
+  if (report.repeatedKeys > 0) {
+    context.Warn("'" + path + "' lists " + CountOf(report.repeatedKeys, "path") +
+                 " more than once; the output lists each once, with the use counts added");
+  }
   if (report.damaged) {
     return context.Fail("'" + path + "' is damaged: reading stopped at byte " +
                         std::to_string(report.failOffset) + " of " + std::to_string(bytes.size()) +
@@ -53,7 +57,10 @@ const CliCommand& DumpCommand() {
       "seconds since 1970-01-01 UTC (0: never used).\n"
       "\n"
       "DB is only read. When it is damaged, what could be read is printed, one line\n"
-      "on stderr gives the byte offset where reading stopped, and the exit status is 1.\n",
+      "on stderr gives the byte offset where reading stopped, and the exit status is 1.\n"
+      "A path DB lists more than once is printed once, with the use counts added and\n"
+      "the later last use; a warning on stderr says how many, and the exit status\n"
+      "stays 0.\n",
       &RunDump,
   };
   return command;

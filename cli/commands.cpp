@@ -9,6 +9,7 @@ const std::vector<const CliCommand*>& AllCommands() {
   static const std::vector<const CliCommand*> commands = {
       &DumpCommand(),
       &LoadCommand(),
+      &MoveCommand(),
       &ScanCommand(),
       &QueryCommand(),
       &TagCommand(),
@@ -31,4 +32,12 @@ std::vector<std::string> CommandArgs::Values(std::string_view option) const {
 int CliContext::Fail(const std::string& message) const {
   console.Err("velnor-cli: " + message + "\n");
   return kExitFailure;
+}
+
+void CliContext::Warn(const std::string& message) const {
+  console.Err("velnor-cli: warning: " + message + "\n");
+}
+
+std::string CountOf(size_t count, const std::string& noun) {
+  return std::to_string(count) + " " + noun + (count == 1 ? "" : "s");
 }

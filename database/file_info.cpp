@@ -1,5 +1,8 @@
 #include "database/file_info.h"
 
+#include <algorithm>
+#include <limits>
+
 VELNOR_IMPLEMENT_SERIAL(CFileInfo, 1)
 
 void CFileInfo::Serialize(CArchive& ar) {
@@ -25,4 +28,11 @@ std::string_view TitleFromName(std::string_view name) {
   const size_t dot = name.rfind('.');
   if (dot == std::string_view::npos) return name;
   return name.substr(0, dot);
+}
+
+void MergeUsage(CFileInfo& into, const CFileInfo& from) {
+  using Limits = std::numeric_limits<int32_t>;
+  const int64_t uses = int64_t{into.m_nUseCount} + from.m_nUseCount;
+  into.m_nUseCount = static_cast<int32_t>(std::clamp<int64_t>(uses, Limits::min(), Limits::max()));
+  into.m_timeLastUsed = std::max(into.m_timeLastUsed, from.m_timeLastUsed);
 }

@@ -55,6 +55,11 @@ class CFileInfo : public CObject {
   std::unique_ptr<Mp3TagInfo> m_pTag;
 };
 
+// One file recorded twice becomes one record that loses no use: `from`'s
+// count is added to `into`'s (held within 32 bits, so a damaged count cannot
+// wrap round) and the later of the two last uses is kept.
+void MergeUsage(CFileInfo& into, const CFileInfo& from);
+
 // The part of a file name before its last dot; empty when the only dot is the
 // first character; the whole name when there is no dot.
 std::string_view TitleFromName(std::string_view name);

@@ -123,3 +123,10 @@ void CFileMap::clear() {
   m_indexBits = 0;
   m_records.clear();
 }
+
+CFileMap::Records CFileMap::TakeAll() {
+  Records records;
+  records.swap(m_records);
+  clear();
+  return records;
+}

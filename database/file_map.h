@@ -41,6 +41,9 @@ class CFileMap {
 
   void reserve(size_t n);
   void clear();
+  // Empties the map and hands its records over in slot order, so a tool can
+  // give them new keys and insert them again.
+  Records TakeAll();
 
   // Counters that tell derived indexes what to rebuild. Adding a record only
   // grows size(); replacing or clearing changes the structure; a scan that

@@ -3,6 +3,7 @@
 #include "database/folder_watcher.h"
 
 #include <algorithm>
+#include <unordered_set>
 #include <utility>
 
 namespace {
@@ -27,6 +28,9 @@ std::unique_ptr<CFileInfo> ReadFileRecord(CArchive& ar) {
       // Two keys sharing one record cannot be represented; each key gets
       // its own record with the shared usage data.
       const auto* shared = static_cast<const CFileInfo*>(existing);
+      // A key naming its own record again holds nothing new; a copy would
+      // count its uses twice when repeated keys merge.
+      if (shared->m_strPath == key) return nullptr;
       record = std::make_unique<CFileInfo>();
       record->m_nUseCount = shared->m_nUseCount;
       record->m_timeLastUsed = shared->m_timeLastUsed;
@@ -75,9 +79,9 @@ DatabaseLoadReport CVelnorDoc::LoadDatabaseFrom(const std::string& path) {
   std::string bytes;
   if (m_env.ReadWholeFile(path, bytes) != Env::ReadResult::kOk) return DatabaseLoadReport();
   DatabaseLoadReport report = LoadDatabaseBytes(bytes);
-  if (report.damaged) {
-    // The next save writes only what could be read; keep the original bytes
-    // so nothing the user had is gone for good.
+  if (report.NeedsBackup()) {
+    // The next save writes only what could be read, or repeated keys merged;
+    // keep the original bytes so nothing the user had is gone for good.
     const std::string backup = path + kDamagedSuffix;
     if (m_env.WriteFileAtomic(backup, bytes)) report.backupPath = backup;
   }
@@ -102,6 +106,8 @@ DatabaseLoadReport CVelnorDoc::LoadDatabaseBytes(std::string_view bytes) {
   }
   MutexLock hold(m_lock);
   m_replacedDuringLoad.clear();
+  report.repeatedKeys = m_repeatedKeysDuringLoad;
+  m_repeatedKeysDuringLoad = 0;
   return report;
 }
 
@@ -169,7 +175,24 @@ void CVelnorDoc::LoadFileRecords(CArchive& ar) {
   // Keys go into the map all at once, which is several times faster for a
   // large file than one by one; every record read whole is kept, also when
   // the file is damaged after it.
-  m_files.InsertAll(std::move(records), m_replacedDuringLoad);
+  const size_t heldBefore = m_files.size();
+  CFileMap::Records replaced;
+  m_files.InsertAll(std::move(records), replaced);
+  // A key the file lists again is one file recorded twice: the last record
+  // holds the slot, and the earlier ones' uses join it so that the next save
+  // loses none. A record the document held before this load (its slot is
+  // older) is replaced by the file's first one, as a load always did.
+  std::unordered_set<std::string_view> seen, repeated;
+  for (auto& earlier : replaced) {
+    const std::string_view key = earlier->m_strPath;
+    const size_t slot = m_files.SlotOf(key);
+    if (!(seen.insert(key).second && slot < heldBefore)) {
+      MergeUsage(*m_files.at(slot), *earlier);
+      repeated.insert(key);
+    }
+    m_replacedDuringLoad.push_back(std::move(earlier));
+  }
+  m_repeatedKeysDuringLoad += repeated.size();
 }
 
 void CVelnorDoc::LoadFolders(CArchive& ar) {

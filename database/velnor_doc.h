@@ -33,7 +33,19 @@ struct DatabaseLoadReport {
   bool damaged = false;       // reading stopped before the end
   size_t failOffset = 0;      // where reading stopped, when damaged
   std::string failReason;
+  // Paths the file lists more than once, each now one record holding the
+  // uses of all (a file written by hand, by another tool, or damaged).
+  size_t repeatedKeys = 0;
   std::string backupPath;     // where a damaged file was copied, if it was
+
+  // The next save would not give back the file's bytes: keep them aside.
+  bool NeedsBackup() const { return damaged || repeatedKeys > 0; }
+};
+
+// What MoveRecords changed.
+struct MoveReport {
+  size_t records = 0;
+  size_t folders = 0;
 };
 
 // What a scan learnt about one file, gathered without the document's lock.
@@ -99,6 +111,14 @@ class CVelnorDoc {
   // Adds records as a load does: a key met again replaces the earlier record,
   // which is freed (nothing may point to it: for loads and tools only).
   void AddFiles(CFileMap::Records records);
+  // After a folder was moved or renamed: every record and folder at or below
+  // `from` (letters compared ignoring case, as Windows compares paths) takes
+  // `to` in place of that part of its path, keeping its usage; a record that
+  // meets one already under its new key merges with it (uses added, the later
+  // last use kept), and a folder already listed at its new place stays as
+  // listed there. Records are rebuilt, so nothing may point to them: for
+  // tools only, as AddFiles.
+  MoveReport MoveRecords(std::string_view from, std::string_view to);
   // One accepted launch: the count goes up by one and the time is stamped;
   // `afterwards` then runs under the same lock (the filter's reordering).
   void RecordLaunch(CFileInfo& record, VelnorTime now, const FileVisitor& afterwards = nullptr);
@@ -140,4 +160,5 @@ class CVelnorDoc {
   // Records replaced by a repeated key during a load; the archive may still
   // refer to them by number until the load ends.
   CFileMap::Records m_replacedDuringLoad VELNOR_GUARDED_BY(m_lock);
+  size_t m_repeatedKeysDuringLoad VELNOR_GUARDED_BY(m_lock) = 0;
 };

@@ -1,10 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <string>
 
 #include "database/velnor_doc.h"
 #include "tests/unit/byte_helpers.h"
 #include "tests/unit/doc_builder.h"
+#include "tests/unit/memory_env.h"
 
 namespace {
 
@@ -79,9 +81,48 @@ TEST(DatabaseFile, OptionsAndPlacementBytes) {
   EXPECT_EQ(RoundTrip(expected), expected);
 }
 
-// Forms older files hold: "C:\b" has no record; a repeated key keeps the
-// later record; "C:\c" refers back to the first record of "C:\a" (object 2)
-// and gets its own copy of its usage.
+// A key listed again is one file recorded twice (by hand, by another tool, by
+// damage): one record keeps every use, and the original bytes are kept aside.
+// A key naming its own record again, or the document's record from before the
+// load, adds nothing.
+TEST(DatabaseFile, ARepeatedKeyMergesItsRecords) {
+  const std::string first = ShortText("C:\\a") + kFileInfoClass;
+  const std::string again = ShortText("C:\\a") + Hex("01 80");
+  const std::string twice = Hex("02 00") + first + Hex("01000000 07000000") + again + Hex("09000000 03000000");
+  const struct {
+    const char* what;
+    std::string records;
+    int heldBefore;  // uses of a record the document held before, -1: none
+    int32_t uses;
+    VelnorTime lastUsed;
+    size_t repeated;
+  } cases[] = {
+      {"twice", twice, -1, 10, 7, 1},
+      {"held before", twice, 100, 10, 7, 1},
+      {"thrice, saturating", Hex("03 00") + first + Hex("FEFFFF7F 03000000") + again + Hex("01000000 09000000") +
+                                 again + Hex("05000000 00000000"), -1, INT32_MAX, 9, 1},
+      {"its own record", Hex("02 00") + first + Hex("04000000 10000000") + ShortText("C:\\a") + Hex("02 00"), -1, 4,
+       16, 0},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    MemoryEnv env;
+    env.AddFile("C:\\db", c.records + Hex("00 00") + kDefaultOptions);
+    CVelnorDoc doc(env);
+    if (c.heldBefore >= 0) AddRecord(doc, "C:\\a", c.heldBefore);
+    const DatabaseLoadReport report = doc.LoadDatabaseFrom("C:\\db");
+    EXPECT_FALSE(report.damaged);
+    EXPECT_EQ(report.repeatedKeys, c.repeated);
+    ASSERT_EQ(doc.FileCount(), 1u);
+    EXPECT_EQ(doc.FindFile("C:\\a")->m_nUseCount, c.uses);
+    EXPECT_EQ(doc.FindFile("C:\\a")->m_timeLastUsed, c.lastUsed);
+    EXPECT_EQ(env.Contents("C:\\db.damaged") != nullptr, c.repeated > 0);
+  }
+}
+
+// Forms older files hold: "C:\b" has no record; a repeated key merges;
+// "C:\c" refers back to the first record of "C:\a" (object 2) and gets its
+// own copy of that record's usage.
 TEST(DatabaseFile, NullRepeatedAndSharedRecordsAreAccepted) {
   const std::string bytes = Hex("04 00") + ShortText("C:\\a") + kFileInfoClass + Hex("04000000 10000000") +
                             ShortText("C:\\b") + Hex("00 00") + ShortText("C:\\a") + Hex("01 80") +
@@ -90,7 +131,7 @@ TEST(DatabaseFile, NullRepeatedAndSharedRecordsAreAccepted) {
   CVelnorDoc doc;
   EXPECT_FALSE(doc.LoadDatabaseBytes(bytes).damaged);
   EXPECT_EQ(Keys(doc), (std::vector<std::string>{"C:\\a", "C:\\c"}));
-  EXPECT_EQ(doc.FindFile("C:\\a")->m_nUseCount, 9);
+  EXPECT_EQ(doc.FindFile("C:\\a")->m_nUseCount, 13);
   const CFileInfo* c = doc.FindFile("C:\\c");
   EXPECT_EQ(c->m_nUseCount, 4);
   EXPECT_EQ(c->m_timeLastUsed, 16);
