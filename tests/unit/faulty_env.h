@@ -1,5 +1,6 @@
 // Faults injected into another platform: the Nth write fails, reads come up
-// short, one file is held by another program, one folder has vanished.
+// short, one file is held by another program (for good, or for a few reads),
+// one may not be read at all, one folder has vanished.
 #pragma once
 
 #include <algorithm>
@@ -13,9 +14,12 @@ class FaultyEnv : public EnvWrapper {
 
   int failWriteNumber = 0;     // the write (counted from 1) that fails; 0: none
   size_t readLimit = SIZE_MAX; // a file read gives at most this many bytes, then nothing
-  std::string lockedPath;      // a sharing violation: cannot be opened, read or replaced
+  std::string lockedPath;      // a sharing violation: cannot be opened, read, renamed or replaced
+  int lockedForReads = -1;     // >= 0: the lock clears after this many more reads
+  std::string deniedPath;      // exists, but reading it is refused
   std::string vanishedFolder;  // it and everything below cannot be searched
   int writes = 0;
+  int reads = 0;
 
   std::unique_ptr<DirectorySearch> OpenDirectory(const std::string& folder) override {
     if (!vanishedFolder.empty() && folder.compare(0, vanishedFolder.size(), vanishedFolder) == 0) return nullptr;
@@ -28,10 +32,20 @@ class FaultyEnv : public EnvWrapper {
     return std::make_unique<ShortFile>(std::move(file), readLimit);
   }
   ReadResult ReadWholeFile(const std::string& path, std::string& out) override {
-    if (path == lockedPath) return ReadResult::kError;
+    ++reads;
+    if (path == lockedPath) {
+      if (lockedForReads != 0) {
+        if (lockedForReads > 0) --lockedForReads;
+        return ReadResult::kBusy;
+      }
+      lockedPath.clear();
+    }
+    if (path == deniedPath) return ReadResult::kError;
     const ReadResult result = EnvWrapper::ReadWholeFile(path, out);
-    if (result == ReadResult::kOk && out.size() > readLimit) out.resize(readLimit);
-    return result;
+    return result == ReadResult::kOk && out.size() > readLimit ? ReadResult::kError : result;
+  }
+  bool RenameFile(const std::string& from, const std::string& to) override {
+    return from != lockedPath && EnvWrapper::RenameFile(from, to);
   }
   bool WriteFileAtomic(const std::string& path, std::string_view data) override {
     if (++writes == failWriteNumber || path == lockedPath) return false;
