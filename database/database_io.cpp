@@ -74,6 +74,8 @@ DatabaseLoadReport CVelnorDoc::LoadDatabaseFrom(const std::string& path) {
       if (m_env.WriteFileAtomic(backup, bytes)) report.backupPath = backup;
     }
   } else if (m_bUnreadable) {
+    // Someone who has a database is no first-time user: no guide.
+    m_bFirstRun = false;
     report.unreadable = true;
     report.busy = read == Env::ReadResult::kBusy;
   }

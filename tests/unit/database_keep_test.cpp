@@ -63,6 +63,7 @@ TEST_F(KeepDatabase, AFileThatCannotBeReadIsWaitedForThenKeptAndNeverReplaced) {
     EXPECT_FALSE(report.damaged);
     EXPECT_EQ(m_env.paused, c.pauses);
     EXPECT_EQ(doc.FileCount(), c.loaded ? 2u : 0u);
+    EXPECT_EQ(doc.m_bFirstRun, c.loaded);  // no guide for someone whose database was unreadable
     EXPECT_EQ(m_env.Contents(m_path + ".damaged"), nullptr);
 
     AddRecord(doc, "new.txt", 3, 200);
