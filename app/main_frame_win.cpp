@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "app/save_failure_prompt_win.h"
 #include "app/tray_menu_state.h"
 #include "database/velnor_doc.h"
 #include "framework/env.h"
@@ -49,6 +50,11 @@ LRESULT CMainFrame::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
       return 0;
     case WM_FOLDER_RESCANNED:
       OnFolderRescanned();
+      return 0;
+    case WM_DATABASE_UNREADABLE:
+      // After start-up, from the message loop: the tray and the hot key
+      // already work while the notice waits to be read.
+      if (m_pDoc) TellDatabaseUnreadable(m_pDoc->GetDatabasePath(), m_pDoc->LastLoad().busy);
       return 0;
     case WM_COMMAND:
       if (OnCommand(LOWORD(wParam))) return 0;

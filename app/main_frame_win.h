@@ -22,6 +22,8 @@ class CVelnorDoc;
 constexpr int kHotKeyId = 0;
 // The change watcher's word that the index changed (posted, never sent).
 constexpr UINT WM_FOLDER_RESCANNED = WM_APP + 1;
+// Posted once at start-up when the database could not be read.
+constexpr UINT WM_DATABASE_UNREADABLE = WM_APP + 2;
 
 // Why the program is asked to end: only a user's exit may wait for an answer.
 enum class CloseReason { kUserExit, kSessionEnd };

@@ -21,3 +21,14 @@ SaveFailureChoice AskSaveFailure(const std::string& databasePath) {
       return SaveFailureChoice::kKeepRunning;
   }
 }
+
+void TellDatabaseUnreadable(const std::string& databasePath, bool busy) {
+  const std::wstring text =
+      L"Plovant Velnor could not read its database:\n" + Utf8ToWide(databasePath) + L"\n\n" +
+      (busy ? L"Another program keeps it open." : L"Reading it was refused, or the disk could not read it.") +
+      L"\n\nYour file is kept as it is: Plovant Velnor will not write over it. Until the next start, "
+      L"the launcher lists your files without their usage counts; when Plovant Velnor exits, your file "
+      L"is renamed with \".unreadable-\" and the date added, and this session is saved in its place (or, "
+      L"if your file is still in use then, beside it as velnor.dat.new).";
+  MessageBoxW(nullptr, text.c_str(), L"Plovant Velnor", MB_OK | MB_ICONWARNING | MB_SETFOREGROUND);
+}

@@ -1,4 +1,5 @@
-// The question asked when the database cannot be written at exit.
+// What the user is told about the database file: the question asked when it
+// cannot be written at exit, and the notice when it could not be read.
 #pragma once
 
 #include <string>
@@ -6,3 +7,6 @@
 #include "app/velnor_app_win.h"
 
 SaveFailureChoice AskSaveFailure(const std::string& databasePath);
+
+// Shown once per run, after start-up. `busy`: another program held the file.
+void TellDatabaseUnreadable(const std::string& databasePath, bool busy);

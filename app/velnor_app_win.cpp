@@ -48,6 +48,7 @@ bool CVelnorApp::InitInstance() {
   AddDefaultFolders();
   RefreshDatabase(kInitializeCaption);
   StartFolderWatcher();
+  if (m_pDoc->LastLoad().unreadable) PostMessageW(m_pMainFrame->GetSafeHwnd(), WM_DATABASE_UNREADABLE, 0, 0);
 
   // The taskbar may not have been ready: one more try, at the default size.
   if (!trayIconAdded) AddTrayIcon(false);
@@ -104,7 +105,9 @@ void CVelnorApp::CloseDocument(CloseReason reason) {
     m_bClosing = false;
     return;
   }
-  WriteAutorunValue();
+  // The autorun choice was in the file this run could not read: the value
+  // in the registry still says what the user chose.
+  if (!m_pDoc->LastLoad().unreadable) WriteAutorunValue();
   m_pMainFrame->DestroyWindow();
 }
 

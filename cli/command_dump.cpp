@@ -16,6 +16,7 @@ int RunDump(const CommandArgs& args, const CliContext& context) {
       break;
     case Env::ReadResult::kNotFound:
       return context.Fail("cannot open '" + path + "': no such file");
+    case Env::ReadResult::kBusy:  // another program holds it
     case Env::ReadResult::kError:
       return context.Fail("cannot read '" + path + "'");
   }

@@ -24,6 +24,7 @@ int RunLoad(const CommandArgs& args, const CliContext& context) {
         break;
       case Env::ReadResult::kNotFound:
         return context.Fail("cannot open '" + jsonPath + "': no such file" + unchanged);
+      case Env::ReadResult::kBusy:  // another program holds it
       case Env::ReadResult::kError:
         return context.Fail("cannot read '" + jsonPath + "'" + unchanged);
     }

@@ -46,6 +46,7 @@ int LoadDatabaseForIndex(CVelnorDoc& doc, const std::string& dbPath, const CliCo
   switch (context.env.ReadWholeFile(dbPath, bytes)) {
     case Env::ReadResult::kNotFound:
       return kExitSuccess;  // a new database
+    case Env::ReadResult::kBusy:  // another program holds it
     case Env::ReadResult::kError:
       return context.Fail("cannot read '" + dbPath + "'");
     case Env::ReadResult::kOk:

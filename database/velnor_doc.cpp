@@ -10,7 +10,6 @@ namespace {
 
 constexpr const char kDatabaseFolder[] = "Plovant";
 constexpr const char kDatabaseFile[] = "velnor.dat";
-constexpr const char kDamagedSuffix[] = ".damaged";
 
 // One key and its record. Null for a key stored without a record, and when
 // reading stopped (the archive has then failed).
@@ -51,7 +50,9 @@ CVelnorDoc::CVelnorDoc(Env& env) : m_env(env) {}
 CVelnorDoc::~CVelnorDoc() { m_pWatcherThread.reset(); }
 
 bool CVelnorDoc::OnNewDocument() {
-  LoadDatabase();
+  const std::string path = GetDatabasePath();
+  RemoveSaveLeftovers(path);
+  LoadDatabaseFrom(path);
   return true;
 }
 
@@ -75,19 +76,6 @@ void CVelnorDoc::LoadDatabase() { LoadDatabaseFrom(GetDatabasePath()); }
 
 bool CVelnorDoc::SaveDatabase() { return SaveDatabaseTo(GetDatabasePath()); }
 
-DatabaseLoadReport CVelnorDoc::LoadDatabaseFrom(const std::string& path) {
-  std::string bytes;
-  if (m_env.ReadWholeFile(path, bytes) != Env::ReadResult::kOk) return DatabaseLoadReport();
-  DatabaseLoadReport report = LoadDatabaseBytes(bytes);
-  if (report.NeedsBackup()) {
-    // The next save writes only what could be read, or repeated keys merged;
-    // keep the original bytes so nothing the user had is gone for good.
-    const std::string backup = path + kDamagedSuffix;
-    if (m_env.WriteFileAtomic(backup, bytes)) report.backupPath = backup;
-  }
-  return report;
-}
-
 DatabaseLoadReport CVelnorDoc::LoadDatabaseBytes(std::string_view bytes) {
   DatabaseLoadReport report;
   report.opened = true;
@@ -109,10 +97,6 @@ DatabaseLoadReport CVelnorDoc::LoadDatabaseBytes(std::string_view bytes) {
   report.repeatedKeys = m_repeatedKeysDuringLoad;
   m_repeatedKeysDuringLoad = 0;
   return report;
-}
-
-bool CVelnorDoc::SaveDatabaseTo(const std::string& path) {
-  return m_env.WriteFileAtomic(path, SaveDatabaseBytes());
 }
 
 std::string CVelnorDoc::SaveDatabaseBytes() {
@@ -242,8 +226,9 @@ void CVelnorDoc::AddFiles(CFileMap::Records records) {
 
 void CVelnorDoc::RecordLaunch(CFileInfo& record, VelnorTime now, const FileVisitor& afterwards) {
   MutexLock hold(m_lock);
-  ++record.m_nUseCount;
+  if (record.m_nUseCount < INT32_MAX) ++record.m_nUseCount;
   record.m_timeLastUsed = now;
+  ++m_launchesSinceSave[record.m_strPath];
   if (afterwards) afterwards(m_files);
 }
 

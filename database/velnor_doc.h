@@ -12,6 +12,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "database/file_map.h"
@@ -30,6 +31,8 @@ extern const char kRefreshCaption[];
 // What a load found, for the command-line tool and for the damaged-file backup.
 struct DatabaseLoadReport {
   bool opened = false;        // the file existed and was read
+  bool unreadable = false;    // the file exists but could not be read, even after waiting
+  bool busy = false;          // ... because another program held it
   bool damaged = false;       // reading stopped before the end
   size_t failOffset = 0;      // where reading stopped, when damaged
   std::string failReason;
@@ -78,8 +81,23 @@ class CVelnorDoc {
   // %APPDATA%\Plovant\velnor.dat; creates the Plovant folder.
   std::string GetDatabasePath();
 
+  // A file another program holds is waited for a few seconds. One that
+  // still cannot be read is never replaced by this run: SaveDatabaseTo
+  // first renames it aside (`<path>.unreadable-YYYYMMDD-HHMMSS`, UTC), or
+  // when even that fails writes `<path>.new` beside it.
   DatabaseLoadReport LoadDatabaseFrom(const std::string& path);
+  // When the file changed since this document loaded or last saved it
+  // (another copy of the program, or velnor-cli), it is read again and this
+  // run's launches are added to its counts; records only it has are kept;
+  // folders and options are this run's. False, with nothing written, when
+  // the file there cannot be read or written.
   bool SaveDatabaseTo(const std::string& path);
+  // What the last LoadDatabaseFrom found.
+  const DatabaseLoadReport& LastLoad() const { return m_lastLoad; }
+  // Where SaveDatabaseTo put a file that could not be read; empty if none.
+  const std::string& SetAsidePath() const { return m_strSetAside; }
+  // Removes what saves cut short by a crash left beside `path`.
+  void RemoveSaveLeftovers(const std::string& path);
 
   // The file's contents without the file: what a load reads and a save writes.
   DatabaseLoadReport LoadDatabaseBytes(std::string_view bytes);
@@ -150,6 +168,10 @@ class CVelnorDoc {
   bool m_bFirstRun = true;
 
  private:
+  Env::ReadResult ReadDatabaseFile(const std::string& path, std::string& bytes);
+  std::string SetAsideUnreadable(const std::string& path);
+  bool MergeChangesOnDisk(const std::string& path);
+  void MergeUsage(CVelnorDoc& disk);
   void LoadFileRecords(CArchive& ar) VELNOR_REQUIRES(m_lock);
   void LoadFolders(CArchive& ar) VELNOR_REQUIRES(m_lock);
 
@@ -157,6 +179,16 @@ class CVelnorDoc {
   mutable Mutex m_lock;
   CFileMap m_files VELNOR_GUARDED_BY(m_lock);
   FolderList m_folders VELNOR_GUARDED_BY(m_lock);
+  // What this document knows of its file: whether it could read it, and a
+  // fingerprint of the bytes it last read or wrote there (none: no file).
+  DatabaseLoadReport m_lastLoad;
+  bool m_bUnreadable = false;
+  bool m_bKnowFile = false;
+  uint64_t m_fileFingerprint = 0;
+  std::string m_strSetAside;
+  // Launches since the file was last read or written, by key: what a save
+  // adds to counts another copy wrote meanwhile.
+  std::unordered_map<std::string, int32_t> m_launchesSinceSave VELNOR_GUARDED_BY(m_lock);
   // Records replaced by a repeated key during a load; the archive may still
   // refer to them by number until the load ends.
   CFileMap::Records m_replacedDuringLoad VELNOR_GUARDED_BY(m_lock);

@@ -67,13 +67,27 @@ class Env {
   // keep writing and deleting it meanwhile.
   virtual std::unique_ptr<CFile> OpenFile(const std::string& path) = 0;
 
-  enum class ReadResult { kOk, kNotFound, kError };
+  enum class ReadResult {
+    kOk,
+    kNotFound,
+    kBusy,   // another program holds it (a sharing or lock violation): try again soon
+    kError,  // it exists but cannot be read: no access, or a read failed midway
+  };
+  // Anything but kOk leaves `out` meaningless: a read cut short is never a
+  // shorter file.
   virtual ReadResult ReadWholeFile(const std::string& path, std::string& out) = 0;
 
   // Writes `data` to a temporary file beside `path`, flushes it to the disk
   // and only then puts it in place of `path`. On any failure the previous
   // file at `path` is left exactly as it was and false is returned.
   virtual bool WriteFileAtomic(const std::string& path, std::string_view data) = 0;
+
+  // Gives a file another name; false when `to` exists already or the file
+  // cannot be renamed (another program holds it).
+  virtual bool RenameFile(const std::string& from, const std::string& to) = 0;
+  // False when the file cannot be removed; a file that another program
+  // writes is never removed on Windows.
+  virtual bool RemoveFile(const std::string& path) = 0;
 
   // True when the directory exists afterwards.
   virtual bool MakeDirectory(const std::string& path) = 0;
@@ -90,6 +104,8 @@ class Env {
   virtual int64_t Now() = 0;
   // Milliseconds from an arbitrary start; never goes back.
   virtual uint64_t TickCount() = 0;
+  // Blocks the calling thread for a while.
+  virtual void Pause(uint32_t milliseconds) = 0;
 
   // Dispatches what waits in the calling thread's message queue.
   virtual void PumpMessages() = 0;
@@ -124,6 +140,8 @@ class EnvWrapper : public Env {
   bool WriteFileAtomic(const std::string& path, std::string_view data) override {
     return m_target.WriteFileAtomic(path, data);
   }
+  bool RenameFile(const std::string& from, const std::string& to) override { return m_target.RenameFile(from, to); }
+  bool RemoveFile(const std::string& path) override { return m_target.RemoveFile(path); }
   bool MakeDirectory(const std::string& path) override { return m_target.MakeDirectory(path); }
   bool GetSpecialFolderPath(int csidl, std::string& path) override {
     return m_target.GetSpecialFolderPath(csidl, path);
@@ -133,6 +151,7 @@ class EnvWrapper : public Env {
   }
   int64_t Now() override { return m_target.Now(); }
   uint64_t TickCount() override { return m_target.TickCount(); }
+  void Pause(uint32_t milliseconds) override { m_target.Pause(milliseconds); }
   void PumpMessages() override { m_target.PumpMessages(); }
   std::unique_ptr<ProgressWindow> CreateProgressWindow(const std::string& caption) override {
     return m_target.CreateProgressWindow(caption);
@@ -142,6 +161,13 @@ class EnvWrapper : public Env {
  private:
   Env& m_target;
 };
+
+// The temporary file WriteFileAtomic writes beside `path` before it takes
+// its place: the path, a dot, the writing process's id and ".tmp". A
+// leftover of a process killed midway can be told by its name.
+std::string AtomicWriteTemporary(const std::string& path, uint32_t processId);
+// Whether `name` (a bare file name) is such a file beside a file named `target`.
+bool IsAtomicWriteTemporary(std::string_view name, std::string_view target);
 
 // A shell launch counts as accepted above this instance value.
 constexpr intptr_t kShellLaunchAccepted = 32;

@@ -8,6 +8,7 @@
 
 #include <cerrno>
 #include <chrono>
+#include <thread>
 #include <climits>
 #include <cstdlib>
 #include <ctime>
@@ -121,16 +122,17 @@ class PosixEnv final : public Env {
         if (n <= 0) break;
         done += static_cast<size_t>(n);
       }
-      out.resize(done);  // a file that shrank while read is read as it is now
-      result = ReadResult::kOk;
+      // A read that failed, or a file cut short while it was read, is not
+      // the file.
+      if (done == out.size()) result = ReadResult::kOk;
     }
     ::close(fd);
     return result;
   }
 
   bool WriteFileAtomic(const std::string& path, std::string_view data) override {
-    std::string temp = path + ".XXXXXX";
-    const int fd = ::mkstemp(&temp[0]);
+    const std::string temp = AtomicWriteTemporary(path, static_cast<uint32_t>(::getpid()));
+    const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
     if (fd < 0) return false;
     bool ok = true;
     size_t done = 0;
@@ -145,6 +147,15 @@ class PosixEnv final : public Env {
     if (!ok) ::unlink(temp.c_str());
     return ok;
   }
+
+  bool RenameFile(const std::string& from, const std::string& to) override {
+    // A second name first: unlike rename(), link() never replaces a file.
+    if (::link(from.c_str(), to.c_str()) != 0) return false;
+    if (::unlink(from.c_str()) == 0) return true;
+    ::unlink(to.c_str());
+    return false;
+  }
+  bool RemoveFile(const std::string& path) override { return ::unlink(path.c_str()) == 0; }
 
   bool MakeDirectory(const std::string& path) override {
     if (::mkdir(path.c_str(), 0755) == 0) return true;
@@ -171,6 +182,7 @@ class PosixEnv final : public Env {
   }
 
   int64_t Now() override { return static_cast<int64_t>(std::time(nullptr)); }
+  void Pause(uint32_t milliseconds) override { std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds)); }
   uint64_t TickCount() override {
     return static_cast<uint64_t>(std::chrono::duration_cast<std::chrono::milliseconds>(
                                      std::chrono::steady_clock::now().time_since_epoch())

@@ -17,6 +17,19 @@ const char kPathSeparator = '\\';
 
 namespace {
 
+Env::ReadResult ReadFailure(DWORD error) {
+  switch (error) {
+    case ERROR_FILE_NOT_FOUND:
+    case ERROR_PATH_NOT_FOUND:
+      return Env::ReadResult::kNotFound;
+    case ERROR_SHARING_VIOLATION:
+    case ERROR_LOCK_VIOLATION:
+      return Env::ReadResult::kBusy;
+    default:
+      return Env::ReadResult::kError;
+  }
+}
+
 class Win32Search final : public DirectorySearch {
  public:
   Win32Search(HANDLE find, const WIN32_FIND_DATAW& first) : m_find(find), m_data(first) {}
@@ -113,11 +126,7 @@ class Win32Env final : public Env {
   ReadResult ReadWholeFile(const std::string& path, std::string& out) override {
     KernelHandle file(CreateFileW(Utf8ToWide(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE,
                                   nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
-    if (!file.Valid()) {
-      const DWORD err = GetLastError();
-      return (err == ERROR_FILE_NOT_FOUND || err == ERROR_PATH_NOT_FOUND) ? ReadResult::kNotFound
-                                                                         : ReadResult::kError;
-    }
+    if (!file.Valid()) return ReadFailure(GetLastError());
     LARGE_INTEGER size;
     if (!GetFileSizeEx(file.Get(), &size) || size.QuadPart < 0) return ReadResult::kError;
     out.resize(static_cast<size_t>(size.QuadPart));
@@ -125,10 +134,10 @@ class Win32Env final : public Env {
     while (done < out.size()) {
       const DWORD chunk = static_cast<DWORD>(std::min<size_t>(out.size() - done, 1u << 30));
       DWORD got = 0;
-      if (!ReadFile(file.Get(), &out[done], chunk, &got, nullptr) || got == 0) break;
+      if (!ReadFile(file.Get(), &out[done], chunk, &got, nullptr)) return ReadFailure(GetLastError());
+      if (got == 0) return ReadResult::kError;  // cut short while it was read
       done += got;
     }
-    out.resize(done);
     return ReadResult::kOk;
   }
 
@@ -136,7 +145,7 @@ class Win32Env final : public Env {
     // A name of its own per process, so two copies exiting together never
     // write into each other's temporary file.
     const std::wstring target = Utf8ToWide(path);
-    const std::wstring temp = target + L"." + std::to_wstring(GetCurrentProcessId()) + L".tmp";
+    const std::wstring temp = Utf8ToWide(AtomicWriteTemporary(path, GetCurrentProcessId()));
     bool ok;
     {
       KernelHandle file(CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
@@ -157,6 +166,11 @@ class Win32Env final : public Env {
     if (!ok) DeleteFileW(temp.c_str());
     return ok;
   }
+
+  bool RenameFile(const std::string& from, const std::string& to) override {
+    return MoveFileExW(Utf8ToWide(from).c_str(), Utf8ToWide(to).c_str(), MOVEFILE_WRITE_THROUGH) != FALSE;
+  }
+  bool RemoveFile(const std::string& path) override { return DeleteFileW(Utf8ToWide(path).c_str()) != FALSE; }
 
   bool MakeDirectory(const std::string& path) override {
     const std::wstring wide = Utf8ToWide(path);
@@ -187,6 +201,7 @@ class Win32Env final : public Env {
 
   int64_t Now() override { return static_cast<int64_t>(std::time(nullptr)); }
   uint64_t TickCount() override { return GetTickCount64(); }
+  void Pause(uint32_t milliseconds) override { ::Sleep(milliseconds); }
   void PumpMessages() override { ::PumpMessages(); }
   std::unique_ptr<ProgressWindow> CreateProgressWindow(const std::string&) override { return nullptr; }
   std::unique_ptr<ChangeNotifier> CreateChangeNotifier() override { return CreateWin32ChangeNotifier(); }

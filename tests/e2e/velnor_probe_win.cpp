@@ -80,9 +80,36 @@ int QueryBox() {
   return Numbers((r.left + r.right) / 2, (r.top + r.bottom) / 2);
 }
 
+// With two copies running, the frame of the one that started first.
+HWND OldestFrame() {
+  HWND oldest = nullptr;
+  ULONGLONG oldestStart = ~0ull;
+  for (HWND w = FindWindowW(kFrameClass, kTitle); w; w = FindWindowExW(nullptr, w, kFrameClass, kTitle)) {
+    DWORD pid = 0;
+    GetWindowThreadProcessId(w, &pid);
+    const HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid);
+    FILETIME created = {}, unused = {};
+    if (process) GetProcessTimes(process, &created, &unused, &unused, &unused);
+    if (process) CloseHandle(process);
+    const ULONGLONG start = (static_cast<ULONGLONG>(created.dwHighDateTime) << 32) | created.dwLowDateTime;
+    if (!oldest || start < oldestStart) oldest = w, oldestStart = start;
+  }
+  return oldest;
+}
+
 int PostToFrame(UINT message, WPARAM wParam, LPARAM lParam) {
-  const HWND frame = FindWindowW(kFrameClass, kTitle);
+  const HWND frame = OldestFrame();
   return Answer(frame && PostMessageW(frame, message, wParam, lParam), "posted");
+}
+
+int Hold(const wchar_t* file, int seconds) {
+  const HANDLE h = CreateFileW(file, GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return Answer(false, "cannot open");
+  Answer(true, "held");
+  std::fflush(stdout);
+  Sleep(static_cast<DWORD>(seconds) * 1000);
+  CloseHandle(h);
+  return 0;
 }
 
 }  // namespace
@@ -99,8 +126,11 @@ int wmain(int argc, wchar_t** argv) {
   if (command == L"rows") return Rows();            // the row count of the open launcher
   if (command == L"query-box") return QueryBox();   // the middle of the launcher's query box (x y)
   if (command == L"post-tray-rbutton") return PostToFrame(kTrayCallback, 0, WM_RBUTTONDOWN);
+  // To the frame of the copy started first, when two run.
   if (command == L"post-command" && arg) return PostToFrame(WM_COMMAND, static_cast<WPARAM>(_wtoi(arg)), 0);
+  // Keeps a file open, shared with nobody, for a number of seconds.
+  if (command == L"hold" && argc > 3) return Hold(arg, _wtoi(argv[3]));
   std::fprintf(stderr, "usage: velnor_probe dialog CAPTION|progress CAPTION|frames|menu-open|rows|"
-                       "query-box|post-tray-rbutton|post-command ID\n");
+                       "query-box|post-tray-rbutton|post-command ID|hold FILE SECONDS\n");
   return 2;
 }

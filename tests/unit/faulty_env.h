@@ -1,5 +1,6 @@
 // Faults injected into another platform: reads come up short, one file is
-// held by another program, one folder has vanished.
+// held by another program (for good, or for a few reads), one may not be
+// read at all, one folder has vanished.
 #pragma once
 
 #include <algorithm>
@@ -11,8 +12,10 @@ class FaultyEnv : public EnvWrapper {
  public:
   using EnvWrapper::EnvWrapper;
 
-  size_t readLimit = SIZE_MAX; // an open file gives at most this many bytes, then nothing
-  std::string lockedPath;      // a sharing violation: cannot be opened, read or replaced
+  size_t readLimit = SIZE_MAX; // an open file gives at most this many bytes; a larger file's whole read fails
+  std::string lockedPath;      // a sharing violation: cannot be opened, read, renamed or replaced
+  int lockedForReads = -1;     // >= 0: the lock clears after this many more reads
+  std::string deniedPath;      // exists, but reading it is refused
   std::string vanishedFolder;  // it and everything below cannot be searched
 
   std::unique_ptr<DirectorySearch> OpenDirectory(const std::string& folder) override {
@@ -26,7 +29,19 @@ class FaultyEnv : public EnvWrapper {
     return std::make_unique<ShortFile>(std::move(file), readLimit);
   }
   ReadResult ReadWholeFile(const std::string& path, std::string& out) override {
-    return path == lockedPath ? ReadResult::kError : EnvWrapper::ReadWholeFile(path, out);
+    if (path == lockedPath) {
+      if (lockedForReads != 0) {
+        if (lockedForReads > 0) --lockedForReads;
+        return ReadResult::kBusy;
+      }
+      lockedPath.clear();
+    }
+    if (path == deniedPath) return ReadResult::kError;
+    const ReadResult result = EnvWrapper::ReadWholeFile(path, out);
+    return result == ReadResult::kOk && out.size() > readLimit ? ReadResult::kError : result;
+  }
+  bool RenameFile(const std::string& from, const std::string& to) override {
+    return from != lockedPath && EnvWrapper::RenameFile(from, to);
   }
   bool WriteFileAtomic(const std::string& path, std::string_view data) override {
     return path != lockedPath && EnvWrapper::WriteFileAtomic(path, data);

@@ -52,14 +52,7 @@ class MemoryEnv : public Env {
     m_children[path.substr(0, cut)].push_back({path.substr(cut + 1), true, true});
     m_links[path] = target;
   }
-  void RemoveFile(const std::string& path) {
-    const size_t cut = path.rfind(kPathSeparator);
-    auto& list = m_children[path.substr(0, cut)];
-    list.erase(std::remove_if(list.begin(), list.end(),
-                              [&](const DirectoryEntry& e) { return e.name == path.substr(cut + 1); }),
-               list.end());
-    m_contents.erase(path);
-  }
+
   const std::string* Contents(const std::string& path) const {
     const auto it = m_contents.find(path);
     return it == m_contents.end() ? nullptr : &it->second;
@@ -96,6 +89,22 @@ class MemoryEnv : public Env {
     AddFile(path, std::string(data));
     return true;
   }
+  bool RenameFile(const std::string& from, const std::string& to) override {
+    if (!Contents(from) || Contents(to)) return false;
+    AddFile(to, *Contents(from));
+    RemoveFile(from);
+    return true;
+  }
+  bool RemoveFile(const std::string& path) override {
+    if (!Contents(path)) return false;
+    const size_t cut = path.rfind(kPathSeparator);
+    auto& list = m_children[path.substr(0, cut)];
+    list.erase(std::remove_if(list.begin(), list.end(),
+                              [&](const DirectoryEntry& e) { return e.name == path.substr(cut + 1); }),
+               list.end());
+    m_contents.erase(path);
+    return true;
+  }
   bool MakeDirectory(const std::string& path) override {
     AddFolder(path);
     return true;
@@ -112,6 +121,7 @@ class MemoryEnv : public Env {
   }
   int64_t Now() override { return now; }
   uint64_t TickCount() override { return ticks += tickStep; }
+  void Pause(uint32_t milliseconds) override { paused.push_back(milliseconds); }
   void PumpMessages() override {
     ++pumps;
     if (onPump) onPump();
@@ -132,6 +142,7 @@ class MemoryEnv : public Env {
   uint64_t ticks = 0;
   uint64_t tickStep = 0;              // how far the clock moves at every look
   int pumps = 0;
+  std::vector<uint32_t> paused;       // every pause asked for, in order
   int identityLookups = 0;            // folder identities asked for
   std::function<void()> onPump;
   std::function<void(const std::string&)> onOpenDirectory;  // before the folder is listed

@@ -89,6 +89,19 @@ TEST_F(RealEnv, ALockedDatabaseKeepsItsContents) {
   EXPECT_EQ(Entries(), std::vector<std::string>{"velnor.dat"});
 }
 
+// Start-up removes what crashed saves left, but never the file of a save
+// that another copy is writing at that moment.
+TEST_F(RealEnv, OnlyLeftoversNobodyWritesAreRemoved) {
+  const std::string db = Path("velnor.dat");
+  const std::string left = AtomicWriteTemporary(db, 4711), busy = AtomicWriteTemporary(db, 4712);
+  Touch(left);
+  Touch(busy);
+  KernelHandle writing(CreateFileW(Utf8ToWide(busy).c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+  ASSERT_TRUE(writing.Valid());
+  m_doc.RemoveSaveLeftovers(db);
+  EXPECT_EQ(Entries(), std::vector<std::string>{"velnor.dat.4712.tmp"});
+}
+
 TEST_F(RealEnv, FolderLinksBackIntoTheTreeAreNotEnteredAndOthersAre) {
   // As in an llvm install: two links in x\build lead back to x.
   const std::string x = Path("x"), elsewhere = Path("elsewhere");

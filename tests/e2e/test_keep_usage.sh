@@ -1,0 +1,73 @@
+#!/usr/bin/env bash
+# The user's usage data against other programs, for real:
+#  1. velnor.dat held open, shared with nobody, while the program starts:
+#     the program says so once, runs, and after "E&xit" the file holds
+#     exactly its old bytes (this run's data goes to velnor.dat.new);
+#  2. two copies at once, each starting a different script with Enter:
+#     after both have exited, velnor.dat counts both uses.
+set -euo pipefail
+here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+source "$here/../../scripts/wine-env.sh"
+source "$here/e2e_common.sh"
+
+fresh_prefix
+mkdir -p "$WINEPREFIX/drive_c/keep" "$WINEPREFIX/drive_c/markers" "$(dirname "$DATABASE")"
+MARKERS="$WINEPREFIX/drive_c/markers/hits.txt"
+for name in alpha bravo; do
+  printf '@echo %s>>C:\\markers\\hits.txt\r\n' "$name" >"$WINEPREFIX/drive_c/keep/$name.bat"
+done
+echo '{"folders":[{"name":"Keep","path":"C:\\keep","enabled":true,"iconId":141}],"firstRun":false}' \
+  >"$WORK/start.json"
+"$CLI" load "$WORK/start.json" "$DATABASE" || fail "velnor-cli load failed"
+cp "$DATABASE" "$WORK/original.dat"
+
+step "velnor.dat held by another program at start-up"
+rel=${DATABASE#"$WINEPREFIX/drive_c/"}
+wine_start "$WORK/hold.log" "$PROBE" hold "C:\\${rel//\//\\}" 120
+holder=$VELNOR_LAST_PID
+wait_for --timeout 30 -- grep -q held "$WORK/hold.log" || fail "could not hold velnor.dat"
+start_velnor held
+wait_for --timeout 60 -- probe_says visible\|foreground dialog "Plovant Velnor" || fail "no notice that velnor.dat is unreadable"
+screenshot "$WORK/unreadable-notice.png"
+focus_desktop
+xdotool key Return
+wait_for --timeout 10 -- not probe dialog "Plovant Velnor" || fail "the notice did not close"
+exit_by_click held
+kill "$holder" 2>/dev/null || true
+cmp -s "$DATABASE" "$WORK/original.dat" || fail "velnor.dat was changed although it was never read"
+[[ -s "$DATABASE.new" ]] || fail "this run's data was not saved beside it"
+rm "$DATABASE.new"
+
+launch_by_enter() {  # NAME: the launcher is open; NAME typed, Enter starts NAME.bat
+  wait_for --timeout 30 -- probe_says 2 rows || fail "no launcher with both scripts"
+  keys type --delay 60 "$1"
+  wait_for --timeout 10 -- probe_says 1 rows || fail "typing $1 did not narrow the list"
+  keys key Return
+  wait_for --timeout 20 -- grep -qs "$1" "$MARKERS" || fail "Enter did not start $1.bat"
+}
+step "two copies, each starting a script"
+start_velnor first
+first=$VELNOR_PID
+wait_for --timeout 60 -- probe_says 1 frames || fail "the first copy did not start"
+start_velnor second
+second=$VELNOR_PID
+wait_for --timeout 60 -- probe_says 2 frames || fail "the second copy did not start"
+wait_refresh_end "$INIT_CAPTION"
+focus_desktop
+xdotool key ctrl+alt+r  # the first copy holds the hot key
+launch_by_enter alpha
+VELNOR_PID=$first
+post_command 57665  # E&xit, to the copy started first
+wait_exit first
+VELNOR_PID=$second
+focus_desktop
+xdotool mousemove --window "$DESKTOP" 1013 757 click --repeat 2 --delay 100 1  # the second copy's icon
+launch_by_enter bravo
+exit_by_click second
+"$CLI" dump "$DATABASE" >"$WORK/dump.json" || fail "velnor-cli dump failed"
+python3 - "$WORK/dump.json" <<'PY' || fail "a copy's use was lost: $(cat "$WORK/dump.json")"
+import json, sys
+uses = {f["path"]: f["useCount"] for f in json.load(open(sys.argv[1]))["files"]}
+assert uses["C:\\keep\\alpha.bat"] == 1 and uses["C:\\keep\\bravo.bat"] == 1, uses
+PY
+echo PASS
