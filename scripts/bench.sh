@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Builds the Release benchmark tree and runs every benchmark program
 # (targets named velnor_bench*). Results also go to build/bench/results/
-# as JSON. Then the change watcher's soak under Wine (tests/e2e/
+# as JSON. Then the change watcher's soak under Wine (bench/wine/
 # soak_watcher.sh; several minutes), unless VELNOR_SOAK=0.
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/trees.sh"
@@ -30,6 +30,6 @@ if [[ "${VELNOR_SOAK:-1}" != 0 ]]; then
     echo "could not build the trees the soak runs; see $dir/results/soak-build.log"
     exit 1
   }
-  "$VELNOR_ROOT/tests/e2e/soak_watcher.sh" || rc=1
+  "$VELNOR_ROOT/bench/wine/soak_watcher.sh" || rc=1
 fi
 exit "$rc"

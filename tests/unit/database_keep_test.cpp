@@ -25,8 +25,7 @@ class KeepDatabase : public ::testing::Test {
   int UsesOnDisk(const std::string& key, const std::string& path = "") {
     CVelnorDoc disk(m_env);
     disk.LoadDatabaseBytes(*m_env.Contents(path.empty() ? m_path : path));
-    const CFileInfo* record = disk.FindFile(key);
-    return record ? record->m_nUseCount : -1;
+    return disk.FindFile(key) ? disk.FindFile(key)->m_nUseCount : -1;
   }
 
   MemoryEnv m_env;
@@ -94,8 +93,8 @@ TEST_F(KeepDatabase, TwoCopiesSavingInTurnKeepEachOthersLaunches) {
   saved.LoadDatabaseFrom(m_path);
   EXPECT_EQ(saved.FindFile("a.txt")->m_nUseCount, 3);
   EXPECT_EQ(saved.FindFile("a.txt")->m_timeLastUsed, 500);  // the later time
-  EXPECT_EQ(saved.FindFile("b.txt")->m_nUseCount, 1);
-  EXPECT_NE(saved.FindFile("found.txt"), nullptr);
+  EXPECT_EQ(UsesOnDisk("b.txt"), 1);
+  EXPECT_EQ(UsesOnDisk("found.txt"), 0);
   EXPECT_FALSE(saved.m_bSearchFullPath);
 
   // Saving again adds nothing twice; the first copy learns the other's records.
@@ -112,13 +111,13 @@ TEST_F(KeepDatabase, StartUpRemovesOnlyTheLeftoversOfSavesCutShort) {
   const std::string folder = JoinPath({"C:", "AppData", "Plovant"}) + kPathSeparator;
   const std::vector<std::string> kept = {"velnor.dat.tmp", "velnor.dat.12a.tmp", "other.dat.5.tmp",
                                          "velnor.dat.damaged", "velnor.dat.1.tmp.txt"};
-  for (const std::string& name : kept) m_env.AddFile(folder + name);
-  m_env.AddFile(folder + "velnor.dat.4711.tmp");
-  m_env.AddFile(folder + "velnor.dat.9.tmp");
+  const std::vector<std::string> removed = {"velnor.dat.4711.tmp", "velnor.dat.9.tmp"};
+  for (const auto* names : {&kept, &removed}) {
+    for (const std::string& name : *names) m_env.AddFile(folder + name);
+  }
   doc.OnNewDocument();
   for (const std::string& name : kept) EXPECT_NE(m_env.Contents(folder + name), nullptr) << name;
-  EXPECT_EQ(m_env.Contents(folder + "velnor.dat.4711.tmp"), nullptr);
-  EXPECT_EQ(m_env.Contents(folder + "velnor.dat.9.tmp"), nullptr);
+  for (const std::string& name : removed) EXPECT_EQ(m_env.Contents(folder + name), nullptr) << name;
 }
 
 }  // namespace

@@ -49,9 +49,9 @@ class FolderWatcher : public ::testing::Test {
   }
 
   MemoryEnv m_env;
-  CVelnorDoc m_doc{m_env};  // destroyed first: it stops the watcher
   std::mutex m_mutex;
   std::vector<int> m_rescanned;
+  CVelnorDoc m_doc{m_env};  // destroyed first: it stops the watcher
 };
 
 // Two changes at once rescan the earlier folder first.

@@ -1,21 +1,16 @@
 #!/usr/bin/env bash
-# Soak of the change watcher (not part of `make test`; `make bench` runs it).
-# velnor.exe indexes 100,000 files; four folders are watched, the first
-# holding 10,000 files. With the launcher open on "soak", 10,000 files are
-# created across the four and a quarter of them deleted again, in small
-# bursts.
-# At the end the list must show exactly what a fresh scan's query finds,
-# the program must still answer and exit, and its memory must not have
-# grown beyond what the new records take. Prints the figures, among them
-# the longest time a rescan held the document's lock.
-#
+# Soak of the change watcher, run by `make bench`: 100,000 files indexed, the
+# launcher open on "soak" while 10,000 files come and a quarter go again in
+# four watched folders (the first holds 10,000 more). The list must end as a
+# fresh scan's query, the program answer and exit, and its memory grow only
+# by the new records. Prints the figures, the longest lock hold among them.
 # Knobs: VELNOR_SOAK_FILES (10000), VELNOR_SOAK_BULK (90000).
 set -euo pipefail
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 source "$here/../../scripts/wine-env.sh"
 VELNOR_E2E_DIR=${VELNOR_E2E_DIR:-$VELNOR_BUILD/e2e/soak_watcher}
 VELNOR_WINE_MAX_LIFETIME=3600
-source "$here/e2e_common.sh"
+source "$here/../../tests/e2e/e2e_common.sh"
 
 FILES=${VELNOR_SOAK_FILES:-10000}
 BULK=${VELNOR_SOAK_BULK:-90000}
@@ -29,12 +24,8 @@ mkdir -p "$SOAK"/w{0,1,2,3}
 for d in $(seq 1 30); do mkdir -p "$SOAK/bulk/d$d"; done
 seq 1 "$BULK" | awk -v root="$SOAK/bulk" '{ printf "%s/d%d/item%06d.lnk\n", root, $1 % 30 + 1, $1 }' | xargs touch
 mkdir -p "$(dirname "$DATABASE")"
-python3 - "$WORK/start.json" <<'PY'
-import json, sys
-folders = [{"name": n, "path": "C:\\soak\\" + n, "enabled": True, "iconId": 141}
-           for n in ("w0", "w1", "w2", "w3", "bulk")]
-json.dump({"files": [], "folders": folders, "firstRun": False}, open(sys.argv[1], "w"))
-PY
+folders=$(for n in w0 w1 w2 w3 bulk; do printf '{"name":"%s","path":"C:\\\\soak\\\\%s","enabled":true,"iconId":141},' $n $n; done)
+echo "{\"folders\":[${folders%,}],\"firstRun\":false}" >"$WORK/start.json"
 "$CLI" load "$WORK/start.json" "$DATABASE" || fail "velnor-cli load failed"
 
 step "start-up: $((BULK + 10000)) files indexed"
