@@ -131,11 +131,11 @@ bool CVelnorDoc::MergeChangesOnDisk(const std::string& path) {
     // damaged load keeps it.
     m_env.WriteFileAtomic(path + kDamagedSuffix, bytes);
   }
-  MergeUsage(disk);
+  MergeUsageFrom(disk);
   return true;
 }
 
-void CVelnorDoc::MergeUsage(CVelnorDoc& disk) {
+void CVelnorDoc::MergeUsageFrom(CVelnorDoc& disk) {
   CFileMap::Records added;
   MutexLock hold(m_lock);
   MutexLock holdDisk(disk.m_lock);

@@ -171,7 +171,7 @@ class CVelnorDoc {
   Env::ReadResult ReadDatabaseFile(const std::string& path, std::string& bytes);
   std::string SetAsideUnreadable(const std::string& path);
   bool MergeChangesOnDisk(const std::string& path);
-  void MergeUsage(CVelnorDoc& disk);
+  void MergeUsageFrom(CVelnorDoc& disk);
   void LoadFileRecords(CArchive& ar) VELNOR_REQUIRES(m_lock);
   void LoadFolders(CArchive& ar) VELNOR_REQUIRES(m_lock);
 
