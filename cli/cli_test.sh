@@ -89,18 +89,16 @@ contains out '{"files":[{"path":"C:\\a","useCount":7,"lastUsed":9}],'
 printf '%s' '{"files":[{"path":"C:/Tools/a.exe","useCount":3,"lastUsed":7},{"path":"C:/Tools2/b","useCount":1}],
  "folders":[{"path":"C:/Tools"}]}' >tools.json
 expect 0 "$CLI" load tools.json tools.dat
-refused() {  # DB OLD NEW
+move_refused() {  # DB OLD NEW
   cp "$1" refused.orig
-  expect 1 "$CLI" move "$@"
-  one_line err
-  contains err "was not changed"
+  refused "was not changed" "$CLI" move "$@"
   cmp -s "$1" refused.orig || fail "move $* changed the database"
 }
-refused tools.dat C:/Tools C:/Tools/Old
-refused tools.dat C:/Tools C:/Tools/
-refused tools.dat C:/Nowhere C:/Apps
-refused tools.dat C:/Tools ""
-refused cut.dat C:/a C:/b
+move_refused tools.dat C:/Tools C:/Tools/Old
+move_refused tools.dat C:/Tools C:/Tools/
+move_refused tools.dat C:/Nowhere C:/Apps
+move_refused tools.dat C:/Tools ""
+move_refused cut.dat C:/a C:/b
 expect 0 "$CLI" move tools.dat c:/tools C:/Apps/Tools
 contains out "records 1, folders 1"
 expect 0 "$CLI" dump tools.dat
