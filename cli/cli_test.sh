@@ -81,7 +81,7 @@ printf '%s' '{"files":[{"path":"C:\\a","useCount":3,"lastUsed":5},{"path":"C:\\b
 expect 0 "$CLI" load two.json two.dat
 tr b a <two.dat >twice.dat
 expect 0 "$CLI" dump twice.dat
-one_line err
+[ "$(wc -l <err)" -eq 1 ] || fail "the warning is not one line: $(cat err)"
 contains err "lists 1 path more than once"
 contains out '{"files":[{"path":"C:\\a","useCount":7,"lastUsed":9}],'
 
