@@ -43,8 +43,6 @@ std::string Stamp(int64_t seconds) {
   return text;
 }
 
-int32_t AddCounts(int64_t a, int64_t b) { return static_cast<int32_t>(std::min<int64_t>(a + b, INT32_MAX)); }
-
 }  // namespace
 
 Env::ReadResult CVelnorDoc::ReadDatabaseFile(const std::string& path, std::string& bytes) {
@@ -63,7 +61,7 @@ DatabaseLoadReport CVelnorDoc::LoadDatabaseFrom(const std::string& path) {
   const Env::ReadResult read = ReadDatabaseFile(path, bytes);
   DatabaseLoadReport report;
   m_bUnreadable = read == Env::ReadResult::kBusy || read == Env::ReadResult::kError;
-  m_bKnowFile = read == Env::ReadResult::kOk;
+  m_fileFingerprint.reset();
   if (read == Env::ReadResult::kOk) {
     report = LoadDatabaseBytes(bytes);
     m_fileFingerprint = Fingerprint(bytes);
@@ -94,7 +92,6 @@ bool CVelnorDoc::SaveDatabaseTo(const std::string& path) {
   if (!m_env.WriteFileAtomic(target, bytes)) return false;
   if (target == path) {
     m_bUnreadable = false;
-    m_bKnowFile = true;
     m_fileFingerprint = Fingerprint(bytes);
     MutexLock hold(m_lock);
     m_launchesSinceSave.clear();
@@ -124,7 +121,7 @@ bool CVelnorDoc::MergeChangesOnDisk(const std::string& path) {
     case Env::ReadResult::kOk:
       break;
   }
-  if (m_bKnowFile && Fingerprint(bytes) == m_fileFingerprint) return true;
+  if (m_fileFingerprint == Fingerprint(bytes)) return true;
   CVelnorDoc disk(m_env);
   if (disk.LoadDatabaseBytes(bytes).damaged) {
     // What could be read is merged; the whole file is kept aside as a
@@ -144,14 +141,14 @@ void CVelnorDoc::MergeUsageFrom(CVelnorDoc& disk) {
     if (mine == nullptr) {
       auto copy = std::make_unique<CFileInfo>();
       copy->SetKeyPath(theirs->m_strPath);
-      copy->m_nUseCount = theirs->m_nUseCount;
-      copy->m_timeLastUsed = theirs->m_timeLastUsed;
+      MergeUsage(*copy, *theirs);
       added.push_back(std::move(copy));
       continue;
     }
+    // The file's count already holds every use before this run's launches.
     const auto launched = m_launchesSinceSave.find(mine->m_strPath);
-    mine->m_nUseCount = AddCounts(theirs->m_nUseCount, launched == m_launchesSinceSave.end() ? 0 : launched->second);
-    mine->m_timeLastUsed = std::max(mine->m_timeLastUsed, theirs->m_timeLastUsed);
+    mine->m_nUseCount = launched == m_launchesSinceSave.end() ? 0 : launched->second;
+    MergeUsage(*mine, *theirs);
   }
   for (auto& record : added) m_files.Insert(std::move(record));
   m_files.MarkTextChanged();  // the launcher's order follows the counts

@@ -50,9 +50,7 @@ CVelnorDoc::CVelnorDoc(Env& env) : m_env(env) {}
 CVelnorDoc::~CVelnorDoc() { m_pWatcherThread.reset(); }
 
 bool CVelnorDoc::OnNewDocument() {
-  const std::string path = GetDatabasePath();
-  RemoveSaveLeftovers(path);
-  LoadDatabaseFrom(path);
+  LoadDatabase();
   return true;
 }
 
@@ -72,7 +70,11 @@ std::string CVelnorDoc::GetDatabasePath() {
   return folder + kPathSeparator + kDatabaseFile;
 }
 
-void CVelnorDoc::LoadDatabase() { LoadDatabaseFrom(GetDatabasePath()); }
+void CVelnorDoc::LoadDatabase() {
+  const std::string path = GetDatabasePath();
+  RemoveSaveLeftovers(path);
+  LoadDatabaseFrom(path);
+}
 
 bool CVelnorDoc::SaveDatabase() { return SaveDatabaseTo(GetDatabasePath()); }
 

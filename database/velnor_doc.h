@@ -10,6 +10,7 @@
 #include <cstddef>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -75,6 +76,7 @@ class CVelnorDoc {
   // Loads the database file; the document starts even when that fails.
   bool OnNewDocument();
 
+  // Removes what crashed saves left beside the file, then loads it.
   void LoadDatabase();
   // False when the file could not be written; the previous file then stays.
   bool SaveDatabase();
@@ -183,8 +185,7 @@ class CVelnorDoc {
   // fingerprint of the bytes it last read or wrote there (none: no file).
   DatabaseLoadReport m_lastLoad;
   bool m_bUnreadable = false;
-  bool m_bKnowFile = false;
-  uint64_t m_fileFingerprint = 0;
+  std::optional<uint64_t> m_fileFingerprint;
   std::string m_strSetAside;
   // Launches since the file was last read or written, by key: what a save
   // adds to counts another copy wrote meanwhile.
