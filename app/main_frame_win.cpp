@@ -6,7 +6,9 @@
 
 #include "app/save_failure_prompt_win.h"
 #include "app/tray_menu_state.h"
+#include "database/folder_watcher.h"
 #include "database/velnor_doc.h"
+#include "folders/folder_settings_dlg_win.h"
 #include "framework/env.h"
 #include "framework/wide_text_win.h"
 #include "launcher/launcher_dlg_win.h"
@@ -165,7 +167,7 @@ void CMainFrame::ActivateLauncher() {
 }
 
 void CMainFrame::ActivateFolderSettings() {
-  // Brings m_pFolderSettingsDlg forward; arrives with the folder settings.
+  if (m_pFolderSettingsDlg) SetForegroundWindow(m_pFolderSettingsDlg->GetSafeHwnd());
 }
 
 void CMainFrame::EndLauncher() {
@@ -284,11 +286,35 @@ void CMainFrame::OnFolderSettings() {
     ActivateFolderSettings();
     return;
   }
-  // The folder settings dialog arrives with its own part of the program:
-  // constructed with no parent into m_pFolderSettingsDlg; a running launcher
-  // ended (EndLauncher); m_bFolderSettingsShown set for the modal run; a run
-  // that changed the folders followed by OnRefreshDatabase while the dialog
-  // still exists; then the flag cleared, the dialog deleted, the pointer null.
+  if (!m_pDoc) return;
+  CFolderSettingsDlg dialog(*m_pDoc);
+  m_pFolderSettingsDlg = &dialog;
+  if (m_bLauncherShown) EndLauncher();
+  m_bFolderSettingsShown = true;
+  // Either way of closing keeps the changes, which are already made.
+  if (dialog.DoModal(nullptr) > 0 && dialog.FoldersChanged()) {
+    OnRefreshDatabase();
+    // The watcher watches the folders as they were when it started.
+    StartFolderWatcher();
+  }
+  m_bFolderSettingsShown = false;
+  m_pFolderSettingsDlg = nullptr;
+}
+
+void CMainFrame::StartFolderWatcher() {
+  if (!m_pDoc) return;
+  // The old watcher stops (and waits for a rescan it is in) before the new
+  // one reads the folder list.
+  m_pDoc->m_pWatcherThread.reset();
+  m_pDoc->m_pWatcherThread = std::make_unique<CWatcherThread>(*m_pDoc, [this](const RescanReport& report) {
+    PostFolderRescanned();
+    // For a debugger or a log of the debug output: how the watcher keeps up.
+    // ASCII only, so the narrow call loses nothing (Wine shows only narrow ones).
+    const std::string line = "Plovant Velnor: rescanned folder " + std::to_string(report.folderIndex) + ", " +
+                             std::to_string(report.files) + " files, longest lock hold " +
+                             std::to_string(report.longestLockHoldUs) + " us\n";
+    OutputDebugStringA(line.c_str());
+  });
 }
 
 void CMainFrame::OnAutorun() {

@@ -63,6 +63,10 @@ class CMainFrame : public CWindow {
   // filled again. Requests that arrive before the first is handled are one.
   void PostFolderRescanned();
 
+  // Starts the change watcher over the folders as they are now, in place of
+  // one that runs; it asks an open launcher to refill through this frame.
+  void StartFolderWatcher();
+
   // Opens help.htm beside the executable.
   void OnStarterHelp();
 

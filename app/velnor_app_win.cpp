@@ -77,18 +77,7 @@ void CVelnorApp::RefreshDatabase(const std::string& caption) {
   m_pDoc->RefreshDatabase(caption);
 }
 
-void CVelnorApp::StartFolderWatcher() {
-  CMainFrame* frame = m_pMainFrame.get();
-  m_pDoc->m_pWatcherThread = std::make_unique<CWatcherThread>(*m_pDoc, [frame](const RescanReport& report) {
-    frame->PostFolderRescanned();
-    // For a debugger or a log of the debug output: how the watcher keeps up.
-    // ASCII only, so the narrow call loses nothing (Wine shows only narrow ones).
-    const std::string line = "Plovant Velnor: rescanned folder " + std::to_string(report.folderIndex) + ", " +
-                             std::to_string(report.files) + " files, longest lock hold " +
-                             std::to_string(report.longestLockHoldUs) + " us\n";
-    OutputDebugStringA(line.c_str());
-  });
-}
+void CVelnorApp::StartFolderWatcher() { m_pMainFrame->StartFolderWatcher(); }
 
 bool CVelnorApp::AddTrayIcon(bool bSmallIcon) {
   return m_pMainFrame && m_pMainFrame->AddTrayIcon(bSmallIcon);

@@ -34,3 +34,25 @@
 #define IDC_NATIVE_MODE 1004
 // What a launcher row shows until the shell's icon for its file is known.
 #define IDI_FILE_PLACEHOLDER 175
+
+// The folder settings dialog: its list, Add and Reset buttons, the folder
+// list's context menu with its commands, the check boxes and the folders'
+// icons (a user's own folder shows the Start Menu's).
+#define IDD_FOLDER_SETTINGS 138
+#define IDC_FOLDER_LIST 1005
+#define IDC_ADD_FOLDER 1007
+#define IDC_RESET_FOLDERS 1013
+#define IDR_FOLDER_MENU 147
+#define ID_EXPLORE_FOLDER 32779
+#define ID_REMOVE_FOLDER 32780
+#define ID_RENAME_FOLDER 32783
+#define IDB_FOLDER_CHECKS 144
+#define IDI_FOLDER_RECENT 139
+#define IDI_FOLDER_START_MENU 140
+#define IDI_FOLDER_DOCUMENTS 141
+#define IDI_FOLDER_DESKTOP 142
+#define IDI_FOLDER_FAVORITES 143
+// A control that nothing refers to.
+#ifndef IDC_STATIC
+#define IDC_STATIC (-1)
+#endif

@@ -1,10 +1,8 @@
 // The launcher's result list: a virtual report list view over the filter's
 // rows (the control keeps only the count, the selection and the focus), so
-// a million rows cost one message. Rows are drawn here: the selection band
-// runs to the client edge, texts that do not fit end in "...", and the
-// folder column shows each path compacted to the column's width. The list
-// answers its own notifications and drawing requests, which the dialog
-// reflects to it.
+// a million rows cost one message. Its rows are drawn as every list of the
+// program draws them; the list answers its own notifications, which the
+// dialog reflects to it.
 #pragma once
 
 #include <windows.h>
@@ -15,12 +13,12 @@
 #include <unordered_map>
 #include <vector>
 
-#include "framework/control_win.h"
 #include "resultlist/compare_files.h"
+#include "resultlist/owner_drawn_list_win.h"
 
 class CFileInfo;
 
-class CResultList : public CControl, public SortKeys {
+class CResultList : public COwnerDrawnList, public SortKeys {
  public:
   // A row whose icon the shell could not give keeps the placeholder and is
   // not asked for again.
@@ -30,8 +28,6 @@ class CResultList : public CControl, public SortKeys {
     CFileInfo* record;
     int image;  // 0 the placeholder, kNoShellIcon, or the fetched icon
   };
-
-  bool Attach(HWND list);
 
   // Replaces every row (in the given order), selects and focuses row 0 and
   // shows it; the title key's direction returns to ascending.
@@ -43,8 +39,6 @@ class CResultList : public CControl, public SortKeys {
   // The selected rows' records in row order.
   std::vector<CFileInfo*> GetSelectedRecords() const;
 
-  // Column 1's texts are compacted again to the column's current width.
-  void CompactFolderColumn();
   // Column 1's text of a row as it is drawn (compacted).
   std::wstring FolderText(size_t index);
 
@@ -55,35 +49,23 @@ class CResultList : public CControl, public SortKeys {
   // A double click on a row.
   std::function<void()> m_onOpen;
 
-  // Whether a selected row is drawn highlighted up to the client edge.
-  bool m_bRowHighlight = TRUE;
-  bool m_bHighlightToEdge = TRUE;
-  COLORREF m_crText = GetSysColor(COLOR_WINDOWTEXT);
-  COLORREF m_crTextBack = GetSysColor(COLOR_WINDOW);
-  COLORREF m_crBack = GetSysColor(COLOR_WINDOW);
-  int m_nClientWidth = 0;
-  int m_nStateImageOffset = 0;
-
  protected:
   LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
+  size_t RowCount() const override { return m_rows.size(); }
+  std::string RowLabel(size_t row) const override;
+  std::wstring ColumnText(size_t row, int column) override;
+  int RowImage(size_t row) const override { return m_rows[row].image > 0 ? m_rows[row].image : 0; }
+  void OnCompactWidthChanged() override { m_compacted.clear(); }
 
  private:
   // Header click on column `column`: reverse that column's order and sort.
   void OnColumnClick(int column);
   // Texts and images the control asks for (LVN_GETDISPINFO).
   void OnGetDispInfo(NMLVDISPINFOW& info);
-  // Draws one row (WM_DRAWITEM).
-  void DrawItem(const DRAWITEMSTRUCT& item);
   bool OnNotify(NMHDR& header);
-  void WidenPaintArea();
-  void OnFocusChange(HWND other);
-  void InvalidateSelectedRows();
-  RECT HighlightBand(int row) const;
-  bool IsReportView() const;
 
   std::vector<Row> m_rows;
   // Compacted folder texts by record, filled as rows are drawn: compacting
   // a million paths up front would take seconds for the twenty on screen.
   std::unordered_map<const CFileInfo*, std::wstring> m_compacted;
-  int m_nCompactWidth = 0;
 };

@@ -19,8 +19,18 @@ class FakeNotifications {
   std::set<std::string> refused;      // folders the platform will not watch
   std::set<std::string> brokenRearm;  // folders whose notification cannot be re-armed
 
-  // The watcher owns what it is given; this object stays the test's.
-  std::unique_ptr<ChangeNotifier> Create() { return std::make_unique<Handle>(*this); }
+  int created = 0;                    // watchers started
+
+  // The watcher owns what it is given; this object stays the test's. A new
+  // watcher starts after the one before it has stopped.
+  std::unique_ptr<ChangeNotifier> Create() {
+    Locked hold(m_mutex);
+    ++created;
+    m_watched.clear();
+    m_signalled.clear();
+    m_stopped = false;
+    return std::make_unique<Handle>(*this);
+  }
 
   // Signals these folders' notifications at once; Break makes the next
   // wait fail on one folder's.

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <map>
 
+#include "folders/folder_settings_dlg_win.h"
 #include "tests/win32/fixtures.h"
 
 namespace {
@@ -151,6 +152,51 @@ TEST_F(FrameTest, AWatchedChangeRefillsTheOpenLauncherKeepingTheSelection) {
   ASSERT_EQ(selected.size(), 2u);
   EXPECT_EQ(selected[0]->m_strTitle, "alpha");
   EXPECT_EQ(selected[1]->m_strTitle, "beta");
+}
+
+// Closing the folder settings refreshes only after a change that needs it
+// (a rename does not), and the watcher then starts over the new folders.
+// Opened over the launcher, they end it first.
+TEST_F(FrameTest, FolderSettingsEndTheLauncherAndOnlyAChangeRefreshesAndRewatches) {
+  CMainFrame& main = *app.GetMainFrame();
+  const std::string late = JoinPath({"C:", "Mine", "late.txt"});
+  env.AddFile(late);
+  const auto closeAfter = [&](std::function<void(CFolderList&)> change) {
+    return [&main, change](HWND dialog) {
+      change(*main.m_pFolderSettingsDlg->GetFolderList());
+      PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
+    };
+  };
+  ASSERT_TRUE(env.notifications.WaitUntilIdle());
+  const int watchers = env.notifications.created;
+  {
+    InsideModalLoop inside(L"#32770", L"Plovant Velnor", closeAfter([](CFolderList& list) { list.m_onRename(0, "Renamed"); }));
+    Command(ID_FOLDER_SETTINGS);
+    ASSERT_TRUE(inside.ran && !inside.forced);
+  }
+  EXPECT_EQ(doc->FindFile(late), nullptr);
+  EXPECT_EQ(env.notifications.created, watchers);
+
+  bool launcherHidden = false;
+  InsideModalLoop launcher(L"#32770", L"Plovant Velnor", [&](HWND launcherWindow) {
+    InsideModalLoop settings(L"#32770", L"Plovant Velnor", closeAfter([&](CFolderList& list) {
+      launcherHidden = !IsWindowVisible(launcherWindow);
+      list.m_onToggle(0);
+      list.m_onToggle(0);
+    }));
+    Command(ID_FOLDER_SETTINGS);
+  });
+  Tray(WM_LBUTTONDBLCLK);
+  EXPECT_TRUE(launcherHidden);
+  EXPECT_EQ(main.m_pLauncherDlg, nullptr);
+  EXPECT_EQ(main.m_pFolderSettingsDlg, nullptr);
+  ASSERT_NE(doc->FindFile(late), nullptr);
+  EXPECT_TRUE(doc->FindFile(late)->m_bFound);
+  EXPECT_EQ(env.notifications.created, watchers + 1);
+  EXPECT_TRUE(env.notifications.WaitUntilIdle());
+  EXPECT_EQ(env.notifications.Watched(), (std::vector<std::string>{JoinPath({"C:", "Mine"})}));
+  CFolder folder;
+  EXPECT_TRUE(doc->GetFolder(0, folder) && folder.m_bEnabled && folder.m_strName == "Renamed");
 }
 
 // No database yet, and no guide beside this program: nothing may stop or
