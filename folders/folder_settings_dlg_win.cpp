@@ -160,7 +160,8 @@ std::string CFolderSettingsDlg::BrowseForFolder() {
   BROWSEINFOW info = {};
   info.hwndOwner = GetSafeHwnd();
   info.lpszTitle = kBrowsePrompt;
-  info.ulFlags = BIF_RETURNONLYFSDIRS;
+  // The resizable browser, whose box also takes a pasted path.
+  info.ulFlags = BIF_RETURNONLYFSDIRS | BIF_NEWDIALOGSTYLE | BIF_EDITBOX;
   const ItemIdList chosen(SHBrowseForFolderW(&info));
   if (!chosen.p) return {};
   wchar_t path[MAX_PATH] = {};

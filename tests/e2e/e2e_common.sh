@@ -114,6 +114,7 @@ choose() {
   case "$1" in
     exit) up=13 ;;
     refresh) up=81 ;;
+    preferences) up=56 ;;
     *) fail "no such menu item: $1" ;;
   esac
   xdotool mousemove --window "$DESKTOP" $((MENU_LEFT + 30)) $((MENU_BOTTOM - up)) click 1

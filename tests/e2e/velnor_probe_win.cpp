@@ -80,6 +80,62 @@ int QueryBox() {
   return Numbers((r.left + r.right) / 2, (r.top + r.bottom) / 2);
 }
 
+// The folder settings dialog, while it shows.
+HWND FolderList() {
+  for (HWND d = FindWindowW(L"#32770", kTitle); d; d = FindWindowExW(nullptr, d, L"#32770", kTitle)) {
+    const HWND list = GetDlgItem(d, 1005);
+    if (list && IsWindowVisible(d)) return list;
+  }
+  return nullptr;
+}
+
+// A row's rectangle, asked for through memory lent in the list's process.
+bool RowRect(HWND list, int row, RECT& r) {
+  DWORD pid = 0;
+  GetWindowThreadProcessId(list, &pid);
+  const HANDLE process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid);
+  if (!process) return false;
+  void* remote = VirtualAllocEx(process, nullptr, sizeof(RECT), MEM_COMMIT, PAGE_READWRITE);
+  r = RECT{LVIR_BOUNDS, 0, 0, 0};
+  bool ok = remote && WriteProcessMemory(process, remote, &r, sizeof(r), nullptr) &&
+            SendMessageW(list, LVM_GETITEMRECT, row, reinterpret_cast<LPARAM>(remote)) &&
+            ReadProcessMemory(process, remote, &r, sizeof(r), nullptr);
+  if (remote) VirtualFreeEx(process, remote, 0, MEM_RELEASE);
+  CloseHandle(process);
+  return ok;
+}
+
+// Where row N's check box is on the screen and whether it is ticked.
+int FolderRow(int row) {
+  const HWND list = FolderList();
+  RECT r = {}, client = {};
+  if (!list || !RowRect(list, row, r)) return Answer(false, "absent");
+  GetClientRect(list, &client);
+  if (r.top < 0 || r.bottom > client.bottom) return Answer(false, "scrolled away");
+  POINT box = {r.left + 8, (r.top + r.bottom) / 2};
+  ClientToScreen(list, &box);
+  const auto state = static_cast<UINT>(SendMessageW(list, LVM_GETITEMSTATE, row, LVIS_STATEIMAGEMASK));
+  std::printf("%ld %ld %s\n", box.x, box.y, (state >> 12) == 2 ? "ticked" : "unticked");
+  return 0;
+}
+
+int FolderRows() {
+  const HWND list = FolderList();
+  if (!list) return Answer(false, "absent");
+  std::printf("%ld\n", static_cast<long>(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0)));
+  return 0;
+}
+
+// The middle of a control of the folder settings dialog.
+int Control(int id) {
+  const HWND list = FolderList();
+  const HWND control = list ? GetDlgItem(GetParent(list), id) : nullptr;
+  if (!control) return Answer(false, "absent");
+  RECT r = {};
+  GetWindowRect(control, &r);
+  return Numbers((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+}
+
 // With two copies running, the frame of the one that started first.
 HWND OldestFrame() {
   HWND oldest = nullptr;
@@ -125,12 +181,15 @@ int wmain(int argc, wchar_t** argv) {
   if (command == L"menu-open") return MenuOpen();   // a popup menu is open: its screen rectangle
   if (command == L"rows") return Rows();            // the row count of the open launcher
   if (command == L"query-box") return QueryBox();   // the middle of the launcher's query box (x y)
+  if (command == L"folder-row" && arg) return FolderRow(_wtoi(arg));  // x y ticked|unticked
+  if (command == L"control" && arg) return Control(_wtoi(arg));       // the folder settings' control: x y
+  if (command == L"folder-rows") return FolderRows();                 // the folder settings' row count
   if (command == L"post-tray-rbutton") return PostToFrame(kTrayCallback, 0, WM_RBUTTONDOWN);
   // To the frame of the copy started first, when two run.
   if (command == L"post-command" && arg) return PostToFrame(WM_COMMAND, static_cast<WPARAM>(_wtoi(arg)), 0);
   // Keeps a file open, shared with nobody, for a number of seconds.
   if (command == L"hold" && argc > 3) return Hold(arg, _wtoi(argv[3]));
   std::fprintf(stderr, "usage: velnor_probe dialog CAPTION|progress CAPTION|frames|menu-open|rows|"
-                       "query-box|post-tray-rbutton|post-command ID|hold FILE SECONDS\n");
+                       "query-box|folder-row N|folder-rows|control ID|post-tray-rbutton|post-command ID|hold FILE SECONDS\n");
   return 2;
 }
