@@ -114,6 +114,11 @@ LRESULT CFolderList::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
         if (m_onRemove) m_onRemove();
         return 0;
       }
+      // Renaming with F2, as everywhere else in Windows.
+      if (wParam == VK_F2) {
+        EditRowLabel(GetSelectedRow());
+        return 0;
+      }
       break;
     default:
       break;

@@ -86,6 +86,10 @@ TEST_F(FolderSettingsTest, OpensFromItsTemplateWithTheFirstRowSelectedAndTheList
     GetDlgItemTextW(hwnd, id, text, 255);
     EXPECT_STREQ(text, label);
   }
+  EXPECT_TRUE(FindWindowExW(hwnd, nullptr, L"Button", L"Folder Settings"));
+  EXPECT_TRUE(FindWindowExW(hwnd, nullptr, L"Static",
+                            L"Select the folders the program should use, when searching for files. You can add "
+                            L"your own, by clicking on the \"Add\" button."));
   EXPECT_EQ(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0), 8);
   EXPECT_EQ(Selected(), 0);
   EXPECT_EQ(GetFocus(), list);
@@ -125,7 +129,11 @@ TEST_F(FolderSettingsTest, DeleteRemovesOnlyTheUsersFoldersAndSelectsTheRowAbove
 TEST_F(FolderSettingsTest, ALabelEditRenamesButEscapeKeepsTheNameAndNoRefreshIsDue) {
   const auto edit = [&](int row, const wchar_t* text, WPARAM key) {
     Select(row);
-    SendMessageW(hwnd, WM_COMMAND, ID_RENAME_FOLDER, 0);
+    if (row == 6) {
+      SendMessageW(list, WM_KEYDOWN, VK_F2, 0);
+    } else {
+      SendMessageW(hwnd, WM_COMMAND, ID_RENAME_FOLDER, 0);
+    }
     const HWND box = reinterpret_cast<HWND>(SendMessageW(list, LVM_GETEDITCONTROL, 0, 0));
     ASSERT_TRUE(box);
     SetWindowTextW(box, text);
