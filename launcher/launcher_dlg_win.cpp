@@ -70,6 +70,13 @@ BOOL CLauncherDlg::OnInitDialog() {
   m_query.Attach(query, list, [this] { FilterList(); });
   m_list.Attach(list);
   m_list.m_onOpen = [this] { RunSelection(true); };
+  // Opening a file from its shell menu is a use, as opening it with Enter;
+  // the launcher stays open.
+  m_list.m_onContextMenu = [this](CFileInfo& record, POINT at) {
+    Env& env = m_doc.GetEnv();
+    if (ShowShellMenu(env, m_list.GetSafeHwnd(), record.m_strPath, at, m_pickShellCommand))
+      m_filter.RecordLaunch(record, env.Now());
+  };
   // The dialog manager looks for mnemonics among visible controls only:
   // Alt+N for the hidden native-mode button reaches the focused control.
   const auto mnemonic = [this](WPARAM key) {

@@ -15,6 +15,7 @@
 #include "launcher/query_edit_win.h"
 #include "launcher/run_selection.h"
 #include "resultlist/result_list_win.h"
+#include "resultlist/shell_menu_win.h"
 
 class CFileFilter;
 class CVelnorDoc;
@@ -43,6 +44,8 @@ class CLauncherDlg : public CDialog {
   void EndLauncher(INT_PTR result);
 
   CResultList& ResultList() { return m_list; }
+  // How the shell's context menu is shown and answered (tests pick for the user).
+  ShellMenuPicker m_pickShellCommand = TrackShellMenu;
   CQueryEdit& QueryEdit() { return m_query; }
   // How many times the list was filled since the dialog opened.
   int FilterRuns() const { return m_filterRuns; }

@@ -1,5 +1,7 @@
 #include "resultlist/result_list_win.h"
 
+#include <windowsx.h>
+
 #include <algorithm>
 #include <unordered_set>
 
@@ -111,7 +113,32 @@ void CResultList::OnGetDispInfo(NMLVDISPINFOW& info) {
 
 LRESULT CResultList::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
   if (message == WM_SYSCHAR && m_onAltKey && m_onAltKey(wParam)) return 0;
+  if (message == WM_CONTEXTMENU) {
+    OnContextMenu(POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
+    return 0;
+  }
   return COwnerDrawnList::WindowProc(message, wParam, lParam);
+}
+
+void CResultList::OnContextMenu(POINT at) {
+  const HWND list = GetSafeHwnd();
+  const int row = static_cast<int>(SendMessageW(list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_FOCUSED));
+  if (row < 0 || static_cast<size_t>(row) >= m_rows.size()) return;
+  if (!(SendMessageW(list, LVM_GETITEMSTATE, row, LVIS_SELECTED) & LVIS_SELECTED)) return;
+  // The menu is for one file: the one the user pointed at last.
+  LVITEMW item = {};
+  item.stateMask = LVIS_SELECTED;
+  SendMessageW(list, LVM_SETITEMSTATE, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&item));
+  item.state = LVIS_SELECTED;
+  SendMessageW(list, LVM_SETITEMSTATE, row, reinterpret_cast<LPARAM>(&item));
+  // From the keyboard (no point): at the row, not in the screen's corner.
+  if (at.x == -1 && at.y == -1) {
+    RECT label = {LVIR_LABEL, 0, 0, 0};
+    SendMessageW(list, LVM_GETITEMRECT, row, reinterpret_cast<LPARAM>(&label));
+    at = POINT{label.left, label.bottom};
+    ClientToScreen(list, &at);
+  }
+  if (m_onContextMenu) m_onContextMenu(*m_rows[row].record, at);
 }
 
 bool CResultList::OnReflectedMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {

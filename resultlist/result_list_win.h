@@ -48,6 +48,9 @@ class CResultList : public COwnerDrawnList, public SortKeys {
   std::function<bool(WPARAM)> m_onAltKey;
   // A double click on a row.
   std::function<void()> m_onOpen;
+  // A context-menu request (right click, the menu key) for the focused
+  // row, now the only one selected, at a screen point.
+  std::function<void(CFileInfo&, POINT)> m_onContextMenu;
 
  protected:
   LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
@@ -63,6 +66,7 @@ class CResultList : public COwnerDrawnList, public SortKeys {
   // Texts and images the control asks for (LVN_GETDISPINFO).
   void OnGetDispInfo(NMLVDISPINFOW& info);
   bool OnNotify(NMHDR& header);
+  void OnContextMenu(POINT at);
 
   std::vector<Row> m_rows;
   // Compacted folder texts by record, filled as rows are drawn: compacting

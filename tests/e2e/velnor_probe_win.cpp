@@ -126,6 +126,16 @@ int FolderRows() {
   return 0;
 }
 
+// The middle of the launcher's row N on the screen.
+int LauncherRow(int row) {
+  const HWND list = LauncherControl(WC_LISTVIEWW);
+  RECT r = {};
+  if (!list || !RowRect(list, row, r)) return Answer(false, "absent");
+  POINT middle = {(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+  ClientToScreen(list, &middle);
+  return Numbers(middle.x, middle.y);
+}
+
 // The middle of a control of the folder settings dialog.
 int Control(int id) {
   const HWND list = FolderList();
@@ -181,6 +191,7 @@ int wmain(int argc, wchar_t** argv) {
   if (command == L"menu-open") return MenuOpen();   // a popup menu is open: its screen rectangle
   if (command == L"rows") return Rows();            // the row count of the open launcher
   if (command == L"query-box") return QueryBox();   // the middle of the launcher's query box (x y)
+  if (command == L"launcher-row" && arg) return LauncherRow(_wtoi(arg));  // x y
   if (command == L"folder-row" && arg) return FolderRow(_wtoi(arg));  // x y ticked|unticked
   if (command == L"control" && arg) return Control(_wtoi(arg));       // the folder settings' control: x y
   if (command == L"folder-rows") return FolderRows();                 // the folder settings' row count
@@ -190,6 +201,6 @@ int wmain(int argc, wchar_t** argv) {
   // Keeps a file open, shared with nobody, for a number of seconds.
   if (command == L"hold" && argc > 3) return Hold(arg, _wtoi(argv[3]));
   std::fprintf(stderr, "usage: velnor_probe dialog CAPTION|progress CAPTION|frames|menu-open|rows|"
-                       "query-box|folder-row N|folder-rows|control ID|post-tray-rbutton|post-command ID|hold FILE SECONDS\n");
+                       "query-box|launcher-row N|folder-row N|folder-rows|control ID|post-tray-rbutton|post-command ID|hold FILE SECONDS\n");
   return 2;
 }
