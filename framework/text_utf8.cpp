@@ -2,36 +2,72 @@
 
 #include <cstdint>
 
+namespace {
+
+// Reads one strictly formed code point at `p` and moves past it; leaves `p`
+// where it was when the bytes there are not one.
+bool DecodeStrict(const unsigned char*& p, const unsigned char* end, char32_t& cp) {
+  const unsigned char c = *p;
+  if (c < 0x80) {
+    cp = c;
+    ++p;
+    return true;
+  }
+  size_t extra;
+  char32_t value;
+  char32_t min;
+  if ((c & 0xE0) == 0xC0) {
+    extra = 1; value = c & 0x1F; min = 0x80;
+  } else if ((c & 0xF0) == 0xE0) {
+    extra = 2; value = c & 0x0F; min = 0x800;
+  } else if ((c & 0xF8) == 0xF0) {
+    extra = 3; value = c & 0x07; min = 0x10000;
+  } else {
+    return false;
+  }
+  if (static_cast<size_t>(end - p) <= extra) return false;
+  for (size_t i = 1; i <= extra; ++i) {
+    if ((p[i] & 0xC0) != 0x80) return false;
+    value = (value << 6) | (p[i] & 0x3F);
+  }
+  if (value < min || value > 0x10FFFF || (value >= 0xD800 && value <= 0xDFFF)) return false;
+  cp = value;
+  p += extra + 1;
+  return true;
+}
+
+}  // namespace
+
 bool IsValidUtf8(std::string_view text) {
   const auto* p = reinterpret_cast<const unsigned char*>(text.data());
   const auto* end = p + text.size();
+  char32_t cp;
   while (p < end) {
-    const unsigned char c = *p;
-    if (c < 0x80) {
-      ++p;
-      continue;
-    }
-    size_t extra;
-    char32_t cp;
-    char32_t min;
-    if ((c & 0xE0) == 0xC0) {
-      extra = 1; cp = c & 0x1F; min = 0x80;
-    } else if ((c & 0xF0) == 0xE0) {
-      extra = 2; cp = c & 0x0F; min = 0x800;
-    } else if ((c & 0xF8) == 0xF0) {
-      extra = 3; cp = c & 0x07; min = 0x10000;
-    } else {
-      return false;
-    }
-    if (static_cast<size_t>(end - p) <= extra) return false;
-    for (size_t i = 1; i <= extra; ++i) {
-      if ((p[i] & 0xC0) != 0x80) return false;
-      cp = (cp << 6) | (p[i] & 0x3F);
-    }
-    if (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return false;
-    p += extra + 1;
+    if (!DecodeStrict(p, end, cp)) return false;
   }
   return true;
+}
+
+std::u16string Utf8ToUtf16(std::string_view text) {
+  std::u16string out;
+  out.reserve(text.size());
+  const auto* p = reinterpret_cast<const unsigned char*>(text.data());
+  const auto* end = p + text.size();
+  while (p < end) {
+    char32_t cp;
+    if (!DecodeStrict(p, end, cp)) {
+      cp = 0xFFFD;
+      ++p;
+    }
+    if (cp >= 0x10000) {
+      cp -= 0x10000;
+      out += static_cast<char16_t>(0xD800 + (cp >> 10));
+      out += static_cast<char16_t>(0xDC00 + (cp & 0x3FF));
+    } else {
+      out += static_cast<char16_t>(cp);
+    }
+  }
+  return out;
 }
 
 void AppendUtf8(std::string& out, char32_t cp) {

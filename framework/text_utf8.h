@@ -8,6 +8,12 @@
 // Strict UTF-8: no overlong forms, no surrogates, nothing above U+10FFFF.
 bool IsValidUtf8(std::string_view text);
 
+// UTF-16 for text that leaves the program as bytes rather than through a
+// Win32 call (a file-drop block), so it must not depend on the platform's
+// wchar_t. A byte that is not UTF-8 becomes U+FFFD, as in Windows' own
+// conversion.
+std::u16string Utf8ToUtf16(std::string_view text);
+
 // Converts text in the system's legacy ANSI code page to UTF-8. On Windows
 // that is the system default ANSI code page; elsewhere Windows-1252.
 std::string LegacyToUtf8(std::string_view text);

@@ -107,6 +107,13 @@ struct ImageList {
   static bool Close(Type h) noexcept { return ImageList_Destroy(h) != FALSE; }
 };
 
+struct GlobalMemory {
+  using Type = HGLOBAL;
+  static Type Empty() noexcept { return nullptr; }
+  static bool IsValid(Type h) noexcept { return h != nullptr; }
+  static bool Close(Type h) noexcept { return GlobalFree(h) == nullptr; }
+};
+
 }  // namespace handle_traits
 
 using KernelHandle = UniqueHandle<handle_traits::Kernel>;
@@ -117,6 +124,7 @@ using MenuHandle = UniqueHandle<handle_traits::Menu>;
 using GdiObjectHandle = UniqueHandle<handle_traits::GdiObject>;
 using RegistryKeyHandle = UniqueHandle<handle_traits::RegistryKey>;
 using ImageListHandle = UniqueHandle<handle_traits::ImageList>;
+using GlobalMemoryHandle = UniqueHandle<handle_traits::GlobalMemory>;
 
 // Holds one reference to a COM object.
 template <typename T>

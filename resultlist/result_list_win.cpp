@@ -7,6 +7,7 @@
 
 #include "database/file_info.h"
 #include "framework/wide_text_win.h"
+#include "resultlist/file_drag_win.h"
 
 void CResultList::SetRows(const std::vector<CFileInfo*>& records, const std::vector<CFileInfo*>& keep) {
   m_rows.clear();
@@ -159,6 +160,9 @@ bool CResultList::OnNotify(NMHDR& header) {
     case NM_DBLCLK:
       if (!m_onOpen) return false;
       m_onOpen();
+      return true;
+    case LVN_BEGINDRAG:
+      BeginFileDrag(GetSafeHwnd(), GetSelectedRecords());
       return true;
     case LVN_COLUMNCLICK:
       OnColumnClick(reinterpret_cast<const NMLISTVIEW&>(header).iSubItem);

@@ -26,8 +26,8 @@ wait_refresh_end "$INIT_CAPTION"
 focus_desktop
 xdotool key ctrl+alt+r
 wait_for --timeout 30 -- probe_says 1 rows || fail "Ctrl+Alt+R: no launcher with the file"
-probe launcher-row 0 || fail "row 0 not found"
-read -r x y < <(probe_output)
+probe result-row 0 || fail "row 0 not found"
+read -r x y _ < <(probe_output)
 xdotool mousemove --window "$DESKTOP" "$x" "$y" click 3
 wait_for --timeout 15 -- probe menu-open || fail "no context menu"
 read -r menu_left menu_top _ _ < <(probe_output)

@@ -3,6 +3,9 @@
 // status (0 yes, 1 no, 2 usage) and one line on stdout.
 #include <windows.h>
 #include <commctrl.h>
+#include <ole2.h>
+#include <shellapi.h>
+#include <shlobj.h>
 
 #include <cstdio>
 #include <cwchar>
@@ -105,9 +108,8 @@ bool RowRect(HWND list, int row, RECT& r) {
   return ok;
 }
 
-// Where row N's check box is on the screen and whether it is ticked.
-int FolderRow(int row) {
-  const HWND list = FolderList();
+// Where row N's check box (or icon) is on the screen and whether it is ticked.
+int ListRow(HWND list, int row) {
   RECT r = {}, client = {};
   if (!list || !RowRect(list, row, r)) return Answer(false, "absent");
   GetClientRect(list, &client);
@@ -126,16 +128,6 @@ int FolderRows() {
   return 0;
 }
 
-// The middle of the launcher's row N on the screen.
-int LauncherRow(int row) {
-  const HWND list = LauncherControl(WC_LISTVIEWW);
-  RECT r = {};
-  if (!list || !RowRect(list, row, r)) return Answer(false, "absent");
-  POINT middle = {(r.left + r.right) / 2, (r.top + r.bottom) / 2};
-  ClientToScreen(list, &middle);
-  return Numbers(middle.x, middle.y);
-}
-
 // The middle of a control of the folder settings dialog.
 int Control(int id) {
   const HWND list = FolderList();
@@ -144,6 +136,79 @@ int Control(int id) {
   RECT r = {};
   GetWindowRect(control, &r);
   return Numbers((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+}
+
+// Writes "allowed N" (the source's effects), "wide" or "ansi" and the names
+// dropped, in UTF-8, to a file. Lives on the stack past RevokeDragDrop.
+class FileDropTarget final : public IDropTarget {
+ public:
+  explicit FileDropTarget(const wchar_t* outFile) : m_outFile(outFile) {}
+  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override {
+    *object = IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IDropTarget) ? this : nullptr;
+    return *object ? S_OK : E_NOINTERFACE;
+  }
+  ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
+  ULONG STDMETHODCALLTYPE Release() override { return 1; }
+  HRESULT STDMETHODCALLTYPE DragEnter(IDataObject*, DWORD, POINTL, DWORD* effect) override {
+    m_allowed = *effect;
+    Answer(true, "over");
+    std::fflush(stdout);
+    return DragOver(0, {}, effect);
+  }
+  HRESULT STDMETHODCALLTYPE DragOver(DWORD, POINTL, DWORD* effect) override {
+    *effect &= DROPEFFECT_COPY;
+    return S_OK;
+  }
+  HRESULT STDMETHODCALLTYPE DragLeave() override { return S_OK; }
+  HRESULT STDMETHODCALLTYPE Drop(IDataObject* data, DWORD, POINTL, DWORD* effect) override {
+    FORMATETC format = {CF_HDROP, nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL};
+    STGMEDIUM medium = {};
+    if (FAILED(data->GetData(&format, &medium))) return E_UNEXPECTED;
+    const bool wide = static_cast<const DROPFILES*>(GlobalLock(medium.hGlobal))->fWide;
+    GlobalUnlock(medium.hGlobal);
+    std::wstring text = L"allowed " + std::to_wstring(m_allowed) + (wide ? L"\nwide\n" : L"\nansi\n");
+    wchar_t name[MAX_PATH];
+    for (UINT i = 0; DragQueryFileW(static_cast<HDROP>(medium.hGlobal), i, name, MAX_PATH); ++i) {
+      text += name + std::wstring(L"\n");
+    }
+    ReleaseStgMedium(&medium);
+    std::string utf8(text.size() * 3, '\0');
+    utf8.resize(WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), utf8.data(),
+                                    static_cast<int>(utf8.size()), nullptr, nullptr));
+    if (FILE* out = _wfopen(m_outFile, L"wb")) {
+      std::fwrite(utf8.data(), 1, utf8.size(), out);
+      std::fclose(out);
+    }
+    DragOver(0, {}, effect);
+    PostQuitMessage(0);
+    return S_OK;
+  }
+
+ private:
+  const wchar_t* m_outFile;
+  DWORD m_allowed = 0;
+};
+
+// A topmost window of its own class at (20,20)-(220,140): says "ready X Y"
+// (its middle) once it takes drops, "over" when a drag enters; yes once
+// files were dropped within SECONDS.
+int DropTargetWindow(int seconds, const wchar_t* outFile) {
+  OleInitialize(nullptr);
+  const WNDCLASSW cls = {0, DefWindowProcW, 0, 0, GetModuleHandleW(nullptr), nullptr, nullptr,
+                         static_cast<HBRUSH>(GetStockObject(DKGRAY_BRUSH)), nullptr, L"VelnorProbeDropTarget"};
+  RegisterClassW(&cls);
+  const HWND window = CreateWindowExW(WS_EX_TOPMOST, cls.lpszClassName, L"drop here", WS_POPUP | WS_VISIBLE | WS_BORDER,
+                                      20, 20, 200, 120, nullptr, nullptr, cls.hInstance, nullptr);
+  FileDropTarget target(outFile);
+  if (FAILED(RegisterDragDrop(window, &target))) return Answer(false, "no drop target");
+  Answer(true, "ready 120 80");
+  std::fflush(stdout);
+  SetTimer(nullptr, 0, static_cast<UINT>(seconds) * 1000, nullptr);
+  MSG msg;
+  while (GetMessageW(&msg, nullptr, 0, 0) > 0 && !(msg.message == WM_TIMER && !msg.hwnd)) DispatchMessageW(&msg);
+  RevokeDragDrop(window);
+  OleUninitialize();
+  return msg.message == WM_QUIT ? 0 : 1;
 }
 
 // With two copies running, the frame of the one that started first.
@@ -191,16 +256,20 @@ int wmain(int argc, wchar_t** argv) {
   if (command == L"menu-open") return MenuOpen();   // a popup menu is open: its screen rectangle
   if (command == L"rows") return Rows();            // the row count of the open launcher
   if (command == L"query-box") return QueryBox();   // the middle of the launcher's query box (x y)
-  if (command == L"launcher-row" && arg) return LauncherRow(_wtoi(arg));  // x y
-  if (command == L"folder-row" && arg) return FolderRow(_wtoi(arg));  // x y ticked|unticked
+  if (command == L"folder-row" && arg) return ListRow(FolderList(), _wtoi(arg));  // x y ticked|unticked
+  // The launcher's row N: x y unticked.
+  if (command == L"result-row" && arg) return ListRow(LauncherControl(WC_LISTVIEWW), _wtoi(arg));
   if (command == L"control" && arg) return Control(_wtoi(arg));       // the folder settings' control: x y
   if (command == L"folder-rows") return FolderRows();                 // the folder settings' row count
+  // A window that waits SECONDS for one drop of files and writes them to OUTFILE.
+  if (command == L"drop-target" && argc > 3) return DropTargetWindow(_wtoi(arg), argv[3]);
   if (command == L"post-tray-rbutton") return PostToFrame(kTrayCallback, 0, WM_RBUTTONDOWN);
   // To the frame of the copy started first, when two run.
   if (command == L"post-command" && arg) return PostToFrame(WM_COMMAND, static_cast<WPARAM>(_wtoi(arg)), 0);
   // Keeps a file open, shared with nobody, for a number of seconds.
   if (command == L"hold" && argc > 3) return Hold(arg, _wtoi(argv[3]));
   std::fprintf(stderr, "usage: velnor_probe dialog CAPTION|progress CAPTION|frames|menu-open|rows|"
-                       "query-box|launcher-row N|folder-row N|folder-rows|control ID|post-tray-rbutton|post-command ID|hold FILE SECONDS\n");
+                       "query-box|folder-row N|folder-rows|result-row N|control ID|post-tray-rbutton|post-command ID|"
+                       "hold FILE SECONDS|drop-target SECONDS OUTFILE\n");
   return 2;
 }

@@ -30,4 +30,9 @@ TEST(LegacyText, Latin1MapsEveryByteToItsCodePoint) {
   EXPECT_EQ(Latin1ToUtf8("Bj\xF6rk \x80"), "Bj\xC3\xB6rk \xC2\x80");
 }
 
+TEST(Utf16, WhatIsNotUtf8BecomesReplacementCharacters) {
+  EXPECT_EQ(Utf8ToUtf16("caf\xE9!"), u"caf\uFFFD!");
+  EXPECT_EQ(Utf8ToUtf16("\xED\xA0\x80"), u"\uFFFD\uFFFD\uFFFD");  // an encoded surrogate
+}
+
 }  // namespace
