@@ -70,6 +70,7 @@ BOOL CLauncherDlg::OnInitDialog() {
   m_query.Attach(query, list, [this] { FilterList(); });
   m_list.Attach(list);
   m_list.m_onOpen = [this] { RunSelection(true); };
+  m_list.Tip().SetDocument(m_doc);
   // The dialog manager looks for mnemonics among visible controls only:
   // Alt+N for the hidden native-mode button reaches the focused control.
   const auto mnemonic = [this](WPARAM key) {

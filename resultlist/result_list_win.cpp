@@ -110,6 +110,7 @@ void CResultList::OnGetDispInfo(NMLVDISPINFOW& info) {
 }
 
 LRESULT CResultList::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
+  m_tip.OnListMessage(GetSafeHwnd(), message, wParam, lParam);
   if (message == WM_SYSCHAR && m_onAltKey && m_onAltKey(wParam)) return 0;
   return COwnerDrawnList::WindowProc(message, wParam, lParam);
 }

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "resultlist/compare_files.h"
+#include "resultlist/file_tip_win.h"
 #include "resultlist/owner_drawn_list_win.h"
 
 class CFileInfo;
@@ -49,6 +50,9 @@ class CResultList : public COwnerDrawnList, public SortKeys {
   // A double click on a row.
   std::function<void()> m_onOpen;
 
+  // The file information tooltip over the rows.
+  CFileTip& Tip() { return m_tip; }
+
  protected:
   LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
   size_t RowCount() const override { return m_rows.size(); }
@@ -68,4 +72,7 @@ class CResultList : public COwnerDrawnList, public SortKeys {
   // Compacted folder texts by record, filled as rows are drawn: compacting
   // a million paths up front would take seconds for the twenty on screen.
   std::unordered_map<const CFileInfo*, std::wstring> m_compacted;
+  CFileTip m_tip{[this](int row) -> const CFileInfo* {
+    return row >= 0 && static_cast<size_t>(row) < m_rows.size() ? m_rows[row].record : nullptr;
+  }};
 };

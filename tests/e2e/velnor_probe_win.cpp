@@ -1,6 +1,6 @@
 // velnor_probe: looks at (and pokes) a running velnor.exe from outside, for
 // the end-to-end scripts. Each command (see wmain) answers with its exit
-// status (0 yes, 1 no, 2 usage) and one line on stdout.
+// status (0 yes, 1 no, 2 usage) and one line on stdout (a tooltip's text: its lines).
 #include <windows.h>
 #include <commctrl.h>
 
@@ -105,6 +105,32 @@ bool RowRect(HWND list, int row, RECT& r) {
   return ok;
 }
 
+// A point on the screen over the title of the launcher's row N.
+int LauncherRow(int row) {
+  const HWND list = LauncherControl(WC_LISTVIEWW);
+  RECT r = {};
+  if (!list || !RowRect(list, row, r)) return Answer(false, "absent");
+  POINT title = {r.left + 30, (r.top + r.bottom) / 2};
+  ClientToScreen(list, &title);
+  return Numbers(title.x, title.y);
+}
+
+// The text of the launcher's tooltip while it shows, as its lines.
+int Tip() {
+  const HWND list = LauncherControl(WC_LISTVIEWW);
+  if (!list) return Answer(false, "no launcher");
+  const HWND launcher = GetAncestor(list, GA_ROOT);
+  for (HWND w = FindWindowW(TOOLTIPS_CLASSW, nullptr); w; w = FindWindowExW(nullptr, w, TOOLTIPS_CLASSW, nullptr)) {
+    if (!IsWindowVisible(w) || GetWindow(w, GW_OWNER) != launcher) continue;
+    wchar_t text[1024] = {};
+    SendMessageW(w, WM_GETTEXT, 1024, reinterpret_cast<LPARAM>(text));
+    char utf8[4096] = {};
+    WideCharToMultiByte(CP_UTF8, 0, text, -1, utf8, sizeof(utf8), nullptr, nullptr);
+    return Answer(true, utf8);
+  }
+  return Answer(false, "hidden");
+}
+
 // Where row N's check box is on the screen and whether it is ticked.
 int FolderRow(int row) {
   const HWND list = FolderList();
@@ -181,6 +207,8 @@ int wmain(int argc, wchar_t** argv) {
   if (command == L"menu-open") return MenuOpen();   // a popup menu is open: its screen rectangle
   if (command == L"rows") return Rows();            // the row count of the open launcher
   if (command == L"query-box") return QueryBox();   // the middle of the launcher's query box (x y)
+  if (command == L"launcher-row" && arg) return LauncherRow(_wtoi(arg));  // over row N's title: x y
+  if (command == L"tip") return Tip();              // the launcher's tooltip while it shows: its text
   if (command == L"folder-row" && arg) return FolderRow(_wtoi(arg));  // x y ticked|unticked
   if (command == L"control" && arg) return Control(_wtoi(arg));       // the folder settings' control: x y
   if (command == L"folder-rows") return FolderRows();                 // the folder settings' row count
@@ -190,6 +218,6 @@ int wmain(int argc, wchar_t** argv) {
   // Keeps a file open, shared with nobody, for a number of seconds.
   if (command == L"hold" && argc > 3) return Hold(arg, _wtoi(argv[3]));
   std::fprintf(stderr, "usage: velnor_probe dialog CAPTION|progress CAPTION|frames|menu-open|rows|"
-                       "query-box|folder-row N|folder-rows|control ID|post-tray-rbutton|post-command ID|hold FILE SECONDS\n");
+                       "query-box|launcher-row N|tip|folder-row N|folder-rows|control ID|post-tray-rbutton|post-command ID|hold FILE SECONDS\n");
   return 2;
 }
