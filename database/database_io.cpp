@@ -24,22 +24,10 @@ uint64_t Fingerprint(std::string_view bytes) {
 
 // YYYYMMDD-HHMMSS of a time in seconds since 1970 (UTC).
 std::string Stamp(int64_t seconds) {
-  int64_t days = seconds / 86400, rest = seconds % 86400;
-  if (rest < 0) rest += 86400, --days;
-  // Days to a civil date, after Howard Hinnant's algorithm.
-  days += 719468;
-  const int64_t era = (days >= 0 ? days : days - 146096) / 146097;
-  const int64_t dayOfEra = days - era * 146097;
-  const int64_t yearOfEra = (dayOfEra - dayOfEra / 1460 + dayOfEra / 36524 - dayOfEra / 146096) / 365;
-  const int64_t dayOfYear = dayOfEra - (365 * yearOfEra + yearOfEra / 4 - yearOfEra / 100);
-  const int64_t mp = (5 * dayOfYear + 2) / 153;
-  const int64_t day = dayOfYear - (153 * mp + 2) / 5 + 1;
-  const int64_t month = mp < 10 ? mp + 3 : mp - 9;
-  const int64_t year = yearOfEra + era * 400 + (month <= 2 ? 1 : 0);
-  char text[32];
-  std::snprintf(text, sizeof(text), "%04lld%02lld%02lld-%02lld%02lld%02lld", static_cast<long long>(year),
-                static_cast<long long>(month), static_cast<long long>(day), static_cast<long long>(rest / 3600),
-                static_cast<long long>(rest / 60 % 60), static_cast<long long>(rest % 60));
+  const CalendarTime t = UtcCalendar(seconds);
+  char text[80];
+  std::snprintf(text, sizeof(text), "%04d%02d%02d-%02d%02d%02d", t.year, t.month, t.day, t.hour, t.minute,
+                t.second);
   return text;
 }
 

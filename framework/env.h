@@ -14,6 +14,7 @@
 
 #include "framework/change_notifier.h"
 #include "framework/directory_search.h"
+#include "framework/velnor_time.h"
 
 // "\" on Windows, "/" elsewhere.
 extern const char kPathSeparator;
@@ -102,6 +103,8 @@ class Env {
 
   // Seconds since 1970-01-01 UTC.
   virtual int64_t Now() = 0;
+  // `time` on the calendar of the user's time zone.
+  virtual CalendarTime ToLocalTime(VelnorTime time) = 0;
   // Milliseconds from an arbitrary start; never goes back.
   virtual uint64_t TickCount() = 0;
   // Blocks the calling thread for a while.
@@ -150,6 +153,7 @@ class EnvWrapper : public Env {
     return m_target.ShellLaunch(target, verb, owner);
   }
   int64_t Now() override { return m_target.Now(); }
+  CalendarTime ToLocalTime(VelnorTime time) override { return m_target.ToLocalTime(time); }
   uint64_t TickCount() override { return m_target.TickCount(); }
   void Pause(uint32_t milliseconds) override { m_target.Pause(milliseconds); }
   void PumpMessages() override { m_target.PumpMessages(); }

@@ -182,6 +182,19 @@ class PosixEnv final : public Env {
   }
 
   int64_t Now() override { return static_cast<int64_t>(std::time(nullptr)); }
+  CalendarTime ToLocalTime(VelnorTime time) override {
+    const std::time_t t = static_cast<std::time_t>(time);
+    std::tm local = {};
+    if (!::localtime_r(&t, &local)) return UtcCalendar(time);
+    CalendarTime out;
+    out.year = local.tm_year + 1900;
+    out.month = local.tm_mon + 1;
+    out.day = local.tm_mday;
+    out.hour = local.tm_hour;
+    out.minute = local.tm_min;
+    out.second = local.tm_sec;
+    return out;
+  }
   void Pause(uint32_t milliseconds) override { std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds)); }
   uint64_t TickCount() override {
     return static_cast<uint64_t>(std::chrono::duration_cast<std::chrono::milliseconds>(

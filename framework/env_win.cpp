@@ -200,6 +200,26 @@ class Win32Env final : public Env {
   }
 
   int64_t Now() override { return static_cast<int64_t>(std::time(nullptr)); }
+  CalendarTime ToLocalTime(VelnorTime time) override {
+    // FILETIME counts 100 ns steps from 1601-01-01 UTC.
+    constexpr int64_t kSecondsFrom1601 = 11644473600;
+    if (time < -kSecondsFrom1601) return UtcCalendar(time);
+    ULARGE_INTEGER ticks;
+    ticks.QuadPart = static_cast<ULONGLONG>(time + kSecondsFrom1601) * 10000000u;
+    const FILETIME utc = {ticks.LowPart, ticks.HighPart};
+    SYSTEMTIME utcFields, local;
+    if (!FileTimeToSystemTime(&utc, &utcFields) || !SystemTimeToTzSpecificLocalTime(nullptr, &utcFields, &local)) {
+      return UtcCalendar(time);
+    }
+    CalendarTime out;
+    out.year = local.wYear;
+    out.month = local.wMonth;
+    out.day = local.wDay;
+    out.hour = local.wHour;
+    out.minute = local.wMinute;
+    out.second = local.wSecond;
+    return out;
+  }
   uint64_t TickCount() override { return GetTickCount64(); }
   void Pause(uint32_t milliseconds) override { ::Sleep(milliseconds); }
   void PumpMessages() override { ::PumpMessages(); }

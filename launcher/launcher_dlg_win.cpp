@@ -70,6 +70,7 @@ BOOL CLauncherDlg::OnInitDialog() {
   m_query.Attach(query, list, [this] { FilterList(); });
   m_list.Attach(list);
   m_list.m_onOpen = [this] { RunSelection(true); };
+  m_list.Tip().SetDocument(m_doc);
   // Opening a file from its shell menu is a use, as opening it with Enter;
   // the launcher stays open.
   m_list.m_onContextMenu = [this](CFileInfo& record, POINT at) {

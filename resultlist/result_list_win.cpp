@@ -113,6 +113,7 @@ void CResultList::OnGetDispInfo(NMLVDISPINFOW& info) {
 }
 
 LRESULT CResultList::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
+  m_tip.OnListMessage(GetSafeHwnd(), message, wParam, lParam);
   if (message == WM_SYSCHAR && m_onAltKey && m_onAltKey(wParam)) return 0;
   if (message == WM_CONTEXTMENU) {
     OnContextMenu(POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});

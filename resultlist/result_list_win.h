@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "resultlist/compare_files.h"
+#include "resultlist/file_tip_win.h"
 #include "resultlist/owner_drawn_list_win.h"
 
 class CFileInfo;
@@ -52,6 +53,9 @@ class CResultList : public COwnerDrawnList, public SortKeys {
   // row, now the only one selected, at a screen point.
   std::function<void(CFileInfo&, POINT)> m_onContextMenu;
 
+  // The file information tooltip over the rows.
+  CFileTip& Tip() { return m_tip; }
+
  protected:
   LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
   size_t RowCount() const override { return m_rows.size(); }
@@ -72,4 +76,7 @@ class CResultList : public COwnerDrawnList, public SortKeys {
   // Compacted folder texts by record, filled as rows are drawn: compacting
   // a million paths up front would take seconds for the twenty on screen.
   std::unordered_map<const CFileInfo*, std::wstring> m_compacted;
+  CFileTip m_tip{[this](int row) -> const CFileInfo* {
+    return row >= 0 && static_cast<size_t>(row) < m_rows.size() ? m_rows[row].record : nullptr;
+  }};
 };

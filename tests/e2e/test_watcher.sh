@@ -1,5 +1,7 @@
 #!/usr/bin/env bash
 # The change watcher with real files: with the launcher open on "gamma",
+#  0. the pointer resting on the used file's row shows its tooltip (its
+#     lines checked, the screen kept as tooltip.png);
 #  1. a matching file saved into the watched folder appears in the list
 #     with nobody pressing anything (the time it took is printed);
 #  2. a matching file deleted from it drops out of the list;
@@ -32,6 +34,22 @@ xdotool key ctrl+alt+r
 wait_for --timeout 30 -- probe_says 2 rows || fail "Ctrl+Alt+R: no launcher with both files"
 keys type --delay 60 gamma
 wait_for --timeout 10 -- probe_says 1 rows || fail "typing gamma did not narrow the list to one row"
+
+step "the pointer on the row shows the file's tooltip"
+probe result-row 0 || fail "no first row in the launcher"
+read -r x y _ < <(probe_output)
+# Two movements: the first over the list creates the tooltip, which shows
+# a second after the next one.
+xdotool mousemove --window "$DESKTOP" "$x" "$y" sleep 0.2 mousemove --window "$DESKTOP" $((x + 4)) "$y"
+wait_for --timeout 10 -- probe tip || fail "no tooltip over the row"
+screenshot "$WORK/tooltip.png"
+python3 - "$WORK/probe.log" <<'PY' || fail "the tooltip says: $(probe_output)"
+import sys, time
+lines = open(sys.argv[1], encoding="utf-8").read().replace("\r", "").split("\n")
+used = time.strftime("%m/%d/%y %H:%M:%S", time.localtime(1700000000))
+assert lines[0] == "Name: gamma note.txt" and lines[1].startswith("Type: ") and lines[2] == "", lines
+assert lines[3:5] == ["Frequency of use: 5 time(s)", "Last used: " + used], lines
+PY
 
 step "a new matching file appears by itself"
 started=$(_velnor_now_ms)

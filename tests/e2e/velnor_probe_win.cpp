@@ -1,6 +1,6 @@
 // velnor_probe: looks at (and pokes) a running velnor.exe from outside, for
 // the end-to-end scripts. Each command (see wmain) answers with its exit
-// status (0 yes, 1 no, 2 usage) and one line on stdout.
+// status (0 yes, 1 no, 2 usage) and one line on stdout (a tooltip's text: its lines).
 #include <windows.h>
 #include <commctrl.h>
 #include <ole2.h>
@@ -106,6 +106,22 @@ bool RowRect(HWND list, int row, RECT& r) {
   if (remote) VirtualFreeEx(process, remote, 0, MEM_RELEASE);
   CloseHandle(process);
   return ok;
+}
+
+// The text of the launcher's tooltip while it shows, as its lines.
+int Tip() {
+  const HWND list = LauncherControl(WC_LISTVIEWW);
+  if (!list) return Answer(false, "no launcher");
+  const HWND launcher = GetAncestor(list, GA_ROOT);
+  for (HWND w = FindWindowW(TOOLTIPS_CLASSW, nullptr); w; w = FindWindowExW(nullptr, w, TOOLTIPS_CLASSW, nullptr)) {
+    if (!IsWindowVisible(w) || GetWindow(w, GW_OWNER) != launcher) continue;
+    wchar_t text[1024] = {};
+    SendMessageW(w, WM_GETTEXT, 1024, reinterpret_cast<LPARAM>(text));
+    char utf8[4096] = {};
+    WideCharToMultiByte(CP_UTF8, 0, text, -1, utf8, sizeof(utf8), nullptr, nullptr);
+    return Answer(true, utf8);
+  }
+  return Answer(false, "hidden");
 }
 
 // Where row N's check box (or icon) is on the screen and whether it is ticked.
@@ -259,6 +275,7 @@ int wmain(int argc, wchar_t** argv) {
   if (command == L"folder-row" && arg) return ListRow(FolderList(), _wtoi(arg));  // x y ticked|unticked
   // The launcher's row N: x y unticked.
   if (command == L"result-row" && arg) return ListRow(LauncherControl(WC_LISTVIEWW), _wtoi(arg));
+  if (command == L"tip") return Tip();              // the launcher's tooltip while it shows: its text
   if (command == L"control" && arg) return Control(_wtoi(arg));       // the folder settings' control: x y
   if (command == L"folder-rows") return FolderRows();                 // the folder settings' row count
   // A window that waits SECONDS for one drop of files and writes them to OUTFILE.
@@ -269,7 +286,7 @@ int wmain(int argc, wchar_t** argv) {
   // Keeps a file open, shared with nobody, for a number of seconds.
   if (command == L"hold" && argc > 3) return Hold(arg, _wtoi(argv[3]));
   std::fprintf(stderr, "usage: velnor_probe dialog CAPTION|progress CAPTION|frames|menu-open|rows|"
-                       "query-box|folder-row N|folder-rows|result-row N|control ID|post-tray-rbutton|post-command ID|"
+                       "query-box|folder-row N|folder-rows|result-row N|tip|control ID|post-tray-rbutton|post-command ID|"
                        "hold FILE SECONDS|drop-target SECONDS OUTFILE\n");
   return 2;
 }

@@ -1,8 +1,9 @@
 // The platform in memory, for tests: a folder tree with file contents
 // (folders list "." and ".." first, as Windows does for every folder that is
 // not a drive root) and links to folders, special folders, a shell that
-// records what it is given, a clock the test sets, a message pump that
-// counts, and progress windows that log what the refresh does with them.
+// records what it is given, a clock and a time zone the test sets, a message
+// pump that counts, and progress windows that log what the refresh does with
+// them.
 #pragma once
 
 #include <algorithm>
@@ -120,6 +121,7 @@ class MemoryEnv : public Env {
     return shellAccepts(target) ? 42 : 2;
   }
   int64_t Now() override { return now; }
+  CalendarTime ToLocalTime(VelnorTime time) override { return UtcCalendar(time, utcOffset); }
   uint64_t TickCount() override { return ticks += tickStep; }
   void Pause(uint32_t milliseconds) override { paused.push_back(milliseconds); }
   void PumpMessages() override {
@@ -139,6 +141,7 @@ class MemoryEnv : public Env {
   std::vector<std::string> launches;  // what the shell was given, "verb target" or the target
   std::function<bool(const std::string&)> shellAccepts = [](const std::string&) { return true; };
   int64_t now = 1700000000;
+  int64_t utcOffset = 0;              // the time zone, in seconds east of UTC
   uint64_t ticks = 0;
   uint64_t tickStep = 0;              // how far the clock moves at every look
   int pumps = 0;

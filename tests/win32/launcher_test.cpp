@@ -146,6 +146,72 @@ TEST_F(LauncherTest, TheFolderColumnIsCompactedToItsWidthWhenItsResizeEnds) {
   EXPECT_EQ(dlg->ResultList().FolderText(0), Utf8ToWide(deep));
 }
 
+// What the tip says is FileTipSummary's rule; here it follows the pointer.
+// The tip shows when the real cursor has rested on the list for a second.
+class FileTipTest : public LauncherTest {
+ protected:
+  void SetUp() override {
+    Add("one.txt");
+    Add("two.txt");
+    Open();
+  }
+  // Away from where the next tests' windows open.
+  void TearDown() override { SetCursorPos(0, 0); }
+  // Moves the cursor into row `row`'s cell in `column` (below the rows for
+  // -1) and tells the list, as the mouse would.
+  void Point(int row, int column, int nudge = 0) {
+    RECT cell = {column == 0 ? LVIR_LABEL : LVIR_BOUNDS, column, 0, 0};
+    SendMessageW(list, LVM_GETSUBITEMRECT, row < 0 ? 1 : row, reinterpret_cast<LPARAM>(&cell));
+    POINT at = {cell.left + 10 + nudge, (cell.top + cell.bottom) / 2 + (row < 0 ? 3 * (cell.bottom - cell.top) : 0)};
+    POINT screen = at;
+    ClientToScreen(list, &screen);
+    SetCursorPos(screen.x, screen.y);
+    SendMessageW(list, WM_MOUSEMOVE, 0, MAKELPARAM(at.x, at.y));
+  }
+  // Two movements in the cell: a tip shows only after a movement it was
+  // told of, and the first one over the list creates it.
+  void Rest(int row, int column) {
+    Point(row, column);
+    Point(row, column, 1);
+  }
+  HWND Tip() const { return dlg->ResultList().Tip().GetSafeHwnd(); }
+  bool Shown() const { return IsWindowVisible(Tip()) != FALSE; }
+  std::string Text() const {
+    wchar_t text[INFOTIPSIZE] = {};
+    TOOLINFOW tool = {};
+    tool.cbSize = TTTOOLINFOW_V2_SIZE;
+    tool.hwnd = list;
+    tool.lpszText = text;
+    SendMessageW(Tip(), TTM_GETTEXTW, INFOTIPSIZE, reinterpret_cast<LPARAM>(&tool));
+    return WideToUtf8(text);
+  }
+};
+
+TEST_F(FileTipTest, ShowsAfterASecondAndHidesWhenTheRowOrColumnChangesOrNoRowIsUnder) {
+  EXPECT_EQ(Tip(), nullptr);
+  const ULONGLONG start = GetTickCount64();
+  Rest(0, 0);
+  ASSERT_NE(Tip(), nullptr);
+  ASSERT_TRUE(PumpUntil([&] { return Shown(); }, 3000));
+  EXPECT_GE(GetTickCount64() - start, 900u);
+  EXPECT_EQ(Text(), "Name: one.txt\nType: \n\nFrequency of use: 0 time(s)");
+
+  Point(1, 0);
+  EXPECT_FALSE(Shown());
+  Rest(1, 1);
+  ASSERT_TRUE(PumpUntil([&] { return Shown(); }, 3000));
+  EXPECT_EQ(Text(), JoinPath({"C:", "Files"}));
+  Point(1, 0);
+  EXPECT_FALSE(Shown());
+  EXPECT_NE(Text().find("two.txt"), std::string::npos);
+
+  Rest(1, 0);
+  ASSERT_TRUE(PumpUntil([&] { return Shown(); }, 3000));
+  Rest(-1, 0);  // below the last row: deactivated, so it stays hidden
+  EXPECT_FALSE(Shown());
+  EXPECT_FALSE(PumpUntil([&] { return Shown(); }, 1500));
+}
+
 class QueryEditTest : public LauncherTest {
  protected:
   void SetUp() override {
