@@ -34,6 +34,8 @@ int RunMove(const CommandArgs& args, const CliContext& context) {
       break;
     case Env::ReadResult::kNotFound:
       return context.Fail("cannot open '" + dbPath + "': no such file");
+    case Env::ReadResult::kBusy:
+      return context.Fail("cannot read '" + dbPath + "': another program has it open" + unchanged);
     case Env::ReadResult::kError:
       return context.Fail("cannot read '" + dbPath + "'");
   }
