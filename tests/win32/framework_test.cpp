@@ -186,15 +186,7 @@ TEST(ManifestTest, MakesUtf8TheActiveCodePageAndSelectsCommonControls6) {
 }
 
 TEST(ResourcesTest, CarryTheBuildsVersionAndBothIcons) {
-  wchar_t self[MAX_PATH] = {};
-  GetModuleFileNameW(nullptr, self, MAX_PATH);
-  std::vector<BYTE> block(GetFileVersionInfoSizeW(self, nullptr));
-  ASSERT_TRUE(!block.empty() && GetFileVersionInfoW(self, 0, static_cast<DWORD>(block.size()), block.data()));
-  VS_FIXEDFILEINFO* fixed = nullptr;
-  UINT length = 0;
-  ASSERT_TRUE(VerQueryValueW(block.data(), L"\\", reinterpret_cast<void**>(&fixed), &length));
-  EXPECT_EQ(fixed->dwFileVersionMS, static_cast<DWORD>(MAKELONG(VELNOR_VERSION_MINOR, VELNOR_VERSION_MAJOR)));
-  EXPECT_EQ(HIWORD(fixed->dwFileVersionLS), VELNOR_VERSION_PATCH);
+  EXPECT_EQ(ResourceVersion(), VELNOR_VERSION_TEXT);
 
   for (const int id : {IDR_MAINFRAME, IDI_TRAY}) {
     for (const int size : {16, 32}) {
