@@ -136,14 +136,17 @@ int LauncherRow(int row) {
   return Numbers(middle.x, middle.y);
 }
 
-// The middle of a control of the folder settings dialog.
+// The middle of a control of the dialog that shows one with this id (the
+// folder settings, the About box).
 int Control(int id) {
-  const HWND list = FolderList();
-  const HWND control = list ? GetDlgItem(GetParent(list), id) : nullptr;
-  if (!control) return Answer(false, "absent");
-  RECT r = {};
-  GetWindowRect(control, &r);
-  return Numbers((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+  for (HWND d = nullptr; (d = FindWindowExW(nullptr, d, L"#32770", nullptr));) {
+    const HWND control = GetDlgItem(d, id);
+    if (!IsWindowVisible(d) || !control || !IsWindowVisible(control)) continue;
+    RECT r = {};
+    GetWindowRect(control, &r);
+    return Numbers((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+  }
+  return Answer(false, "absent");
 }
 
 // With two copies running, the frame of the one that started first.
@@ -193,7 +196,7 @@ int wmain(int argc, wchar_t** argv) {
   if (command == L"query-box") return QueryBox();   // the middle of the launcher's query box (x y)
   if (command == L"launcher-row" && arg) return LauncherRow(_wtoi(arg));  // x y
   if (command == L"folder-row" && arg) return FolderRow(_wtoi(arg));  // x y ticked|unticked
-  if (command == L"control" && arg) return Control(_wtoi(arg));       // the folder settings' control: x y
+  if (command == L"control" && arg) return Control(_wtoi(arg));       // an open dialog's control: x y
   if (command == L"folder-rows") return FolderRows();                 // the folder settings' row count
   if (command == L"post-tray-rbutton") return PostToFrame(kTrayCallback, 0, WM_RBUTTONDOWN);
   // To the frame of the copy started first, when two run.

@@ -60,10 +60,9 @@ class InsideModalLoop {
       self->forced = true;
       if (wcscmp(self->m_class, L"#32768") == 0) {
         EndMenu();
-      } else if (self->m_ticks < 150) {
-        PostMessageW(window, WM_COMMAND, IDCANCEL, 0);
       } else {
-        ::EndDialog(window, IDCANCEL);  // a dialog that cancelling does not end
+        PostMessageW(window, WM_COMMAND, IDCANCEL, 0);
+        if (self->m_ticks > 150) ::EndDialog(window, IDCANCEL);  // one that cancelling leaves open
       }
     }
   }
@@ -85,23 +84,6 @@ inline std::string RunValue() {
   const LSTATUS status = RegGetValueW(HKEY_CURRENT_USER, L"Software\\Plovant Velnor Tests\\Run", L"Plovant Velnor",
                                       RRF_RT_REG_SZ, nullptr, data, &bytes);
   return status == ERROR_SUCCESS ? WideToUtf8(data) : "<absent>";
-}
-
-// The four numbers of this program's version resource, "1.2.3.4".
-inline std::string ResourceVersion() {
-  wchar_t self[MAX_PATH] = {};
-  GetModuleFileNameW(nullptr, self, MAX_PATH);
-  std::vector<BYTE> block(GetFileVersionInfoSizeW(self, nullptr));
-  VS_FIXEDFILEINFO* fixed = nullptr;
-  UINT length = 0;
-  if (block.empty() || !GetFileVersionInfoW(self, 0, static_cast<DWORD>(block.size()), block.data()) ||
-      !VerQueryValueW(block.data(), L"\\", reinterpret_cast<void**>(&fixed), &length))
-    return "<none>";
-  const DWORD parts[] = {HIWORD(fixed->dwFileVersionMS), LOWORD(fixed->dwFileVersionMS),
-                         HIWORD(fixed->dwFileVersionLS), LOWORD(fixed->dwFileVersionLS)};
-  std::string text;
-  for (DWORD part : parts) text += (text.empty() ? "" : ".") + std::to_string(part);
-  return text;
 }
 
 // Pumps until `done` holds or `ms` have passed; true when `done` came first.

@@ -186,7 +186,17 @@ TEST(ManifestTest, MakesUtf8TheActiveCodePageAndSelectsCommonControls6) {
 }
 
 TEST(ResourcesTest, CarryTheBuildsVersionAndBothIcons) {
-  EXPECT_EQ(ResourceVersion(), VELNOR_VERSION_TEXT);
+  wchar_t self[MAX_PATH] = {};
+  GetModuleFileNameW(nullptr, self, MAX_PATH);
+  std::vector<BYTE> block(GetFileVersionInfoSizeW(self, nullptr));
+  ASSERT_TRUE(!block.empty() && GetFileVersionInfoW(self, 0, static_cast<DWORD>(block.size()), block.data()));
+  VS_FIXEDFILEINFO* fixed = nullptr;
+  UINT length = 0;
+  ASSERT_TRUE(VerQueryValueW(block.data(), L"\\", reinterpret_cast<void**>(&fixed), &length));
+  // The text the About box shows: the same four numbers.
+  EXPECT_EQ(std::to_string(HIWORD(fixed->dwFileVersionMS)) + "." + std::to_string(LOWORD(fixed->dwFileVersionMS)) + "." +
+                std::to_string(HIWORD(fixed->dwFileVersionLS)) + "." + std::to_string(LOWORD(fixed->dwFileVersionLS)),
+            VELNOR_VERSION_TEXT);
 
   for (const int id : {IDR_MAINFRAME, IDI_TRAY}) {
     for (const int size : {16, 32}) {
