@@ -1,5 +1,8 @@
 #include "app/about_dlg_win.h"
 
+#include <string>
+#include <vector>
+
 #include "banner/banner_rotator_win.h"
 #include "framework/env.h"
 #include "framework/work_area_win.h"

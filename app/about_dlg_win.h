@@ -29,14 +29,13 @@ class CAboutDlg : public CDialog {
   // The box that runs, null when none does: there is only ever one.
   static CAboutDlg* s_pAboutDlg;
 
-  CBannerRotator* GetBanner() const { return m_pBanner.get(); }
-  void OnOpenHomePage();
-
  protected:
   BOOL OnInitDialog() override;
   INT_PTR DialogProc(UINT message, WPARAM wParam, LPARAM lParam) override;
 
  private:
+  void OnOpenHomePage();
+
   Env& m_env;
   std::unique_ptr<CBannerRotator> m_pBanner;
 };

@@ -22,13 +22,15 @@ void CBannerRotator::ShowNext() {
   if (next < 0) return;
   s_nCurrent = next;
   const BannerEntry& entry = m_entries[static_cast<size_t>(next)];
-  // A DIB section keeps the picture's 24 bits: the control copies a 32-bit
-  // one and would hand back the copy instead of the bitmap it was given.
+  // A DIB section keeps the picture's 24 bits: the control makes a copy of
+  // its own of a 32-bit picture with alpha, and the handle it hands back is
+  // then no longer the one it was given.
   GdiObjectHandle picture(LoadImageW(CWindow::ModuleHandle(), MAKEINTRESOURCEW(LOWORD(entry.m_nBitmapId)),
                                      IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
   if (picture) {
-    // The control never deletes what it is given or gives back: the old
-    // picture goes here, or an hour of ticks would hold 720 bitmaps.
+    // The control hands back the picture it showed (at first the one it
+    // loaded from the template) for us to delete, or an hour of turns would
+    // hold 720 bitmaps.
     const GdiObjectHandle old(reinterpret_cast<HGDIOBJ>(
         SendMessageW(hwnd, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(picture.Get()))));
     picture.Release();

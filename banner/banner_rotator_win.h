@@ -31,8 +31,6 @@ class CBannerRotator : public CControl {
   // the one after it takes over. Nothing happens before Attach.
   void ShowNext();
 
-  size_t GetCount() const { return m_entries.size(); }
-
   // The position every banner shares: -1 until one has shown a picture.
   // Outlives every banner, so the next About box goes on from it.
   static int s_nCurrent;
