@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "app/about_dlg_win.h"
 #include "app/save_failure_prompt_win.h"
 #include "app/tray_menu_state.h"
 #include "database/folder_watcher.h"
@@ -224,7 +225,7 @@ bool CMainFrame::OnCommand(UINT id) {
       OnAppExit();
       return true;
     case ID_APP_ABOUT:
-      // Arrives with the About box.
+      OnAppAbout();
       return true;
     default:
       return false;
@@ -336,6 +337,20 @@ void CMainFrame::OnSearchFullPath() {
 }
 
 Env& CMainFrame::GetEnv() const { return m_pDoc ? m_pDoc->GetEnv() : Env::Default(); }
+
+void CMainFrame::OnAppAbout() {
+  // The tray menu can be opened again while the box waits: it comes to the
+  // front instead of a second one opening.
+  if (const CAboutDlg* running = CAboutDlg::s_pAboutDlg) {
+    SetForegroundWindow(running->GetSafeHwnd());
+    return;
+  }
+  auto dialog = std::make_unique<CAboutDlg>(GetEnv());
+  CAboutDlg::s_pAboutDlg = dialog.get();
+  dialog->DoModal(nullptr);
+  dialog.reset();
+  CAboutDlg::s_pAboutDlg = nullptr;
+}
 
 void CMainFrame::OnSendFeedback() { GetEnv().ShellLaunch(kFeedbackLink, std::string(), GetSafeHwnd()); }
 

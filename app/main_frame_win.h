@@ -102,6 +102,8 @@ class CMainFrame : public CWindow {
   void OnMp3Support();
   void OnSearchFullPath();
   void OnSendFeedback();
+  // One About box at a time, owned by nobody, run modally.
+  void OnAppAbout();
   // The platform of the document, through which the shell is reached.
   Env& GetEnv() const;
 

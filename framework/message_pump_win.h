@@ -3,7 +3,8 @@
 #pragma once
 
 // Dispatches every message waiting in the calling thread's queue and returns
-// when it is empty. A quit request met on the way is put back for the main
+// when it is empty. The dialog the user types in gets its keys first, as in
+// its own modal loop. A quit request met on the way is put back for the main
 // loop, so a nested pump never swallows it.
 void PumpMessages();
 

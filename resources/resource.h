@@ -52,6 +52,15 @@
 #define IDI_FOLDER_DOCUMENTS 141
 #define IDI_FOLDER_DESKTOP 142
 #define IDI_FOLDER_FAVORITES 143
+// The About box: the banner (a picture that opens the home page), the
+// version line, the banner's first picture and the hand shown over it.
+// "Update" has the cancel id, so that Escape and the close box reach it.
+#define IDD_ABOUTBOX 100
+#define IDC_BANNER 1014
+#define IDC_VERSION 1016
+#define IDB_BANNER 155
+#define IDC_HAND_POINTER 149
+
 // A control that nothing refers to.
 #ifndef IDC_STATIC
 #define IDC_STATIC (-1)

@@ -112,12 +112,21 @@ open_menu() {
 choose() {
   local up
   case "$1" in
+    about) up=141 ;;
     exit) up=13 ;;
     refresh) up=81 ;;
     preferences) up=56 ;;
     *) fail "no such menu item: $1" ;;
   esac
   xdotool mousemove --window "$DESKTOP" $((MENU_LEFT + 30)) $((MENU_BOTTOM - up)) click 1
+}
+click_at() { xdotool mousemove --window "$DESKTOP" "$1" "$2" click 1; }
+click_control() {  # ID: a real click on a control of the open dialog that shows one
+  probe control "$1" || fail "no control $1 in an open dialog"
+  local x y
+  read -r x y < <(probe_output)
+  focus_desktop
+  click_at "$x" "$y"
 }
 exit_by_click() {  # NAME: "E&xit" clicked in the tray menu
   open_menu "$1-exit"

@@ -31,14 +31,6 @@ cat >"$WORK/start.json" <<'JSON'
 JSON
 "$CLI" load "$WORK/start.json" "$DATABASE" || fail "velnor-cli load failed"
 
-click_at() { xdotool mousemove --window "$DESKTOP" "$1" "$2" click 1; }
-click_control() {  # ID: a real click on a control of the folder settings
-  probe control "$1" || fail "no control $1 in the folder settings"
-  local x y
-  read -r x y < <(probe_output)
-  focus_desktop
-  click_at "$x" "$y"
-}
 row_state() {  # ROW: the row's check box as "x y ticked|unticked"
   probe folder-row "$1" || return 1
   probe_output

@@ -144,14 +144,17 @@ int FolderRows() {
   return 0;
 }
 
-// The middle of a control of the folder settings dialog.
+// The middle of a control of the dialog that shows one with this id (the
+// folder settings, the About box).
 int Control(int id) {
-  const HWND list = FolderList();
-  const HWND control = list ? GetDlgItem(GetParent(list), id) : nullptr;
-  if (!control) return Answer(false, "absent");
-  RECT r = {};
-  GetWindowRect(control, &r);
-  return Numbers((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+  for (HWND d = nullptr; (d = FindWindowExW(nullptr, d, L"#32770", nullptr));) {
+    const HWND control = GetDlgItem(d, id);
+    if (!IsWindowVisible(d) || !control || !IsWindowVisible(control)) continue;
+    RECT r = {};
+    GetWindowRect(control, &r);
+    return Numbers((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+  }
+  return Answer(false, "absent");
 }
 
 // Writes "allowed N" (the source's effects), "wide" or "ansi" and the names
@@ -276,7 +279,7 @@ int wmain(int argc, wchar_t** argv) {
   // The launcher's row N: x y unticked.
   if (command == L"result-row" && arg) return ListRow(LauncherControl(WC_LISTVIEWW), _wtoi(arg));
   if (command == L"tip") return Tip();              // the launcher's tooltip while it shows: its text
-  if (command == L"control" && arg) return Control(_wtoi(arg));       // the folder settings' control: x y
+  if (command == L"control" && arg) return Control(_wtoi(arg));       // an open dialog's control: x y
   if (command == L"folder-rows") return FolderRows();                 // the folder settings' row count
   // A window that waits SECONDS for one drop of files and writes them to OUTFILE.
   if (command == L"drop-target" && argc > 3) return DropTargetWindow(_wtoi(arg), argv[3]);

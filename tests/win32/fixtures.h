@@ -62,6 +62,7 @@ class InsideModalLoop {
         EndMenu();
       } else {
         PostMessageW(window, WM_COMMAND, IDCANCEL, 0);
+        if (self->m_ticks > 150) ::EndDialog(window, IDCANCEL);  // one that cancelling leaves open
       }
     }
   }

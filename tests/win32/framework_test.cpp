@@ -193,8 +193,10 @@ TEST(ResourcesTest, CarryTheBuildsVersionAndBothIcons) {
   VS_FIXEDFILEINFO* fixed = nullptr;
   UINT length = 0;
   ASSERT_TRUE(VerQueryValueW(block.data(), L"\\", reinterpret_cast<void**>(&fixed), &length));
-  EXPECT_EQ(fixed->dwFileVersionMS, static_cast<DWORD>(MAKELONG(VELNOR_VERSION_MINOR, VELNOR_VERSION_MAJOR)));
-  EXPECT_EQ(HIWORD(fixed->dwFileVersionLS), VELNOR_VERSION_PATCH);
+  // The text the About box shows: the same four numbers.
+  EXPECT_EQ(std::to_string(HIWORD(fixed->dwFileVersionMS)) + "." + std::to_string(LOWORD(fixed->dwFileVersionMS)) + "." +
+                std::to_string(HIWORD(fixed->dwFileVersionLS)) + "." + std::to_string(LOWORD(fixed->dwFileVersionLS)),
+            VELNOR_VERSION_TEXT);
 
   for (const int id : {IDR_MAINFRAME, IDI_TRAY}) {
     for (const int size : {16, 32}) {
