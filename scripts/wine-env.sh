@@ -377,7 +377,15 @@ warm_wineserver() {
   [[ -n "${WINEPREFIX:-}" ]] || { velnor_log "warm_wineserver: no WINEPREFIX"; return 1; }
   _velnor_track_prefix "$WINEPREFIX"
   timeout 20 wineserver -p </dev/null >/dev/null 2>&1 || true
-  timeout -k 10 "$VELNOR_WINE_TIMEOUT" wine cmd /c exit </dev/null >/dev/null 2>&1
+  # The first program in a new prefix can fail while the server of the one
+  # before is still going down (seen once on a loaded machine): try again.
+  local attempt
+  for attempt in 1 2 3; do
+    timeout -k 10 "$VELNOR_WINE_TIMEOUT" wine cmd /c exit </dev/null >/dev/null 2>&1 && return 0
+    velnor_log "warm_wineserver: wine did not start in $WINEPREFIX (attempt $attempt)"
+    sleep 1
+  done
+  return 1
 }
 
 # --- running programs -------------------------------------------------------

@@ -41,7 +41,7 @@ fresh_prefix() {
   mkdir -p "$WORK"
   ensure_display
   new_prefix "$WORK/prefix"
-  warm_wineserver
+  warm_wineserver || fail "wine does not start in the new prefix"
   on_exit delete_run_value
   DATABASE=$(velnor_database_file) || fail "no application-data folder in the prefix"
 }
