@@ -34,6 +34,7 @@ int RunMove(const CommandArgs& args, const CliContext& context) {
       break;
     case Env::ReadResult::kNotFound:
       return context.Fail("cannot open '" + dbPath + "': no such file");
+    case Env::ReadResult::kBusy:  // another program holds it
     case Env::ReadResult::kError:
       return context.Fail("cannot read '" + dbPath + "'");
   }

@@ -36,7 +36,9 @@ std::string Stamp(int64_t seconds) {
   const int64_t day = dayOfYear - (153 * mp + 2) / 5 + 1;
   const int64_t month = mp < 10 ? mp + 3 : mp - 9;
   const int64_t year = yearOfEra + era * 400 + (month <= 2 ? 1 : 0);
-  char text[32];
+  // Room for any 64-bit value in each field, so the compiler can prove
+  // nothing is cut; real dates take 15 characters.
+  char text[128];
   std::snprintf(text, sizeof(text), "%04lld%02lld%02lld-%02lld%02lld%02lld", static_cast<long long>(year),
                 static_cast<long long>(month), static_cast<long long>(day), static_cast<long long>(rest / 3600),
                 static_cast<long long>(rest / 60 % 60), static_cast<long long>(rest % 60));
