@@ -37,6 +37,8 @@ class DirectorySearch {
 // ends where it would end on Windows.
 constexpr size_t kMaxPathUnits = 260;
 bool FitsSearchPathLimit(const std::string& folderWithSeparator);
+// Whether a file's path, with its terminator, fits in MAX_PATH.
+bool FitsPathLimit(const std::string& path);
 
 // Length of UTF-8 text in UTF-16 code units.
 size_t Utf16Length(const std::string& text);
