@@ -108,7 +108,8 @@ ls | grep -q '^tools\.dat\.' && fail "move left a file beside the database"
 
 # Refused input leaves the database exactly as it was.
 cp "base été.dat" before.dat
-for json in '{"files":[' '{"files":[{"path":"a","useCount":2147483648}]}' '{"unknown":true}'; do
+for json in '{"files":[' '{"files":[{"path":"a","useCount":2147483648}]}' '{"unknown":true}' \
+    '{"files":[{"path":"a"}],"files":[]}'; do
   printf '%s' "$json" >bad.json
   refused "was not changed" "$CLI" load bad.json "base été.dat"
   cmp -s "base été.dat" before.dat || fail "load of $json changed the database"
