@@ -76,61 +76,50 @@ class FolderLinks {
   std::vector<std::pair<std::string, std::string>> m_made;
 };
 
-// Folders and files past MAX_PATH, made (or adopted) and removed through the
-// extended prefix that alone reaches them.
+// A tree past MAX_PATH: only the extended prefix reaches it, and the
+// fixture's removal cannot, so it goes with this object (after a moment for
+// what a launched program may still hold).
 class LongTree {
  public:
-  // A launched program may hold what it wrote a moment longer, and what is
-  // left here would be left to the fixture's removal, which cannot reach it.
   ~LongTree() {
-    for (auto it = m_owned.rbegin(); it != m_owned.rend(); ++it) {
-      for (int tries = 0; tries < 200 && GetFileAttributesW(it->c_str()) != INVALID_FILE_ATTRIBUTES; ++tries) {
-        if (DeleteFileW(it->c_str()) || RemoveDirectoryW(it->c_str())) break;
+    for (auto it = m_paths.rbegin(); it != m_paths.rend(); ++it) {
+      for (int tries = 0; tries < 200 && Exists(*it) && !DeleteFileW(it->c_str()) && !RemoveDirectoryW(it->c_str());
+           ++tries) {
         Sleep(50);
       }
     }
   }
-  bool Folder(const std::string& path) { return CreateDirectoryW(Adopt(path).c_str(), nullptr); }
-  bool File(const std::string& path, const std::string& contents) {
-    KernelHandle file(CreateFileW(Adopt(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr));
-    DWORD written = 0;
-    return file.Valid() && WriteFile(file.Get(), contents.data(), static_cast<DWORD>(contents.size()), &written,
-                                     nullptr) && written == contents.size();
-  }
-  // Removed with the tree: made by someone else, after the test's files.
-  const std::wstring& Adopt(const std::string& path) {
-    m_owned.push_back(L"\\\\?\\" + Utf8ToWide(path));
-    return m_owned.back();
-  }
-  static bool Exists(const std::string& path) {
-    return GetFileAttributesW((L"\\\\?\\" + Utf8ToWide(path)).c_str()) != INVALID_FILE_ATTRIBUTES;
-  }
+  std::wstring Add(const std::string& path) { return m_paths.emplace_back(L"\\\\?\\" + Utf8ToWide(path)); }
+  static bool Exists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
  private:
-  std::vector<std::wstring> m_owned;
+  std::vector<std::wstring> m_paths;
 };
 
 // The shell says "Path not found" for a path past MAX_PATH, but opens the
 // file by its short (8.3) form, which Wine (like NTFS by default) keeps.
 TEST_F(RealEnv, FilesPastThePathLimitAreListedAndOpenThroughTheirShortForms) {
   // run.bat's path is 263 units long, and it writes a marker beside itself;
-  // far.txt lies in a folder whose search pattern is past the limit too.
+  // f lies in a folder whose search pattern is past the limit too.
   const std::string top = Path(std::string(100, 'x'));
-  const std::string folder = top + "\\" + std::string(263 - Utf16Length(top) - 9, 'p');
-  const std::string deep = folder + "\\" + std::string(20, 'd');
-  const std::string bat = folder + "\\run.bat", ran = folder + "\\run.txt", farFile = deep + "\\far.txt";
+  const std::string folder = top + "\\" + std::string(263 - Utf16Length(top) - 9, 'p'), deep = folder + "\\ddd";
+  const std::string bat = folder + "\\run.bat", farFile = deep + "\\f", script = "@echo ran> \"%~dpn0.txt\"\r\n";
   ASSERT_EQ(Utf16Length(bat), 263u);
   LongTree tree;
-  ASSERT_TRUE(tree.Folder(top) && tree.Folder(folder) && tree.Folder(deep) &&
-              tree.File(bat, "@echo ran> \"%~dpn0.txt\"\r\n") && tree.File(farFile, ""));
-  tree.Adopt(ran);
+  for (const std::string& made : {top, folder, deep}) ASSERT_TRUE(CreateDirectoryW(tree.Add(made).c_str(), nullptr));
+  for (const std::string& made : {bat, farFile}) {
+    KernelHandle file(CreateFileW(tree.Add(made).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr));
+    DWORD written = 0;
+    ASSERT_TRUE(WriteFile(file.Get(), script.data(), static_cast<DWORD>(script.size()), &written, nullptr));
+  }
+  const std::wstring ran = tree.Add(folder + "\\run.txt");
   Refresh();
   for (const std::string& path : {bat, farFile}) {
     const CFileInfo* record = m_doc.FindFile(path);
     ASSERT_TRUE(record && record->m_bFound) << path;
   }
   // A launch the shell refuses shows its message and waits for an answer:
-  // then ctest's timeout ends this test.
+  // ctest's timeout then ends this test.
   EXPECT_GT(Env::Default().ShellLaunch(bat, "", nullptr), kShellLaunchAccepted);
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
   while (!LongTree::Exists(ran) && std::chrono::steady_clock::now() < deadline) Sleep(50);
