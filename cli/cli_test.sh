@@ -108,7 +108,8 @@ ls | grep -q '^tools\.dat\.' && fail "move left a file beside the database"
 
 # Refused input leaves the database exactly as it was.
 cp "base été.dat" before.dat
-for json in '{"files":[' '{"files":[{"path":"a","useCount":2147483648}]}' '{"unknown":true}'; do
+for json in '{"files":[' '{"files":[{"path":"a","useCount":2147483648}]}' '{"unknown":true}' \
+    '{"files":[{"path":"a"}],"files":[]}'; do
   printf '%s' "$json" >bad.json
   refused "was not changed" "$CLI" load bad.json "base été.dat"
   cmp -s "base été.dat" before.dat || fail "load of $json changed the database"
@@ -138,6 +139,17 @@ expect 0 "$CLI" query --db index.dat --full-path "sub"
 contains out "c.lnk"
 refused "no such folder" "$CLI" scan no-such-folder --db index.dat
 expect 2 "$CLI" query --db
+
+# A FIFO named like a song is listed and never read (opening it would wait
+# for a writer for good), by scan, query and tag; '--' lets a query begin
+# with '-'.
+mkdir special && mkfifo special/song.mp3 && : >special/-draft.txt
+expect 0 timeout 10 "$CLI" scan special
+contains out ", files 2, records 2"
+expect 0 timeout 10 "$CLI" query --folder special -- "-draft"
+[ "$(cat out)" = "$WORK/special/-draft.txt" ] || fail "query -- -draft printed: $(cat out)"
+refused "cannot open" timeout 10 "$CLI" tag special/song.mp3
+refused "cannot read" timeout 10 "$CLI" dump special/song.mp3
 
 [ "$FAILED" -eq 0 ] && echo "velnor-cli: all checks passed"
 exit "$FAILED"

@@ -61,11 +61,15 @@ const CliCommand& LoadCommand() {
       "\"path\" and is then taken as one added by hand: named after its path,\n"
       "enabled, icon 140.\n"
       "\n"
-      "Anything doubtful is refused with one line on stderr and exit status 1, and\n"
-      "DB is then left as it was: text that is not JSON, a wrong type, an unknown\n"
-      "key, a repeated file path, a number that does not fit (useCount, iconId,\n"
-      "rect and widths: 32-bit signed; lastUsed: 0 to 4294967295). DB is replaced\n"
-      "only once the new file is completely written.\n",
+      "Anything doubtful is refused with one line on stderr naming where it lies\n"
+      "and exit status 1, and DB is then left as it was: text that is not JSON, a\n"
+      "key written twice in one object, a wrong type, an unknown key, a number that\n"
+      "does not fit (useCount, iconId, rect and widths: 32-bit signed; lastUsed: 0\n"
+      "to 4294967295), a path that holds a NUL character (\\u0000), an empty file\n"
+      "path, a repeated file path, a folder path that is not absolute (C:\\..., or\n"
+      "\\\\server\\share\\...; outside Windows also /...), a folder listed twice\n"
+      "(ignoring case and a final separator, as the program compares folders). DB\n"
+      "is replaced only once the new file is completely written.\n",
       &RunLoad,
   };
   return command;

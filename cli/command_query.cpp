@@ -55,7 +55,9 @@ const CliCommand& QueryCommand() {
       "word must occur, ignoring case, in the file's name (--full-path: its whole\n"
       "path) or, for MP3 files with a tag (--mp3), in a tag field.\n"
       "Options not given take the database's settings. Nothing is written.\n"
-      "Example: velnor-cli query --folder /usr/share \"gpl 3\"\n",
+      "'--' ends the options: a QUERY that begins with '-' comes after it.\n"
+      "Examples: velnor-cli query --folder /usr/share \"gpl 3\"\n"
+      "          velnor-cli query --folder ~/Documents -- -draft\n",
       &RunQuery,
       {"--db", "--folder"},
       false,

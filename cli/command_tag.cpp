@@ -35,8 +35,9 @@ const CliCommand& TagCommand() {
       "Reads the ID3v1 (or ID3v1.1) tag in the last 128 bytes of FILE and prints\n"
       "  {\"title\":S,\"artist\":S,\"album\":S,\"year\":N,\"comment\":S,\"track\":N,\n"
       "   \"genre\":N,\"genreName\":S}\n"
-      "as the program reads it: fields trimmed, Latin-1 fields converted to UTF-8,\n"
-      "genre as a signed byte with its name (\"Unknown\" outside the table).\n"
+      "as the program reads it: fields trimmed; a field that is not UTF-8 converted\n"
+      "from the system's ANSI code page (Windows-1252 outside Windows); the genre\n"
+      "as a signed byte with its name (\"Unknown\" outside the table).\n"
       "Fails with \"no ID3v1 tag\" when FILE has none.\n",
       &RunTag,
   };

@@ -5,10 +5,13 @@
 #include <memory>
 #include <unordered_set>
 #include <utility>
+#include <vector>
 
 #include <nlohmann/json.hpp>
 
+#include "database/folder_scan.h"
 #include "database/velnor_doc.h"
+#include "framework/path_prefix.h"
 
 namespace {
 
@@ -226,6 +229,32 @@ class JsonReader {
     return true;
   }
 
+  // Win32 calls end a path at a NUL: two paths that differ only after one
+  // would name the same file.
+  bool WithoutNul(const std::string& path, const Where& where) {
+    if (path.find('\0') == std::string::npos) return true;
+    return Fail(where, "holds a NUL character (\\u0000), where Windows would end the path " + Describe(Json(path)));
+  }
+
+  // A folder is walked by every refresh: an empty or relative one would be
+  // taken from wherever the program runs (the empty one as the root of the
+  // whole drive), and one listed twice would be walked twice. The file is
+  // the Windows program's, so a path absolute there is, even where this
+  // tool runs elsewhere.
+  bool FolderPath(const std::string& path, const Where& where) {
+    if (!WithoutNul(path, where)) return false;
+    if (!IsAbsoluteFolderPath(path, '\\') && !IsAbsoluteFolderPath(path)) {
+      return Fail(where, "expected the absolute path of a folder, got " + Describe(Json(path)));
+    }
+    for (size_t i = 0; i < m_folders.size(); ++i) {
+      if (SameFolderPath(m_folders[i]->m_strPath, path)) {
+        return Fail(where, "names the same folder as folders[" + std::to_string(i) + "], " +
+                               Describe(Json(m_folders[i]->m_strPath)));
+      }
+    }
+    return true;
+  }
+
   bool Int32(const Json& value, const Where& where, int32_t& out) {
     int64_t n;
     if (!Integer(value, where, kInt32Min, kInt32Max, n)) return false;
@@ -256,6 +285,8 @@ class JsonReader {
       if (!ok) return false;
     }
     if (!hasPath) return Fail(where, "\"path\" is missing");
+    if (path.empty()) return Fail(where.At("path"), "is empty");
+    if (!WithoutNul(path, where.At("path"))) return false;
     if (m_paths.count(path) != 0) {
       // The file holds one record per path; keeping either would drop the
       // other's usage data without a word.
@@ -292,6 +323,7 @@ class JsonReader {
       if (!ok) return false;
     }
     if (!hasPath) return Fail(where, "\"path\" is missing");
+    if (!FolderPath(folder->m_strPath, where.At("path"))) return false;
     if (!hasName) folder->m_strName = folder->m_strPath;
     m_folders.push_back(std::move(folder));
     return true;
@@ -342,6 +374,86 @@ class JsonReader {
   CFileMap::Records m_files;
   std::unordered_set<std::string_view> m_paths;
   CVelnorDoc::FolderList m_folders;
+};
+
+// The parser keeps only the last value of a key written twice in one object
+// ({"useCount":9,"useCount":0} reads as 0, a second "files" empties the
+// database); its callback sees every key as it is read, so a repeat is
+// caught there, with where it lies in the same words as every other fault.
+class RepeatedKeys {
+ public:
+  bool operator()(Json::parse_event_t event, const Json& parsed) {
+    switch (event) {
+      case Json::parse_event_t::object_start:
+      case Json::parse_event_t::array_start:
+        BeginValue();
+        Enter(event == Json::parse_event_t::object_start);
+        break;
+      case Json::parse_event_t::object_end:
+      case Json::parse_event_t::array_end:
+        --m_depth;
+        break;
+      case Json::parse_event_t::key:
+        Key(parsed.get_ref<const std::string&>());
+        break;
+      case Json::parse_event_t::value:
+        BeginValue();
+        break;
+    }
+    return true;  // everything is kept: the tree is built as without a callback
+  }
+
+  // Empty while no key was repeated; otherwise the first repeat, "files[2]:
+  // repeats the key \"useCount\"".
+  const std::string& Fault() const { return m_fault; }
+
+ private:
+  // One open object or array. Levels are reused as the parse goes deeper
+  // again, so a long list of objects costs no allocation per object.
+  struct Level {
+    bool object = false;
+    std::string key;                       // an object's key being read
+    size_t elements = 0;                   // an array's elements begun so far
+    std::unordered_set<std::string> keys;  // an object's keys so far
+  };
+
+  void Enter(bool object) {
+    if (m_depth == m_levels.size()) m_levels.emplace_back();
+    Level& level = m_levels[m_depth++];
+    level.object = object;
+    level.elements = 0;
+    level.keys.clear();
+  }
+
+  void BeginValue() {
+    if (m_depth > 0 && !m_levels[m_depth - 1].object) ++m_levels[m_depth - 1].elements;
+  }
+
+  void Key(const std::string& key) {
+    Level& level = m_levels[m_depth - 1];
+    if (!level.keys.insert(key).second && m_fault.empty()) {
+      m_fault = Place() + ": repeats the key " + Describe(Json(key));
+    }
+    level.key = key;
+  }
+
+  // Where the object being read lies, as Where::Render puts it.
+  std::string Place() const {
+    std::string path;
+    for (size_t i = 0; i + 1 < m_depth; ++i) {
+      const Level& level = m_levels[i];
+      if (level.object) {
+        path += (path.empty() ? "" : ".") + level.key;
+      } else {
+        path += "[" + std::to_string(level.elements - 1) + "]";
+      }
+    }
+    return path.empty() ? "the top level" : path;
+  }
+
+  std::vector<Level> m_levels;
+  size_t m_depth = 0;
+  std::string m_fault;
 };
 
 // "[json.exception.parse_error.101] parse error at line 1, column 2: ..." →
@@ -401,10 +513,17 @@ std::string DatabaseToJson(CVelnorDoc& doc) {
 
 bool DatabaseFromJson(std::string_view text, CVelnorDoc& doc, std::string& error) {
   Json root;
+  RepeatedKeys repeated;
   try {
-    root = Json::parse(text.begin(), text.end());
+    root = Json::parse(text.begin(), text.end(), [&repeated](int, Json::parse_event_t event, Json& parsed) {
+      return repeated(event, parsed);
+    });
   } catch (const Json::parse_error& e) {
     error = "not valid JSON: " + ParseErrorText(e.what());
+    return false;
+  }
+  if (!repeated.Fault().empty()) {
+    error = repeated.Fault();
     return false;
   }
   JsonReader reader(doc, error);

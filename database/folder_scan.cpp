@@ -17,6 +17,10 @@ bool EndsWithMp3(const std::string& path) {
   return tail[0] == '.' && (tail[1] | 0x20) == 'm' && (tail[2] | 0x20) == 'p' && tail[3] == '3';
 }
 
+bool IsAsciiLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
+
+bool IsWindowsSeparator(char c) { return c == '\\' || c == '/'; }
+
 // Whether a rescan changed what the filter can find in a tag.
 bool SameTag(const Mp3TagInfo* a, const Mp3TagInfo* b) {
   if (a == nullptr || b == nullptr) return a == b;
@@ -25,6 +29,16 @@ bool SameTag(const Mp3TagInfo* a, const Mp3TagInfo* b) {
 }
 
 }  // namespace
+
+bool IsAbsoluteFolderPath(std::string_view path, char separator) {
+  if (separator == '/') return !path.empty() && path[0] == '/';
+  if (path.size() >= 3 && IsAsciiLetter(path[0]) && path[1] == ':' && IsWindowsSeparator(path[2])) return true;
+  // Two separators, a server's name, a separator and the share's name.
+  if (path.size() < 2 || !IsWindowsSeparator(path[0]) || !IsWindowsSeparator(path[1])) return false;
+  size_t server = 2;
+  while (server < path.size() && !IsWindowsSeparator(path[server])) ++server;
+  return server > 2 && server + 1 < path.size() && !IsWindowsSeparator(path[server + 1]);
+}
 
 void CVelnorDoc::RefreshDatabase(const std::string& caption) { CFolderScan(*this).Refresh(caption); }
 
@@ -66,6 +80,7 @@ void CFolderScan::Refresh(const std::string& caption) {
 }
 
 void CFolderScan::Scan(std::string folder, bool bCountOnly, uint32_t* pCount, ProgressWindow* pProgress) {
+  if (!IsAbsoluteFolderPath(folder)) return;
   if (folder.empty() || folder.back() != kPathSeparator) folder += kPathSeparator;
   FolderChain chain(m_env);
   chain.Enter(std::move(folder));
@@ -91,7 +106,7 @@ void CFolderScan::ScanCurrent(FolderChain& chain, bool bCountOnly, uint32_t* pCo
         ScanCurrent(chain, bCountOnly, pCount, pProgress);
         chain.Leave();
       }
-    } else if (!bCountOnly) {
+    } else if (!bCountOnly && CanOpen(folder, entry.name)) {
       m_pending.push_back(ReadFile(folder, entry.name));
       if (m_pending.size() == kApplyBatch) Flush();
     }
@@ -106,6 +121,9 @@ void CFolderScan::ScanCurrent(FolderChain& chain, bool bCountOnly, uint32_t* pCo
 }
 
 size_t CFolderScan::Rescan(const std::string& folder) {
+  // Every record lies "below" the empty folder: marking what was not found
+  // there would take them all.
+  if (!IsAbsoluteFolderPath(folder)) return 0;
   std::vector<const CFileInfo*> found;
   m_found = &found;
   m_pumpMessages = false;  // the watcher's thread owns no window
@@ -132,6 +150,13 @@ void CFolderScan::PumpMessages() {
   m_pumped = true;
   m_lastPump = now;
   m_env.PumpMessages();
+}
+
+bool CFolderScan::CanOpen(const std::string& folder, const std::string& name) {
+  // A path this short in bytes is shorter still in UTF-16 units: only a
+  // longer one is worth asking the platform about.
+  if (folder.size() + name.size() < kMaxPathUnits) return true;
+  return m_env.CanOpenPath(folder + name);
 }
 
 ScannedFile CFolderScan::ReadFile(const std::string& folder, const std::string& name) {

@@ -7,11 +7,21 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "database/velnor_doc.h"
 
 class FolderChain;
+
+// Whether `path` names a folder from a root, by the rules of the platform
+// whose separator is `separator`: on Windows a drive path "X:\..." or a UNC
+// path "\\server\share..." (Windows takes "/" for "\" in both), elsewhere
+// a path that starts with "/". Only such a folder is scanned or watched: an
+// empty or relative one would be taken from wherever the program was
+// started, and the empty one becomes the separator alone, the root of the
+// whole drive (natively with /proc and /sys), whose walk never ends.
+bool IsAbsoluteFolderPath(std::string_view path, char separator = kPathSeparator);
 
 class CFolderScan {
  public:
@@ -23,7 +33,9 @@ class CFolderScan {
   void Refresh(const std::string& caption);
 
   // CVelnorDoc::ScanFolder: one folder tree, counted into *pCount or its
-  // files' records updated, stepping `pProgress` once per entry. A link
+  // files' records updated, stepping `pProgress` once per entry; nothing
+  // for a folder that is not absolute. A file the launcher could not open
+  // is stepped over like a "." entry, never recorded. A link
   // that leads back to a folder the scan is inside of is counted as an
   // entry and not entered, in both passes alike. Files found are applied
   // to the document in batches: Flush applies what is still pending.
@@ -33,7 +45,8 @@ class CFolderScan {
   // The change watcher's rescan of one folder tree: its files are found
   // again or added, then those that are gone are marked not found. No
   // progress window, and the document's lock is never held for long.
-  // Returns how many files it found.
+  // Returns how many files it found; none, with nothing marked, for a
+  // folder that is not absolute.
   size_t Rescan(const std::string& folder);
 
   // How long the message queue may wait between two drains. The scan asks
@@ -54,6 +67,9 @@ class CFolderScan {
   void ForEachEnabledFolder(ScanOne&& scan);
   // Scan's work on the chain's current folder, and below it.
   void ScanCurrent(FolderChain& chain, bool bCountOnly, uint32_t* pCount, ProgressWindow* pProgress);
+  // Whether the launcher could open the file `name` in `folder`: a path
+  // past MAX_PATH only through its short form, where it has one.
+  bool CanOpen(const std::string& folder, const std::string& name);
   // Reads what the record of one file needs from the disk (its tag), before
   // the document's lock is taken.
   ScannedFile ReadFile(const std::string& folder, const std::string& name);

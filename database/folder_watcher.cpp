@@ -13,8 +13,11 @@ void FolderWatchProc(CVelnorDoc& doc, ChangeNotifier& notifier, const RescanDone
   CFolder folder;
   for (size_t i = 0; i < ChangeNotifier::kMaxFolders && doc.GetFolder(i, folder); ++i) {
     // An absent drive or a folder the user lost access to is left out; the
-    // others are still worth watching.
-    if (folder.m_bEnabled && notifier.Add(folder.m_strPath)) watched.push_back(i);
+    // others are still worth watching. So is a relative folder: it is never
+    // scanned either.
+    if (folder.m_bEnabled && IsAbsoluteFolderPath(folder.m_strPath) && notifier.Add(folder.m_strPath)) {
+      watched.push_back(i);
+    }
   }
   const auto drop = [&](size_t n) {
     notifier.Remove(n);

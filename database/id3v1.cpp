@@ -52,7 +52,7 @@ std::string GetTagField(const unsigned char* buffer, size_t offset, size_t width
   while (begin < end && IsTagSpace(*begin)) ++begin;
   while (end > begin && IsTagSpace(end[-1])) --end;
   const std::string_view raw(reinterpret_cast<const char*>(begin), static_cast<size_t>(end - begin));
-  return IsValidUtf8(raw) ? std::string(raw) : Latin1ToUtf8(raw);
+  return StoredTextToUtf8(raw);
 }
 
 bool ReadId3Tag(CMp3File& file, Mp3TagInfo& tag) {

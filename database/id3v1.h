@@ -21,8 +21,10 @@ constexpr int kGenreCount = 126;
 bool ReadId3Tag(CMp3File& file, Mp3TagInfo& tag);
 
 // The field at `offset`, at most `width` bytes, cut at the first zero byte
-// and trimmed of white space at both ends. Fields that are not UTF-8 are
-// taken as ISO-8859-1, as tagging tools wrote them.
+// and trimmed of white space at both ends. A field that is valid UTF-8 is
+// taken as it is; any other was written in the code page of the tagger's
+// system, and is read like an old database text, in the system's ANSI code
+// page (Windows-1252 outside Windows).
 std::string GetTagField(const unsigned char* buffer, size_t offset, size_t width);
 
 // The genre's name for a signed genre byte; "Unknown" outside 0..125.

@@ -4,20 +4,7 @@
 #include <utility>
 
 #include "database/default_folders.h"
-#include "framework/case_fold.h"
-
-namespace {
-
-std::string_view WithoutFinalSeparator(std::string_view path) {
-  if (!path.empty() && path.back() == kPathSeparator) path.remove_suffix(1);
-  return path;
-}
-
-}  // namespace
-
-bool SameFolderPath(std::string_view a, std::string_view b) {
-  return CompareFolded(WithoutFinalSeparator(a), WithoutFinalSeparator(b)) == 0;
-}
+#include "framework/path_prefix.h"
 
 FolderMenuStates FolderMenuStatesFor(int selectedRow) {
   FolderMenuStates states;

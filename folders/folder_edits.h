@@ -7,13 +7,8 @@
 
 #include <cstddef>
 #include <string>
-#include <string_view>
 
 #include "database/velnor_doc.h"
-
-// Whether two paths name the same folder, as Windows compares them: letters
-// ignoring case (C:\Music and C:\MUSIC), one final separator no difference.
-bool SameFolderPath(std::string_view a, std::string_view b);
 
 // The context menu's entries for a selected row (-1: none); "Add..." is
 // always enabled.

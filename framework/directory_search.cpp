@@ -12,3 +12,5 @@ size_t Utf16Length(const std::string& text) {
 bool FitsSearchPathLimit(const std::string& folderWithSeparator) {
   return Utf16Length(folderWithSeparator) + 3 < kMaxPathUnits;  // + "*.*" and the terminator
 }
+
+bool FitsPathLimit(const std::string& path) { return Utf16Length(path) < kMaxPathUnits; }

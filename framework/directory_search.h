@@ -32,11 +32,15 @@ class DirectorySearch {
   virtual bool Next(DirectoryEntry& entry) = 0;
 };
 
-// Windows' search pattern (folder + "*.*") must fit in MAX_PATH; the same
-// limit applies everywhere, so a link that leads back into its own tree
-// ends where it would end on Windows.
+// Windows' search pattern (folder + "*.*") must fit in MAX_PATH, and a file's
+// path must for the shell to open it; Windows reaches a longer one through
+// its short (8.3) form where the volume keeps one. The same limit applies
+// everywhere, so a link that leads back into its own tree ends (when even
+// its short form no longer fits) and the tool lists what the program could.
 constexpr size_t kMaxPathUnits = 260;
 bool FitsSearchPathLimit(const std::string& folderWithSeparator);
+// Whether a file's path, with its terminator, fits in MAX_PATH.
+bool FitsPathLimit(const std::string& path);
 
 // Length of UTF-8 text in UTF-16 code units.
 size_t Utf16Length(const std::string& text);

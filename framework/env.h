@@ -64,9 +64,16 @@ class Env {
   // leads to, following links. False when the platform cannot tell.
   virtual bool GetFolderIdentity(const std::string& folder, FolderIdentity& id) = 0;
 
-  // Null when the file cannot be opened for reading. Other programs may
-  // keep writing and deleting it meanwhile.
+  // Null when the file cannot be opened for reading or is no regular file
+  // on a disk (a pipe, a socket, a device): those are never read. Other
+  // programs may keep writing and deleting it meanwhile.
   virtual std::unique_ptr<CFile> OpenFile(const std::string& path) = 0;
+
+  // Whether the shell can be handed the file `path` to open. Always so for
+  // a path that fits MAX_PATH; a longer one only through a short (8.3) form
+  // that fits, where the volume keeps such names (ShellLaunch then goes
+  // through that form by itself).
+  virtual bool CanOpenPath(const std::string& path) = 0;
 
   enum class ReadResult {
     kOk,
@@ -137,6 +144,7 @@ class EnvWrapper : public Env {
     return m_target.GetFolderIdentity(folder, id);
   }
   std::unique_ptr<CFile> OpenFile(const std::string& path) override { return m_target.OpenFile(path); }
+  bool CanOpenPath(const std::string& path) override { return m_target.CanOpenPath(path); }
   ReadResult ReadWholeFile(const std::string& path, std::string& out) override {
     return m_target.ReadWholeFile(path, out);
   }

@@ -85,6 +85,22 @@ class PosixFile final : public CFile {
   int m_fd;
 };
 
+// A descriptor for reading `path`, or -1 when it cannot be opened or is not
+// a regular file. A FIFO named like a song would block a plain open until
+// some writer came, and a device may never end a read; O_NONBLOCK returns at
+// once for both (and changes nothing for a regular file), and the type is
+// checked before anything is read.
+int OpenRegularFile(const std::string& path) {
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+  if (fd < 0) return -1;
+  struct stat st;
+  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    ::close(fd);
+    return -1;
+  }
+  return fd;
+}
+
 class PosixEnv final : public Env {
  public:
   std::unique_ptr<DirectorySearch> OpenDirectory(const std::string& folder) override {
@@ -103,13 +119,19 @@ class PosixEnv final : public Env {
   }
 
   std::unique_ptr<CFile> OpenFile(const std::string& path) override {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    const int fd = OpenRegularFile(path);
     if (fd < 0) return nullptr;
     return std::make_unique<PosixFile>(fd);
   }
 
+  // No short names here: what does not fit stays out, as on a Windows volume
+  // without them, so the tool lists what the program could open.
+  bool CanOpenPath(const std::string& path) override { return FitsPathLimit(path); }
+
   ReadResult ReadWholeFile(const std::string& path, std::string& out) override {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    // Never blocks: a FIFO is opened and then refused below, as every file
+    // that is not a regular one is.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0) return errno == ENOENT ? ReadResult::kNotFound : ReadResult::kError;
     struct stat st;
     ReadResult result = ReadResult::kError;

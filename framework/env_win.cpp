@@ -30,6 +30,38 @@ Env::ReadResult ReadFailure(DWORD error) {
   }
 }
 
+// Room for a search pattern's "*.*" after a folder's path.
+constexpr size_t kSearchPatternRoom = 3;
+
+// `path` as plain Win32 calls and the shell take it: itself when it is
+// shorter than `room` UTF-16 units (room for the terminator, and whatever a
+// caller appends, included), else its short (8.3) form when the volume
+// keeps such names and that form is short enough. Empty when there is none.
+std::wstring ReachableForm(const std::string& path, size_t room) {
+  std::wstring wide = Utf8ToWide(path);
+  if (wide.size() < room) return wide;
+  // Only the extended prefix lets a path this long through to the file
+  // system; the answer comes back with the same prefix.
+  const bool unc = wide.size() > 2 && wide[0] == L'\\' && wide[1] == L'\\';
+  const std::wstring prefix = unc ? L"\\\\?\\UNC\\" : L"\\\\?\\";
+  const std::wstring extended = prefix + wide.substr(unc ? 2 : 0);
+  // Only a short form that fits is of use, so the buffer holds no more: a
+  // longer answer is a failure like any other.
+  std::wstring shortForm(prefix.size() + room, L'\0');
+  const DWORD n = GetShortPathNameW(extended.c_str(), shortForm.data(), static_cast<DWORD>(shortForm.size()));
+  if (n == 0 || n >= shortForm.size() || shortForm.compare(0, prefix.size(), prefix) != 0) return std::wstring();
+  shortForm.resize(n);
+  shortForm.replace(0, prefix.size(), unc ? L"\\\\" : L"");
+  return shortForm.size() < room ? shortForm : std::wstring();
+}
+
+// The form to hand to a call that may still manage without one: a URL or
+// a verb's target that is no file keeps its text.
+std::wstring ReachableOrAsGiven(const std::string& path) {
+  std::wstring form = ReachableForm(path, kMaxPathUnits);
+  return form.empty() ? Utf8ToWide(path) : form;
+}
+
 class Win32Search final : public DirectorySearch {
  public:
   Win32Search(HANDLE find, const WIN32_FIND_DATAW& first) : m_find(find), m_data(first) {}
@@ -56,7 +88,7 @@ class Win32Search final : public DirectorySearch {
 
 class Win32File final : public CFile {
  public:
-  explicit Win32File(HANDLE file) : m_file(file) {}
+  explicit Win32File(KernelHandle file) : m_file(std::move(file)) {}
 
   bool GetLength(uint64_t& length) override {
     LARGE_INTEGER size;
@@ -88,11 +120,15 @@ class Win32File final : public CFile {
 class Win32Env final : public Env {
  public:
   std::unique_ptr<DirectorySearch> OpenDirectory(const std::string& folder) override {
-    if (!FitsSearchPathLimit(folder)) return nullptr;
+    // A folder past the limit is searched through its short form: the
+    // files it holds are then listed under their long names, and each is
+    // kept or left by the scan as it can be opened.
+    const std::wstring searchable = ReachableForm(folder, kMaxPathUnits - kSearchPatternRoom);
+    if (searchable.empty()) return nullptr;
     WIN32_FIND_DATAW data;
     // The basic info level skips the short 8.3 name, and the large fetch asks
     // for entries in bigger batches: both cut the cost per entry.
-    const HANDLE find = FindFirstFileExW(Utf8ToWide(folder + "*.*").c_str(), FindExInfoBasic, &data,
+    const HANDLE find = FindFirstFileExW((searchable + L"*.*").c_str(), FindExInfoBasic, &data,
                                          FindExSearchNameMatch, nullptr, FIND_FIRST_EX_LARGE_FETCH);
     if (find == INVALID_HANDLE_VALUE) return nullptr;
     return std::make_unique<Win32Search>(find, data);
@@ -103,7 +139,7 @@ class Win32Env final : public Env {
     // that may not be read still has an identity. Backup semantics is what
     // opens a folder at all; without the reparse point flag, links are
     // followed to where they lead.
-    KernelHandle handle(CreateFileW(Utf8ToWide(folder).c_str(), 0,
+    KernelHandle handle(CreateFileW(ReachableOrAsGiven(folder).c_str(), 0,
                                     FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
                                     FILE_FLAG_BACKUP_SEMANTICS, nullptr));
     if (!handle.Valid()) return false;
@@ -116,12 +152,16 @@ class Win32Env final : public Env {
 
   std::unique_ptr<CFile> OpenFile(const std::string& path) override {
     // Shared fully: a player may have the file open, and the scan only peeks.
-    const HANDLE file = CreateFileW(Utf8ToWide(path).c_str(), GENERIC_READ,
-                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return nullptr;
-    return std::make_unique<Win32File>(file);
+    KernelHandle file(CreateFileW(ReachableOrAsGiven(path).c_str(), GENERIC_READ,
+                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr));
+    // A pipe or a device (a name such as CON.mp3 on older systems) could
+    // block a read for good.
+    if (!file.Valid() || GetFileType(file.Get()) != FILE_TYPE_DISK) return nullptr;
+    return std::make_unique<Win32File>(std::move(file));
   }
+
+  bool CanOpenPath(const std::string& path) override { return !ReachableForm(path, kMaxPathUnits).empty(); }
 
   ReadResult ReadWholeFile(const std::string& path, std::string& out) override {
     KernelHandle file(CreateFileW(Utf8ToWide(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE,
@@ -187,7 +227,9 @@ class Win32Env final : public Env {
   }
 
   intptr_t ShellLaunch(const std::string& target, const std::string& verb, void* owner) override {
-    const std::wstring file = Utf8ToWide(target);
+    // The shell cannot open a path past MAX_PATH ("Path not found"), but
+    // opens the same file by its short form.
+    const std::wstring file = ReachableOrAsGiven(target);
     const std::wstring wideVerb = Utf8ToWide(verb);
     SHELLEXECUTEINFOW request = {};
     request.cbSize = sizeof(request);

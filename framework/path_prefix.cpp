@@ -3,6 +3,19 @@
 #include "framework/case_fold.h"
 #include "framework/env.h"
 
+namespace {
+
+std::string_view WithoutFinalSeparator(std::string_view path) {
+  if (!path.empty() && path.back() == kPathSeparator) path.remove_suffix(1);
+  return path;
+}
+
+}  // namespace
+
+bool SameFolderPath(std::string_view a, std::string_view b) {
+  return CompareFolded(WithoutFinalSeparator(a), WithoutFinalSeparator(b)) == 0;
+}
+
 bool IsPathUnder(std::string_view path, std::string_view folder) {
   if (folder.empty()) return true;
   if (folder.back() == kPathSeparator) folder.remove_suffix(1);

@@ -5,6 +5,10 @@
 
 #include <string_view>
 
+// Whether two paths name the same folder, as Windows compares them: letters
+// ignoring case (C:\Music and C:\MUSIC), one final separator no difference.
+bool SameFolderPath(std::string_view a, std::string_view b);
+
 // True when `path` lies below `folder` (given with or without its final
 // separator). The empty folder holds every path.
 bool IsPathUnder(std::string_view path, std::string_view folder);

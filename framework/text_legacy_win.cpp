@@ -1,6 +1,8 @@
 // Older databases hold texts in the system's ANSI code page. The program
 // itself runs with UTF-8 as its active code page, so GetACP() would answer
-// 65001; ask the locale for the system default ANSI page instead.
+// 65001; ask the system locale for its default ANSI page instead. By its
+// LCID: Wine 8 refuses LOCALE_NAME_SYSTEM_DEFAULT (ERROR_INVALID_PARAMETER),
+// and every system would then read as Windows-1252.
 #include <windows.h>
 
 #include "framework/text_utf8.h"
@@ -11,8 +13,8 @@ namespace {
 UINT SystemAnsiCodePage() {
   static const UINT page = [] {
     DWORD value = 0;
-    if (GetLocaleInfoEx(LOCALE_NAME_SYSTEM_DEFAULT, LOCALE_IDEFAULTANSICODEPAGE | LOCALE_RETURN_NUMBER,
-                        reinterpret_cast<LPWSTR>(&value), sizeof(value) / sizeof(WCHAR)) == 0 ||
+    if (GetLocaleInfoW(LOCALE_SYSTEM_DEFAULT, LOCALE_IDEFAULTANSICODEPAGE | LOCALE_RETURN_NUMBER,
+                       reinterpret_cast<LPWSTR>(&value), sizeof(value) / sizeof(WCHAR)) == 0 ||
         value == 0 || value == CP_UTF8) {
       return static_cast<UINT>(1252);
     }

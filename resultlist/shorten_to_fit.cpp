@@ -5,10 +5,12 @@
 namespace {
 
 // Byte offsets where each UTF-8 character starts, so a cut never splits one.
+// The first byte always starts one, even a stray continuation byte: a text
+// of nothing else still has a first character to keep.
 std::vector<size_t> CharacterStarts(std::string_view text) {
   std::vector<size_t> starts;
   for (size_t i = 0; i < text.size(); ++i) {
-    if ((static_cast<unsigned char>(text[i]) & 0xC0) != 0x80) starts.push_back(i);
+    if (i == 0 || (static_cast<unsigned char>(text[i]) & 0xC0) != 0x80) starts.push_back(i);
   }
   return starts;
 }

@@ -19,7 +19,7 @@ void Check(bool condition) {
 
 void CheckField(const std::string& field, size_t width) {
   Check(IsValidUtf8(field));
-  Check(field.size() <= 2 * width);  // a Latin-1 byte becomes at most two
+  Check(field.size() <= 3 * width);  // a code page's byte becomes at most three (0x80: U+20AC)
 }
 
 }  // namespace

@@ -121,6 +121,20 @@ TEST(DatabaseJson, RefusalsNameTheirPlace) {
       {R"({"placement":{"rect":[0,-2147483649,0,0]}})", "placement.rect[1]: expected a whole number"},
       {R"({"placement":{"valid":true,"x":1}})", "placement: unknown key \"x\""},
       {R"({"mp3support":true})", "the top level: unknown key \"mp3support\""},
+      // The parser alone would keep the last of a repeated key.
+      {R"({"files":[{"path":"a"}],"autorun":true,"files":[]})", "the top level: repeats the key \"files\""},
+      {R"({"files":[{"path":"a","useCount":9,"useCount":0}]})", "files[0]: repeats the key \"useCount\""},
+      {R"({"folders":[{"path":"C:\\x"},{"path":"C:\\y","name":"a","name":"b"}]})",
+       "folders[1]: repeats the key \"name\""},
+      {R"({"placement":{"rect":[[1],{"a":[]},{"a":1,"a":2}]}})", "placement.rect[2]: repeats the key \"a\""},
+      // Paths Windows would read otherwise, or a refresh would walk wrongly.
+      {R"({"files":[{"path":""}]})", "files[0].path: is empty"},
+      {R"({"files":[{"path":"C:\\a\u0000b"}]})", "files[0].path: holds a NUL character"},
+      {R"({"folders":[{"path":"C:\\a\u0000b"}]})", "folders[0].path: holds a NUL character"},
+      {R"({"folders":[{"path":""}]})", "folders[0].path: expected the absolute path of a folder, got \"\""},
+      {R"({"folders":[{"path":"Music"}]})", "folders[0].path: expected the absolute path of a folder"},
+      {R"({"folders":[{"path":"C:\\Music"},{"path":"c:\\MUSIC"}]})",
+       "folders[1].path: names the same folder as folders[0]"},
   };
   for (const Case& c : cases) {
     CVelnorDoc doc;

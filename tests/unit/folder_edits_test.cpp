@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "database/default_folders.h"
+#include "framework/path_prefix.h"
 #include "tests/unit/doc_builder.h"
 #include "tests/unit/memory_env.h"
 

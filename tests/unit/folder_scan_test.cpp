@@ -117,6 +117,48 @@ TEST_F(FolderScan, FoldersThatAreGoneOrDisabledContributeNothingAndRecordsStay) 
   EXPECT_EQ(m_doc.FileCount(), 3u);
 }
 
+TEST(IsAbsoluteFolderPath, TakesDrivesAndSharesOnWindowsAndTheRootElsewhere) {
+  for (const char* path : {"C:\\", "c:/Music", "\\\\srv\\share", "//srv/s/x"}) {
+    EXPECT_TRUE(IsAbsoluteFolderPath(path, '\\')) << path;
+  }
+  for (const char* path : {"", "C:", "C:Music", "\\Music", "Music", "1:\\", "\\\\srv", "\\\\srv\\", "\\\\\\s", "/x"}) {
+    EXPECT_FALSE(IsAbsoluteFolderPath(path, '\\')) << path;
+  }
+  for (const char* path : {"/", "/home/ana"}) EXPECT_TRUE(IsAbsoluteFolderPath(path, '/'));
+  for (const char* path : {"", "home", "C:/Music", "C:\\Music"}) EXPECT_FALSE(IsAbsoluteFolderPath(path, '/')) << path;
+}
+
+// A damaged or hand-made database may list them: walked, they would be the
+// root of everything (or the current folder); rescanned, "" would hold
+// every record.
+TEST_F(FolderScan, EmptyAndRelativeFoldersAreNeitherWalkedNorRescanned) {
+  Strings listed;
+  m_env.onOpenDirectory = [&](const std::string& folder) { listed.push_back(folder); };
+  AddFolder(m_doc, "");
+  AddFolder(m_doc, "Docs");
+  AddFolder(m_doc, JoinPath({"C:", "Docs", "Sub"}));
+  m_doc.RefreshDatabase(kRefreshCaption);
+  const std::string sub = JoinPath({"C:", "Docs", "Sub"}) + kPathSeparator;
+  EXPECT_EQ(listed, (Strings{sub, sub}));  // the counting pass, then the update pass
+  EXPECT_EQ(CFolderScan(m_doc).Rescan(""), 0u);
+  EXPECT_EQ(Found(), Strings{JoinPath({"C:", "Docs", "Sub", "c.lnk"})});
+}
+
+// Past MAX_PATH the launcher opens a file only through its short form; the
+// limit counts UTF-16 units, not bytes.
+TEST_F(FolderScan, FilesPastThePathLimitAreRecordedOnlyWhenTheyCanBeOpened) {
+  const std::string deep = JoinPath({"C:", std::string(120, 'x'), std::string(120, 'y')});
+  const std::string fits = JoinPath({deep, "日日日日日日.txt"});  // 22 bytes, 10 UTF-16 units
+  const std::string named = JoinPath({deep, std::string(20, 'n')}), unnamed = JoinPath({deep, std::string(20, 'u')});
+  for (const std::string& path : {fits, named, unnamed}) m_env.AddFile(path);
+  m_env.shortNamed.insert(named);
+  AddFolder(m_doc, deep);
+  m_doc.RefreshDatabase(kRefreshCaption);
+  EXPECT_EQ(Found(), (Strings{fits, named}));
+  EXPECT_EQ(m_env.log[1], "range 5");  // every entry still counts, and is stepped over
+  EXPECT_EQ(m_env.log.back(), "destroy after 5 steps");
+}
+
 TEST_F(FolderScan, CancelDuringCountingLeavesOneEntryPerFolder) {
   m_env.AddFile(JoinPath({"C:", "Music", "x.txt"}));
   AddFolder(m_doc, JoinPath({"C:", "Docs"}));

@@ -68,7 +68,11 @@ TEST_F(FolderWatcher, WatchesEnabledFoldersAmongTheFirst64AndLeavesOutOnlyWhatIt
 }
 
 TEST_F(FolderWatcher, EndsAtOnceWithNothingToWatch) {
+  AddFolder(m_doc, "");  // enabled, but relative: never scanned, so never watched
+  AddFolder(m_doc, "F9");
   Start(2, {0, 1});
+  m_doc.m_pWatcherThread.reset();
+  ASSERT_TRUE(m_env.notifications.Watched().empty());
   std::unique_ptr<ChangeNotifier> notifier = m_env.CreateChangeNotifier();
   FolderWatchProc(m_doc, *notifier, nullptr);  // returns: nothing to wait for
   EXPECT_TRUE(m_env.notifications.Watched().empty());

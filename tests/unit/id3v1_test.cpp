@@ -24,7 +24,8 @@ TEST(Id3v1, NeedsTheUpperCaseMarkerInTheLast128Bytes) {
   EXPECT_EQ(tag.m_strTitle, "kept");
 }
 
-// Latin-1 is what older taggers wrote; a field already in UTF-8 is left alone.
+// A field not in UTF-8 is in the system's ANSI code page, Windows-1252 here
+// (quotes and the euro sign lie at 0x80-0x9F); one in UTF-8 is left alone.
 TEST(Id3v1, FieldsAreCutAtZeroTrimmedAndMadeUtf8) {
   Mp3TagInfo tag;
   ASSERT_TRUE(Read(TagBytes().Put(3, std::string(30, 'T')).Put(33, "   ").Put(36, std::string(27, ' '))
@@ -37,6 +38,8 @@ TEST(Id3v1, FieldsAreCutAtZeroTrimmedAndMadeUtf8) {
   ASSERT_TRUE(Read(TagBytes().Put(3, "Bj\xF6rk").Put(33, "Si\xC3\xB4n").bytes, tag));
   EXPECT_EQ(tag.m_strTitle, "Bj\xC3\xB6rk");
   EXPECT_EQ(tag.m_strArtist, "Si\xC3\xB4n");
+  ASSERT_TRUE(Read(TagBytes().Put(63, "\x93" "Caf\xE9\x94 \x80" "5 \x96 \x85").bytes, tag));
+  EXPECT_EQ(tag.m_strAlbum, "\xE2\x80\x9C" "Caf\xC3\xA9\xE2\x80\x9D \xE2\x82\xAC" "5 \xE2\x80\x93 \xE2\x80\xA6");
 }
 
 // 125 is the last genre with a name; the byte is signed, so 255 is -1.

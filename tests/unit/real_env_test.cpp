@@ -3,6 +3,7 @@
 // whole or not at all.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -27,7 +28,10 @@ TEST_F(RealEnv, NamesBeyondAsciiAreKeptExactlyAndCanBeOpened) {
   }
 }
 
-TEST_F(RealEnv, FoldersPastThePathLimitAreNotSearchedAndVanishedOnesLoseTheirFiles) {
+// Natively there are no short names: a folder past the limit stays out, as
+// on a Windows volume without them. Windows searches it through its short
+// form where the volume keeps one.
+TEST_F(RealEnv, FoldersPastThePathLimitNeedAShortFormAndVanishedOnesLoseTheirFiles) {
   // Grow a chain of folders until the search pattern no longer fits.
   std::string folder = m_root;
   std::string lastSearchable;
@@ -35,15 +39,21 @@ TEST_F(RealEnv, FoldersPastThePathLimitAreNotSearchedAndVanishedOnesLoseTheirFil
     lastSearchable = folder;
     folder += kPathSeparator + std::string(40, 'd');
   }
-  // Windows cannot even create the deepest folder; the search limit is
-  // what matters, so stop one short where creation fails.
+  // Windows may not even create the deepest folder; then stop one short.
   std::error_code error;
   fs::create_directories(FromUtf8(folder), error);
   fs::create_directories(FromUtf8(lastSearchable));
-  Touch(lastSearchable + kPathSeparator + "near.txt");
-  if (!error) Touch(folder + kPathSeparator + "far.txt");
+  // A one-letter name fits the path limit wherever its folder can be searched.
+  const std::string nearFile = lastSearchable + kPathSeparator + "n", farFile = folder + kPathSeparator + "f";
+  Touch(nearFile);
+  if (!error) Touch(farFile);
   Refresh();
-  EXPECT_EQ(Keys(m_doc), std::vector<std::string>{lastSearchable + kPathSeparator + "near.txt"});
+  std::vector<std::string> expected{nearFile};
+  if (!error && Env::Default().CanOpenPath(farFile)) expected.push_back(farFile);
+  std::vector<std::string> keys = Keys(m_doc);
+  std::sort(keys.begin(), keys.end());
+  std::sort(expected.begin(), expected.end());
+  EXPECT_EQ(keys, expected);
 
   fs::remove_all(FromUtf8(m_root + kPathSeparator + std::string(40, 'd')));
   Refresh();

@@ -39,6 +39,9 @@ TEST(ShortenToFit, KeepsTheLongestPrefixThatFitsWithTheEllipsisAndMargin) {
   EXPECT_EQ(Fit("x", 5, 4).text, "x...");
   EXPECT_EQ(Fit("ééé", 29, 0).text, "éé...");  // "é" is two bytes, one character
   EXPECT_EQ(Fit("日本語", 5, 0).text, "日...");
+  // Continuation bytes alone (a damaged name): the first byte still counts
+  // as the character that is kept.
+  EXPECT_EQ(Fit("\x80\x80\x80", 5, 10).text, "\x80\x80\x80...");
 }
 
 }  // namespace
