@@ -56,6 +56,18 @@ start_velnor() {
   wine_start "$WORK/velnor-$1.log" "$VELNOR"
   VELNOR_PID=$VELNOR_LAST_PID
 }
+# start_settled NAME: started, and its start-up refresh over.
+start_settled() {
+  start_velnor "$1"
+  wait_for --timeout 60 -- probe_says 1 frames || fail "$1: velnor.exe did not start"
+  wait_refresh_end "$INIT_CAPTION"
+}
+# hot_key_launcher ROWS: Ctrl+Alt+R opens the launcher with ROWS rows.
+hot_key_launcher() {
+  focus_desktop
+  xdotool key ctrl+alt+r
+  wait_for --timeout 30 -- probe_says "$1" rows || fail "Ctrl+Alt+R: no launcher with $1 row(s)"
+}
 exited() {  # the background job ended (a zombie counts as ended)
   local state
   state=$(awk '{ print $3 }' "/proc/$1/stat" 2>/dev/null) || return 0

@@ -18,9 +18,7 @@ wine_run "$WORK/reg.log" reg add 'HKCU\Software\Wine\WineBrowser' /v Browsers /d
   fail "could not point winebrowser at the script"
 
 step "About & Update from the tray menu; the banner clicked"
-start_velnor about
-wait_for --timeout 60 -- probe_says 1 frames || fail "velnor.exe did not start"
-wait_refresh_end "$INIT_CAPTION"
+start_settled about
 open_menu about
 choose about
 wait_for --timeout 20 -- probe_says "visible|foreground" dialog "$ABOUT" || fail "the About box did not open"

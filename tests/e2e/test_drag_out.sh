@@ -24,12 +24,8 @@ wine_start "$WORK/drop-target.log" "$PROBE" drop-target 180 'C:\dropped.txt'
 TARGET_PID=$VELNOR_LAST_PID
 wait_for --timeout 30 -- grep -q '^ready' "$WORK/drop-target.log" || fail "the drop target did not open"
 read -r _ TARGET_X TARGET_Y < <(tr -d '\r' <"$WORK/drop-target.log" | grep '^ready')
-start_velnor drag
-wait_for --timeout 60 -- probe_says 1 frames || fail "velnor.exe did not start"
-wait_refresh_end "$INIT_CAPTION"
-focus_desktop
-xdotool key ctrl+alt+r
-wait_for --timeout 30 -- probe_says 3 rows || fail "Ctrl+Alt+R: no launcher with the three files"
+start_settled drag
+hot_key_launcher 3
 probe result-row 2 || fail "row 2 is not on the screen"
 read -r X Y _ < <(probe_output)
 focus_desktop

@@ -38,9 +38,7 @@ row_state() {  # ROW: the row's check box as "x y ticked|unticked"
 row_unticked() { row_state "$1" | grep -q unticked; }
 
 step "Folder Settings from the tray menu"
-start_velnor folders
-wait_for --timeout 60 -- probe_says 1 frames || fail "velnor.exe did not start"
-wait_refresh_end "$INIT_CAPTION"
+start_settled folders
 open_menu folders
 main_menu="$MENU_LEFT $MENU_BOTTOM"
 choose preferences

@@ -20,12 +20,8 @@ JSON
 "$CLI" load "$WORK/start.json" "$DATABASE" || fail "velnor-cli load failed"
 
 step "a right click on the row shows the shell's menu"
-start_velnor menu
-wait_for --timeout 60 -- probe_says 1 frames || fail "velnor.exe did not start"
-wait_refresh_end "$INIT_CAPTION"
-focus_desktop
-xdotool key ctrl+alt+r
-wait_for --timeout 30 -- probe_says 1 rows || fail "Ctrl+Alt+R: no launcher with the file"
+start_settled menu
+hot_key_launcher 1
 probe result-row 0 || fail "row 0 not found"
 read -r x y _ < <(probe_output)
 xdotool mousemove --window "$DESKTOP" "$x" "$y" click 3

@@ -26,12 +26,8 @@ JSON
 "$CLI" load "$WORK/start.json" "$DATABASE" || fail "velnor-cli load failed"
 
 step "the launcher open on 'gamma'"
-start_velnor watcher
-wait_for --timeout 60 -- probe_says 1 frames || fail "velnor.exe did not start"
-wait_refresh_end "$INIT_CAPTION"
-focus_desktop
-xdotool key ctrl+alt+r
-wait_for --timeout 30 -- probe_says 2 rows || fail "Ctrl+Alt+R: no launcher with both files"
+start_settled watcher
+hot_key_launcher 2
 keys type --delay 60 gamma
 wait_for --timeout 10 -- probe_says 1 rows || fail "typing gamma did not narrow the list to one row"
 
