@@ -280,6 +280,15 @@ void CMainFrame::OnRefreshDatabase() {
   // Returns when the refresh has finished or was cancelled; meanwhile this
   // same command, now "Cancel Refresh", arrives through the message pump.
   doc->RefreshDatabase(kRefreshCaption);
+  PrepareFilter();
+}
+
+void CMainFrame::PrepareFilter() {
+  if (!m_pDoc) return;
+  // The indexes follow what the refresh changed now, while its window is
+  // still closing, rather than when the user next types.
+  if (!m_pFileFilter) m_pFileFilter = std::make_unique<CFileFilter>(*m_pDoc);
+  m_pFileFilter->Prepare(MatchOptions{m_pDoc->m_bSearchFullPath, m_pDoc->m_bMp3Support});
 }
 
 void CMainFrame::OnFolderSettings() {

@@ -66,6 +66,8 @@ class CMainFrame : public CWindow {
   // Starts the change watcher over the folders as they are now, in place of
   // one that runs; it asks an open launcher to refill through this frame.
   void StartFolderWatcher();
+  // Brings the launcher's indexes up to date with the records (after a refresh).
+  void PrepareFilter();
 
   // Opens help.htm beside the executable.
   void OnStarterHelp();

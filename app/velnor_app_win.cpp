@@ -75,6 +75,7 @@ void CVelnorApp::AddDefaultFolders() {
 void CVelnorApp::RefreshDatabase(const std::string& caption) {
   // Pumps messages while it runs: the tray icon and the hot key already work.
   m_pDoc->RefreshDatabase(caption);
+  m_pMainFrame->PrepareFilter();
 }
 
 void CVelnorApp::StartFolderWatcher() { m_pMainFrame->StartFolderWatcher(); }

@@ -52,7 +52,7 @@ class Sample {
       FillRealisticDatabase(doc, kRecords);
       size_t total = 0;
       doc.VisitFiles([&](const CFileMap& files) {
-        for (const auto& record : files) total += record->m_strPath.size();
+        for (const auto& record : files) total += record->Path().size();
       });
       records = doc.FileCount();
       averagePathBytes = static_cast<double>(total) / static_cast<double>(records);

@@ -11,29 +11,10 @@
 #include <fstream>
 #include <string>
 
+#include "bench/bench_tree.h"
 #include "database/velnor_doc.h"
 
 namespace {
-
-std::string TreeRoot() {
-  const char* env = std::getenv("VELNOR_BENCH_TREE");
-  return env && *env ? env : "build/bench-tree";
-}
-
-// Hard links cost no data and keep real names, depths and sizes.
-bool EnsureTree(const std::string& root) {
-  if (std::filesystem::exists(root + "/.complete")) return true;
-  std::filesystem::remove_all(root);
-  std::filesystem::create_directories(root);
-  for (int i = 0; i < 7; ++i) {
-    const std::string command = "cp -al /usr '" + root + "/usr" + std::to_string(i) + "' 2>/dev/null";
-    if (std::system(command.c_str()) != 0 && !std::filesystem::exists(root + "/usr" + std::to_string(i))) {
-      return false;
-    }
-  }
-  std::ofstream(root + "/.complete") << "1";
-  return true;
-}
 
 long ResidentBytes() {
   std::ifstream statm("/proc/self/statm");
@@ -43,8 +24,8 @@ long ResidentBytes() {
 }
 
 void BM_FullRefresh(benchmark::State& state) {
-  const std::string root = TreeRoot();
-  if (!EnsureTree(root)) {
+  const std::string root = BenchTreeRoot();
+  if (!EnsureBenchTree(root)) {
     state.SkipWithError("could not build the tree");
     return;
   }
@@ -67,8 +48,8 @@ void BM_FullRefresh(benchmark::State& state) {
 }
 
 void BM_FindWalk(benchmark::State& state) {
-  const std::string root = TreeRoot();
-  if (!EnsureTree(root)) {
+  const std::string root = BenchTreeRoot();
+  if (!EnsureBenchTree(root)) {
     state.SkipWithError("could not build the tree");
     return;
   }

@@ -45,7 +45,7 @@ void BM_WatcherRescan(benchmark::State& state) {
   for (int i = 0; i < kOtherRecords; ++i) {
     auto record = std::make_unique<CFileInfo>();
     record->SetKeyPath("/elsewhere/folder" + std::to_string(i % 500) + "/file" + std::to_string(i) + ".lnk");
-    record->SetNameLength(record->m_strPath.size() - record->m_strPath.rfind('/') - 1);
+    record->SetNameLength(record->Path().size() - record->Path().rfind('/') - 1);
     record->m_bFound = true;
     others.push_back(std::move(record));
   }

@@ -32,7 +32,7 @@ int RunQuery(const CommandArgs& args, const CliContext& context) {
   CFileFilter filter(doc);
   std::string out;
   for (const CFileInfo* record : filter.Run(args.operands[0], options)) {
-    out += record->m_strPath;
+    out += record->Path();
     out += '\n';
   }
   if (!context.console.Out(out)) return context.Fail("cannot write to standard output");

@@ -44,7 +44,7 @@ void AppendKey(std::string& out, const char* key) {
 void AppendFile(std::string& out, const CFileInfo& file) {
   out += '{';
   AppendKey(out, "path");
-  AppendString(out, file.m_strPath);
+  AppendString(out, file.Path());
   out += ',';
   AppendKey(out, "useCount");
   AppendNumber(out, file.m_nUseCount);
@@ -293,7 +293,7 @@ class JsonReader {
       return Fail(where.At("path"), "repeats an earlier file's path " + Describe(Json(path)));
     }
     record->SetKeyPath(std::move(path));
-    m_paths.insert(record->m_strPath);  // the record's own bytes: they never move
+    m_paths.insert(record->Path());  // the record's own bytes: they never move
     m_files.push_back(std::move(record));
     return true;
   }

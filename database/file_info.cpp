@@ -1,27 +1,51 @@
 #include "database/file_info.h"
 
 #include <algorithm>
+#include <cstring>
 #include <limits>
 
 VELNOR_IMPLEMENT_SERIAL(CFileInfo, 1)
+
+CFileInfo::~CFileInfo() { ReleasePath(); }
 
 void CFileInfo::Serialize(CArchive& ar) {
   ar.Int32(m_nUseCount);
   ar.Time(m_timeLastUsed);
 }
 
-void CFileInfo::SetNameLength(size_t nameLength) {
-  if (nameLength > m_strPath.size()) nameLength = m_strPath.size();
-  const std::string_view whole(m_strPath);
-  m_strName = whole.substr(whole.size() - nameLength);
-  m_strTitle = TitleFromName(m_strName);
-  const size_t folderLength = whole.size() > nameLength ? whole.size() - nameLength - 1 : 0;
-  m_strFolder = whole.substr(0, folderLength);
+std::string_view CFileInfo::Title() const { return TitleFromName(Name()); }
+
+std::string_view CFileInfo::Folder() const {
+  const std::string_view whole = Path();
+  return whole.substr(0, whole.size() > m_nNameLength ? whole.size() - m_nNameLength - 1 : 0);
 }
 
-void CFileInfo::SetKeyPath(std::string path) {
-  m_strPath = std::move(path);
-  m_strName = m_strTitle = m_strFolder = std::string_view();
+void CFileInfo::SetNameLength(size_t nameLength) {
+  // No file system allows a name this long; a longer one is cut, not wrapped.
+  nameLength = std::min<size_t>({nameLength, Path().size(), std::numeric_limits<uint16_t>::max()});
+  m_nNameLength = static_cast<uint16_t>(nameLength);
+}
+
+void CFileInfo::SetKeyPath(std::string_view path) {
+  ReleasePath();
+  m_nNameLength = 0;
+  if (path.empty()) return;
+  char* copy = new char[path.size()];
+  std::memcpy(copy, path.data(), path.size());
+  m_pPath = copy;
+  m_nPathLength = static_cast<uint32_t>(std::min<size_t>(path.size(), kLengthMask)) | kOwnsPath;
+}
+
+void CFileInfo::ViewPath(std::string_view path) {
+  ReleasePath();
+  m_pPath = path.data();
+  m_nPathLength = static_cast<uint32_t>(std::min<size_t>(path.size(), kLengthMask));
+}
+
+void CFileInfo::ReleasePath() {
+  if (m_nPathLength & kOwnsPath) delete[] m_pPath;
+  m_pPath = nullptr;
+  m_nPathLength = 0;
 }
 
 std::string_view TitleFromName(std::string_view name) {

@@ -1,6 +1,9 @@
 // One indexed file. Only the usage data is stored; the rest is rebuilt by
-// every scan. Records keep stable addresses (rows hold pointers to them), so
-// the name, title and folder are views into the one stored path.
+// every scan. A million of these stay resident all day, so a record is
+// small: its path is a view into text the file map owns (a record not yet
+// in a map owns a copy), the name, title and folder are parts of that path,
+// the shell's type name is shared by every file of that type, and only a
+// tagged file carries a tag.
 #pragma once
 
 #include <cstdint>
@@ -27,33 +30,60 @@ class CFileInfo : public CObject {
 
  public:
   CFileInfo() = default;
+  ~CFileInfo() override;
   CFileInfo(const CFileInfo&) = delete;
   CFileInfo& operator=(const CFileInfo&) = delete;
 
   void Serialize(CArchive& ar) override;
 
-  // The full path is the record's key in the file map, which refers to these
-  // bytes: set it once, before the record is added, and never again.
-  void SetKeyPath(std::string path);
+  // The full path: the record's key in the file map. Set it once, before the
+  // record is added; the map then keeps the text.
+  std::string_view Path() const { return std::string_view(m_pPath, m_nPathLength & kLengthMask); }
+  // The file name with its extension; empty until a scan has named the record.
+  std::string_view Name() const { return Path().substr(Path().size() - m_nNameLength); }
+  // The name without its last extension.
+  std::string_view Title() const;
+  // The containing folder, without the separator before the name.
+  std::string_view Folder() const;
+  // The shell's type name, once the launcher has shown the file's icon.
+  std::string_view Type() const { return m_pType ? std::string_view(*m_pType) : std::string_view(); }
+
+  void SetKeyPath(std::string_view path);
   // Derives name, title and folder from the path; the name is its last
   // `nameLength` bytes, after one separator.
   void SetNameLength(size_t nameLength);
+  // `type` must outlive the record (the file map keeps one copy of each).
+  void SetType(const std::string* type) { m_pType = type; }
 
   bool IsTagged() const { return m_bHasTag && m_pTag != nullptr; }
 
+  // The fields are laid out by size, public and private mixed, so that a
+  // record takes 56 bytes on a 64-bit system.
   bool m_bFound = false;
-  int32_t m_nUseCount = 0;
-  int m_nImage = 0;
-  std::string m_strPath;
-  std::string_view m_strName;
-  std::string_view m_strTitle;
-  std::string_view m_strFolder;
-  std::string m_strType;
-  VelnorTime m_timeLastUsed = 0;
-  void* m_hIcon = nullptr;  // the shell's HICON, owned by the launcher's icon cache
   bool m_bHasTag = false;
+
+ private:
+  uint16_t m_nNameLength = 0;
+  uint32_t m_nPathLength = 0;  // the top bit: the path is this record's own copy
+
+ public:
+  int32_t m_nUseCount = 0;
+  int32_t m_nImage = 0;
+  VelnorTime m_timeLastUsed = 0;
   std::unique_ptr<Mp3TagInfo> m_pTag;
+
+ private:
+  friend class CFileMap;
+  static constexpr uint32_t kOwnsPath = 0x80000000u;
+  static constexpr uint32_t kLengthMask = ~kOwnsPath;
+  void ReleasePath();
+  // Points the record at text its map keeps.
+  void ViewPath(std::string_view path);
+
+  const char* m_pPath = nullptr;
+  const std::string* m_pType = nullptr;
 };
+static_assert(sizeof(void*) != 8 || sizeof(CFileInfo) <= 56, "a record grew");
 
 // One file recorded twice becomes one record that loses no use: `from`'s
 // count is added to `into`'s (held within 32 bits, so a damaged count cannot

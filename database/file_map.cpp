@@ -27,6 +27,17 @@ inline void PrefetchForRead(const void* p) {
 #endif
 }
 
+void ResetRecord(CFileInfo& record) {
+  record.SetKeyPath(std::string_view());
+  record.SetType(nullptr);
+  record.m_bFound = false;
+  record.m_bHasTag = false;
+  record.m_nUseCount = 0;
+  record.m_nImage = 0;
+  record.m_timeLastUsed = 0;
+  record.m_pTag.reset();
+}
+
 }  // namespace
 
 uint32_t CFileMap::HashOf(std::string_view key) {
@@ -44,7 +55,7 @@ size_t CFileMap::Probe(std::string_view key, uint32_t hash) const {
   for (size_t i = HomeOf(hash);; i = (i + 1) & mask) {
     const IndexEntry& entry = m_index[i];
     if (entry.slotPlusOne == 0) return i;
-    if (entry.hash == hash && m_records[entry.slotPlusOne - 1]->m_strPath == key) return i;
+    if (entry.hash == hash && at(entry.slotPlusOne - 1)->Path() == key) return i;
   }
 }
 
@@ -63,57 +74,158 @@ void CFileMap::Rehash(size_t capacity) {
   }
 }
 
+void CFileMap::ReindexAll() {
+  m_index.clear();
+  Rehash(CapacityFor(m_size));
+  const size_t mask = m_index.size() - 1;
+  for (size_t slot = 0; slot < m_size; ++slot) {
+    const uint32_t hash = HashOf(at(slot)->Path());
+    size_t i = HomeOf(hash);
+    while (m_index[i].slotPlusOne != 0) i = (i + 1) & mask;
+    m_index[i] = IndexEntry{static_cast<uint32_t>(slot + 1), hash};
+  }
+}
+
 CFileInfo* CFileMap::Lookup(std::string_view key) const {
   if (m_index.empty()) return nullptr;
   const IndexEntry& entry = m_index[Probe(key, HashOf(key))];
-  return entry.slotPlusOne == 0 ? nullptr : m_records[entry.slotPlusOne - 1].get();
+  return entry.slotPlusOne == 0 ? nullptr : at(entry.slotPlusOne - 1);
 }
 
 size_t CFileMap::SlotOf(std::string_view key) const {
-  if (m_index.empty()) return m_records.size();
+  if (m_index.empty()) return m_size;
   const IndexEntry& entry = m_index[Probe(key, HashOf(key))];
-  return entry.slotPlusOne == 0 ? m_records.size() : entry.slotPlusOne - 1;
+  return entry.slotPlusOne == 0 ? m_size : entry.slotPlusOne - 1;
+}
+
+CFileInfo& CFileMap::NextSlot() {
+  // Blocks are made whole (their records constructed) but their pages are
+  // only touched as far as records are used.
+  if ((m_size >> kBlockBits) >= m_blocks.size()) m_blocks.emplace_back(new CFileInfo[kBlockMask + 1]);
+  return *at(m_size);
+}
+
+void CFileMap::AppendUnindexed(std::string_view path) {
+  NextSlot().ViewPath(path);
+  ++m_size;
+}
+
+CFileInfo* CFileMap::Add(std::string_view path) {
+  if (m_index.size() < (m_size + 1) * 2) Rehash(CapacityFor(m_size + 1));
+  const uint32_t hash = HashOf(path);
+  IndexEntry& entry = m_index[Probe(path, hash)];
+  CFileInfo& record = NextSlot();
+  record.ViewPath(m_texts.Add(path));
+  entry = IndexEntry{static_cast<uint32_t>(m_size + 1), hash};
+  ++m_size;
+  return &record;
+}
+
+void CFileMap::MoveRecord(CFileInfo& to, CFileInfo& from) {
+  if (from.m_nPathLength & CFileInfo::kOwnsPath) {
+    to.ViewPath(m_texts.Add(from.Path()));
+    from.ReleasePath();
+  } else {
+    to.ViewPath(from.Path());
+    from.m_pPath = nullptr;
+    from.m_nPathLength = 0;
+  }
+  to.m_nNameLength = from.m_nNameLength;
+  to.m_pType = from.m_pType;
+  to.m_bFound = from.m_bFound;
+  to.m_bHasTag = from.m_bHasTag;
+  to.m_nUseCount = from.m_nUseCount;
+  to.m_nImage = from.m_nImage;
+  to.m_timeLastUsed = from.m_timeLastUsed;
+  to.m_pTag = std::move(from.m_pTag);
+  ResetRecord(from);
+}
+
+std::unique_ptr<CFileInfo> CFileMap::Detach(CFileInfo& record) {
+  auto detached = std::make_unique<CFileInfo>();
+  detached->SetKeyPath(record.Path());
+  detached->m_nNameLength = record.m_nNameLength;
+  detached->m_pType = record.m_pType;
+  detached->m_bFound = record.m_bFound;
+  detached->m_bHasTag = record.m_bHasTag;
+  detached->m_nUseCount = record.m_nUseCount;
+  detached->m_nImage = record.m_nImage;
+  detached->m_timeLastUsed = record.m_timeLastUsed;
+  detached->m_pTag = std::move(record.m_pTag);
+  return detached;
 }
 
 std::unique_ptr<CFileInfo> CFileMap::Insert(std::unique_ptr<CFileInfo> record) {
-  if (m_index.size() < (m_records.size() + 1) * 2) Rehash(CapacityFor(m_records.size() + 1));
-  const uint32_t hash = HashOf(record->m_strPath);
-  IndexEntry& entry = m_index[Probe(record->m_strPath, hash)];
-  if (entry.slotPlusOne == 0) {
-    entry = IndexEntry{static_cast<uint32_t>(m_records.size() + 1), hash};
-    m_records.push_back(std::move(record));
-    return nullptr;
-  }
-  // Same key, same hash: the entry stays; only the record in its slot changes.
-  ++m_structureGeneration;
-  std::swap(m_records[entry.slotPlusOne - 1], record);
-  return record;
+  Records records, replaced;
+  records.push_back(std::move(record));
+  InsertAll(std::move(records), replaced);
+  return replaced.empty() ? nullptr : std::move(replaced.front());
 }
 
 void CFileMap::InsertAll(Records records, Records& replaced) {
   if (records.empty()) return;
-  reserve(m_records.size() + records.size());
-  std::vector<uint32_t> hashes(records.size());
-  for (size_t i = 0; i < records.size(); ++i) hashes[i] = HashOf(records[i]->m_strPath);
+  const size_t first = m_size;
+  reserve(m_size + records.size());
+  for (auto& record : records) {
+    MoveRecord(NextSlot(), *record);
+    ++m_size;
+  }
+  IndexAppended(first, replaced);
+}
+
+void CFileMap::IndexAppended(size_t first, Records& replaced) {
+  if (first >= m_size) return;
+  if (m_index.size() < m_size * 2) Rehash(CapacityFor(m_size));
+  std::vector<uint32_t> hashes(m_size - first);
+  for (size_t slot = first; slot < m_size; ++slot) hashes[slot - first] = HashOf(at(slot)->Path());
   // Asking for the entries a few records ahead lets their cache misses
   // overlap: a load of a million records spends much of its time here.
   constexpr size_t kAhead = 16;
-  for (size_t i = 0; i < records.size(); ++i) {
-    if (i + kAhead < records.size()) PrefetchForRead(&m_index[HomeOf(hashes[i + kAhead])]);
-    IndexEntry& entry = m_index[Probe(records[i]->m_strPath, hashes[i])];
+  std::vector<size_t> dead;
+  for (size_t slot = first; slot < m_size; ++slot) {
+    const uint32_t hash = hashes[slot - first];
+    if (slot + kAhead < m_size) PrefetchForRead(&m_index[HomeOf(hashes[slot + kAhead - first])]);
+    IndexEntry& entry = m_index[Probe(at(slot)->Path(), hash)];
     if (entry.slotPlusOne == 0) {
-      entry = IndexEntry{static_cast<uint32_t>(m_records.size() + 1), hashes[i]};
-      m_records.push_back(std::move(records[i]));
-    } else {
-      ++m_structureGeneration;
-      std::swap(m_records[entry.slotPlusOne - 1], records[i]);
-      replaced.push_back(std::move(records[i]));
+      entry = IndexEntry{static_cast<uint32_t>(slot + 1), hash};
+      continue;
     }
+    // A key met again: its first slot takes the later fields.
+    ++m_structureGeneration;
+    CFileInfo& held = *at(entry.slotPlusOne - 1);
+    replaced.push_back(Detach(held));
+    MoveRecord(held, *at(slot));
+    dead.push_back(slot);
   }
+  if (!dead.empty()) RemoveSlots(dead);
+}
+
+void CFileMap::RemoveSlots(const std::vector<size_t>& dead) {
+  // The emptied slots go; the records after them move down in order. Their
+  // blocks stay allocated, so an emptied record is still an object.
+  size_t to = dead.front();
+  size_t next = 0;
+  bool moved = false;
+  for (size_t from = dead.front(); from < m_size; ++from) {
+    if (next < dead.size() && dead[next] == from) {
+      ++next;
+      continue;
+    }
+    MoveRecord(*at(to++), *at(from));
+    moved = true;
+  }
+  for (size_t slot = to; slot < m_size; ++slot) ResetRecord(*at(slot));
+  m_size = to;
+  if (moved) ReindexAll();
+}
+
+const std::string* CFileMap::InternType(std::string_view type) {
+  auto it = m_types.find(type);
+  if (it == m_types.end()) it = m_types.emplace(type).first;
+  return &*it;
 }
 
 void CFileMap::reserve(size_t n) {
-  m_records.reserve(n);
   if (m_index.size() < n * 2) Rehash(CapacityFor(n));
 }
 
@@ -121,12 +233,16 @@ void CFileMap::clear() {
   ++m_structureGeneration;
   m_index.clear();
   m_indexBits = 0;
-  m_records.clear();
+  m_blocks.clear();
+  m_size = 0;
+  m_texts.clear();
+  m_changedSlots.clear();
 }
 
 CFileMap::Records CFileMap::TakeAll() {
   Records records;
-  records.swap(m_records);
+  records.reserve(m_size);
+  for (size_t slot = 0; slot < m_size; ++slot) records.push_back(Detach(*at(slot)));
   clear();
   return records;
 }

@@ -178,24 +178,31 @@ ScannedFile CFolderScan::ReadFile(const std::string& folder, const std::string& 
 void CVelnorDoc::ApplyScannedFiles(std::vector<ScannedFile>& files, std::vector<const CFileInfo*>* applied) {
   MutexLock hold(m_lock);
   for (ScannedFile& file : files) {
-    CFileInfo* record = m_files.Lookup(file.path);
-    if (record == nullptr) {
-      auto created = std::make_unique<CFileInfo>();
-      created->SetKeyPath(std::move(file.path));
-      record = created.get();
-      m_files.Insert(std::move(created));
-    } else if (record->m_strName.size() != file.nameLength) {
-      m_files.MarkTextChanged();  // the first scan since the load names the record
+    const size_t slot = m_files.SlotOf(file.path);
+    const bool created = slot == m_files.size();
+    CFileInfo* record = nullptr;
+    if (created) {
+      record = m_files.Add(file.path);
+      record->SetNameLength(file.nameLength);
+    } else {
+      record = m_files.at(slot);
+      // Only a record not named yet is named (the first scan since the
+      // load): list rows read the name of a found record without the lock,
+      // so it is never rewritten under them.
+      if (record->Name().size() != file.nameLength) {
+        record->SetNameLength(file.nameLength);
+        m_files.MarkTextChanged(slot);
+      }
     }
-    // Only a record not named yet is named: list rows read the name of a
-    // found record without the lock, so it is never rewritten under them.
-    if (record->m_strName.size() != file.nameLength) record->SetNameLength(file.nameLength);
     if (!record->m_bFound) {
       record->m_bFound = true;
       m_files.MarkFoundChanged();
     }
     if (file.tagOpened) {
-      if (!SameTag(record->IsTagged() ? record->m_pTag.get() : nullptr, file.tag.get())) m_files.MarkTextChanged();
+      // A new record's text is new to the filter anyway.
+      if (!created && !SameTag(record->IsTagged() ? record->m_pTag.get() : nullptr, file.tag.get())) {
+        m_files.MarkTextChanged(slot);
+      }
       if (file.tag) record->m_bHasTag = true;
       record->m_pTag = std::move(file.tag);  // a failed read leaves no tag
     }
@@ -211,7 +218,7 @@ void CVelnorDoc::MarkNotFound(std::string_view folder, const std::vector<const C
     const size_t end = std::min(m_files.size(), slot + kStretch);
     for (; slot < end; ++slot) {
       CFileInfo* record = m_files.at(slot);
-      if (!record->m_bFound || !IsPathUnder(record->m_strPath, folder)) continue;
+      if (!record->m_bFound || !IsPathUnder(record->Path(), folder)) continue;
       if (std::binary_search(kept.begin(), kept.end(), record)) continue;
       record->m_bFound = false;
       m_files.MarkFoundChanged();

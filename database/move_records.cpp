@@ -38,15 +38,15 @@ MoveReport CVelnorDoc::MoveRecords(std::string_view from, std::string_view to) {
   // and insert them all again in their old order.
   CFileMap::Records records = m_files.TakeAll();
   for (auto& record : records) {
-    if (!MovedPath(record->m_strPath, from, to, moved)) continue;
-    const bool named = !record->m_strName.empty();
+    if (!MovedPath(record->Path(), from, to, moved)) continue;
+    const bool named = !record->Name().empty();
     record->SetKeyPath(moved);
     if (named) record->SetNameLength(moved.size() - moved.rfind(kPathSeparator) - 1);
     ++report.records;
   }
   CFileMap::Records merged;
   m_files.InsertAll(std::move(records), merged);
-  for (const auto& gone : merged) MergeUsage(*m_files.Lookup(gone->m_strPath), *gone);
+  for (const auto& gone : merged) MergeUsage(*m_files.Lookup(gone->Path()), *gone);
 
   std::vector<bool> movedFolder(m_folders.size(), false);
   for (size_t i = 0; i < m_folders.size(); ++i) {

@@ -11,38 +11,6 @@ namespace {
 constexpr const char kDatabaseFolder[] = "Plovant";
 constexpr const char kDatabaseFile[] = "velnor.dat";
 
-// One key and its record. Null for a key stored without a record, and when
-// reading stopped (the archive has then failed).
-std::unique_ptr<CFileInfo> ReadFileRecord(CArchive& ar) {
-  std::string key;
-  if (!ar.ReadText(key)) return nullptr;
-  std::unique_ptr<CObject> created;
-  CObject* existing = nullptr;
-  std::unique_ptr<CFileInfo> record;
-  switch (ar.ReadObject(RUNTIME_CLASS(CFileInfo), created, existing)) {
-    case CArchive::ObjectResult::Failed:
-    case CArchive::ObjectResult::Null:  // a key without a record has nothing to keep
-      return nullptr;
-    case CArchive::ObjectResult::Existing: {
-      // Two keys sharing one record cannot be represented; each key gets
-      // its own record with the shared usage data.
-      const auto* shared = static_cast<const CFileInfo*>(existing);
-      // A key naming its own record again holds nothing new; a copy would
-      // count its uses twice when repeated keys merge.
-      if (shared->m_strPath == key) return nullptr;
-      record = std::make_unique<CFileInfo>();
-      record->m_nUseCount = shared->m_nUseCount;
-      record->m_timeLastUsed = shared->m_timeLastUsed;
-      break;
-    }
-    case CArchive::ObjectResult::Created:
-      record.reset(static_cast<CFileInfo*>(created.release()));
-      break;
-  }
-  record->SetKeyPath(std::move(key));
-  return record;
-}
-
 }  // namespace
 
 CVelnorDoc::CVelnorDoc(Env& env) : m_env(env) {}
@@ -79,10 +47,20 @@ void CVelnorDoc::LoadDatabase() {
 bool CVelnorDoc::SaveDatabase() { return SaveDatabaseTo(GetDatabasePath()); }
 
 DatabaseLoadReport CVelnorDoc::LoadDatabaseBytes(std::string_view bytes) {
+  std::string_view kept;
+  return LoadDatabaseKept(std::string(bytes), kept);
+}
+
+DatabaseLoadReport CVelnorDoc::LoadDatabaseKept(std::string bytes, std::string_view& kept) {
   DatabaseLoadReport report;
   report.opened = true;
   {
-    CArchive ar(bytes);
+    // The file map keeps the bytes: its records' paths are views into them.
+    {
+      MutexLock hold(m_lock);
+      kept = m_files.KeepText(std::move(bytes));
+    }
+    CArchive ar(kept);
     Serialize(ar);
     if (ar.Failed()) {
       report.damaged = true;
@@ -95,7 +73,6 @@ DatabaseLoadReport CVelnorDoc::LoadDatabaseBytes(std::string_view bytes) {
     }
   }
   MutexLock hold(m_lock);
-  m_replacedDuringLoad.clear();
   report.repeatedKeys = m_repeatedKeysDuringLoad;
   m_repeatedKeysDuringLoad = 0;
   return report;
@@ -113,7 +90,7 @@ void CVelnorDoc::Serialize(CArchive& ar) {
     MutexLock hold(m_lock);
     ar.WriteCount(static_cast<uint32_t>(m_files.size()));
     for (const auto& record : m_files) {
-      ar.WriteText(record->m_strPath);
+      ar.WriteText(record->Path());
       ar.WriteObject(*record);
     }
     ar.WriteCount(static_cast<uint32_t>(m_folders.size()));
@@ -153,32 +130,61 @@ void CVelnorDoc::LoadFileRecords(CArchive& ar) {
   // reference and the 8-byte body each), so a damaged count allocates
   // nothing it cannot justify.
   constexpr size_t kSmallestFileRecord = 1 + 2 + 8;
-  CFileMap::Records records;
-  records.reserve(std::min<size_t>(count, ar.Remaining() / kSmallestFileRecord));
-  for (uint32_t i = 0; i < count && !ar.Failed(); ++i) {
-    if (auto record = ReadFileRecord(ar)) records.push_back(std::move(record));
-  }
-  // Keys go into the map all at once, which is several times faster for a
-  // large file than one by one; every record read whole is kept, also when
-  // the file is damaged after it.
   const size_t heldBefore = m_files.size();
+  m_files.reserve(heldBefore + std::min<size_t>(count, ar.Remaining() / kSmallestFileRecord));
+  // Records are read in place, their keys left in the file's bytes; they are
+  // indexed all at once afterwards, which is several times faster for a
+  // large file than one by one. Every record read whole is kept, also when
+  // the file is damaged after it.
+  std::string converted;
+  for (uint32_t i = 0; i < count && !ar.Failed(); ++i) ReadFileRecord(ar, converted);
   CFileMap::Records replaced;
-  m_files.InsertAll(std::move(records), replaced);
+  m_files.IndexAppended(heldBefore, replaced);
   // A key the file lists again is one file recorded twice: the last record
   // holds the slot, and the earlier ones' uses join it so that the next save
   // loses none. A record the document held before this load (its slot is
   // older) is replaced by the file's first one, as a load always did.
   std::unordered_set<std::string_view> seen, repeated;
-  for (auto& earlier : replaced) {
-    const std::string_view key = earlier->m_strPath;
+  for (const auto& earlier : replaced) {
+    const std::string_view key = earlier->Path();
     const size_t slot = m_files.SlotOf(key);
     if (!(seen.insert(key).second && slot < heldBefore)) {
       MergeUsage(*m_files.at(slot), *earlier);
       repeated.insert(key);
     }
-    m_replacedDuringLoad.push_back(std::move(earlier));
   }
   m_repeatedKeysDuringLoad += repeated.size();
+}
+
+void CVelnorDoc::ReadFileRecord(CArchive& ar, std::string& converted) {
+  std::string_view key;
+  if (!ar.ReadTextView(key, converted)) return;
+  CFileInfo& record = m_files.NextSlot();
+  CObject* existing = nullptr;
+  switch (ar.ReadObjectInto(RUNTIME_CLASS(CFileInfo), record, existing)) {
+    case CArchive::ObjectResult::Failed:
+      // Reading stops here; the slot stays free, so it must hold nothing.
+      record.m_nUseCount = 0;
+      record.m_timeLastUsed = 0;
+      return;
+    case CArchive::ObjectResult::Null:  // a key without a record has nothing to keep
+      return;
+    case CArchive::ObjectResult::Existing: {
+      // Two keys sharing one record cannot be represented; each key gets
+      // its own record with the shared usage data.
+      const auto* shared = static_cast<const CFileInfo*>(existing);
+      // A key naming its own record again holds nothing new; a copy would
+      // count its uses twice when repeated keys merge.
+      if (shared->Path() == key) return;
+      record.m_nUseCount = shared->m_nUseCount;
+      record.m_timeLastUsed = shared->m_timeLastUsed;
+      break;
+    }
+    case CArchive::ObjectResult::Created:
+      break;
+  }
+  // A converted key lives in `converted` only until the next one.
+  m_files.AppendUnindexed(converted.empty() ? key : m_files.CopyText(key));
 }
 
 void CVelnorDoc::LoadFolders(CArchive& ar) {
@@ -230,13 +236,13 @@ void CVelnorDoc::RecordLaunch(CFileInfo& record, VelnorTime now, const FileVisit
   MutexLock hold(m_lock);
   if (record.m_nUseCount < INT32_MAX) ++record.m_nUseCount;
   record.m_timeLastUsed = now;
-  ++m_launchesSinceSave[record.m_strPath];
+  ++m_launchesSinceSave[std::string(record.Path())];
   if (afterwards) afterwards(m_files);
 }
 
 void CVelnorDoc::SetFileType(CFileInfo& record, const std::string& type, int image) {
   MutexLock hold(m_lock);
-  record.m_strType = type;
+  record.SetType(m_files.InternType(type));
   record.m_nImage = image;
 }
 

@@ -174,7 +174,11 @@ class CVelnorDoc {
   std::string SetAsideUnreadable(const std::string& path);
   bool MergeChangesOnDisk(const std::string& path);
   void MergeUsageFrom(CVelnorDoc& disk);
+  // Loads bytes the file map then keeps (its keys are views into them).
+  // `kept` is where the bytes then are.
+  DatabaseLoadReport LoadDatabaseKept(std::string bytes, std::string_view& kept);
   void LoadFileRecords(CArchive& ar) VELNOR_REQUIRES(m_lock);
+  void ReadFileRecord(CArchive& ar, std::string& converted) VELNOR_REQUIRES(m_lock);
   void LoadFolders(CArchive& ar) VELNOR_REQUIRES(m_lock);
 
   Env& m_env;
@@ -190,8 +194,5 @@ class CVelnorDoc {
   // Launches since the file was last read or written, by key: what a save
   // adds to counts another copy wrote meanwhile.
   std::unordered_map<std::string, int32_t> m_launchesSinceSave VELNOR_GUARDED_BY(m_lock);
-  // Records replaced by a repeated key during a load; the archive may still
-  // refer to them by number until the load ends.
-  CFileMap::Records m_replacedDuringLoad VELNOR_GUARDED_BY(m_lock);
   size_t m_repeatedKeysDuringLoad VELNOR_GUARDED_BY(m_lock) = 0;
 };

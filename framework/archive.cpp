@@ -134,6 +134,14 @@ bool CArchive::ReadCount(uint32_t& count) {
 }
 
 bool CArchive::ReadText(std::string& text) {
+  std::string_view view;
+  std::string converted;
+  if (!ReadTextView(view, converted)) return false;
+  text = converted.empty() ? std::string(view) : std::move(converted);
+  return true;
+}
+
+bool CArchive::ReadTextView(std::string_view& view, std::string& converted) {
   const size_t start = m_pos;
   const unsigned char* p;
   if (!Take(1, p)) return false;
@@ -154,9 +162,20 @@ bool CArchive::ReadText(std::string& text) {
     FailAt(start, "text length exceeds the data");
     return false;
   }
-  const char* chars = m_data.data() + m_pos;
+  view = std::string_view(m_data.data() + m_pos, len);
   m_pos += len;
-  text = StoredTextToUtf8(std::string_view(chars, len));
+  converted.clear();
+  // Nearly every stored text is UTF-8 already (most of it ASCII): only
+  // older, legacy code page text is converted.
+  for (const char c : view) {
+    if (static_cast<unsigned char>(c) >= 0x80) {
+      if (!IsValidUtf8(view)) {
+        converted = StoredTextToUtf8(view);
+        view = converted;
+      }
+      break;
+    }
+  }
   return true;
 }
 
@@ -213,10 +232,7 @@ void CArchive::Text(std::string& value) {
   }
 }
 
-CArchive::ObjectResult CArchive::ReadObject(const CRuntimeClass* requested,
-                                            std::unique_ptr<CObject>& created,
-                                            CObject*& existing) {
-  created.reset();
+CArchive::ObjectResult CArchive::ReadObjectTag(const CRuntimeClass* requested, CObject*& existing) {
   existing = nullptr;
   const size_t start = m_pos;
   uint16_t tag;
@@ -290,13 +306,29 @@ CArchive::ObjectResult CArchive::ReadObject(const CRuntimeClass* requested,
     FailAt(start, "object of an unexpected class");
     return ObjectResult::Failed;
   }
-  std::unique_ptr<CObject> object = cls->CreateObject();
-  m_loaded.push_back({nullptr, object.get()});  // and the object the one after
-  object->Serialize(*this);
-  if (m_failed) {
-    m_loaded.back().object = nullptr;
-    return ObjectResult::Failed;
-  }
+  return ObjectResult::Created;
+}
+CArchive::ObjectResult CArchive::ReadObject(const CRuntimeClass* requested,
+                                            std::unique_ptr<CObject>& created,
+                                            CObject*& existing) {
+  created.reset();
+  const ObjectResult result = ReadObjectTag(requested, existing);
+  if (result != ObjectResult::Created) return result;
+  std::unique_ptr<CObject> object = requested->CreateObject();
+  if (!ReadBody(*object)) return ObjectResult::Failed;
   created = std::move(object);
   return ObjectResult::Created;
+}
+
+CArchive::ObjectResult CArchive::ReadObjectInto(const CRuntimeClass* requested, CObject& into, CObject*& existing) {
+  const ObjectResult result = ReadObjectTag(requested, existing);
+  if (result != ObjectResult::Created) return result;
+  return ReadBody(into) ? ObjectResult::Created : ObjectResult::Failed;
+}
+
+bool CArchive::ReadBody(CObject& object) {
+  m_loaded.push_back({nullptr, &object});  // the object takes the next number
+  object.Serialize(*this);
+  if (m_failed) m_loaded.back().object = nullptr;
+  return !m_failed;
 }

@@ -52,6 +52,9 @@ class CArchive {
   bool ReadUInt32(uint32_t& value);
   bool ReadCount(uint32_t& count);
   bool ReadText(std::string& text);
+  // As ReadText, without a copy when the text is stored as UTF-8: `view`
+  // then points into the archive's data, otherwise into `converted`.
+  bool ReadTextView(std::string_view& view, std::string& converted);
 
   enum class ObjectResult { Created, Existing, Null, Failed };
   // Reads one tagged object that must be of class `requested`. A new object is
@@ -61,6 +64,10 @@ class CArchive {
   ObjectResult ReadObject(const CRuntimeClass* requested,
                           std::unique_ptr<CObject>& created,
                           CObject*& existing);
+  // As ReadObject, but a new object is read into `into`, which must stay
+  // where it is (and an object) until the archive is gone: later references
+  // to its number yield it.
+  ObjectResult ReadObjectInto(const CRuntimeClass* requested, CObject& into, CObject*& existing);
 
   bool Failed() const { return m_failed; }
   size_t FailOffset() const { return m_failOffset; }
@@ -75,6 +82,10 @@ class CArchive {
 
  private:
   bool Take(size_t n, const unsigned char*& p);
+  // The tag of an object of class `requested`: Created means a new object's
+  // body follows.
+  ObjectResult ReadObjectTag(const CRuntimeClass* requested, CObject*& existing);
+  bool ReadBody(CObject& object);
   void WriteBytes(const void* p, size_t n);
   void FailAt(size_t offset, const char* reason);
   uint32_t NextNumber();

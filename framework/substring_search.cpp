@@ -1,5 +1,6 @@
 #include "framework/substring_search.h"
 
+#include <algorithm>
 #include <cstring>
 
 #if defined(__SSE2__) || defined(_M_X64) || defined(_M_AMD64)
@@ -64,4 +65,40 @@ size_t FindSubstring(std::string_view haystack, std::string_view needle, size_t 
     }
   }
   return std::string_view::npos;
+}
+
+void EntriesWithByte(std::string_view text, const std::vector<uint32_t>& starts, char byte,
+                     std::vector<uint32_t>& out) {
+  if (starts.size() < 2) return;
+  const size_t entries = starts.size() - 1;
+  const size_t first = out.size();
+  out.resize(first + entries);
+  uint32_t* next = out.data() + first;
+  const char* base = text.data();
+  const size_t size = text.size();
+  // Entry by entry, with no branch on whether it holds the byte: about two
+  // in three do for a common letter, a guess the processor would get wrong
+  // all the time. Every entry's index is written; only a hit keeps it.
+  for (size_t entry = 0; entry < entries; ++entry) {
+    size_t pos = starts[entry];
+    const size_t end = std::min<size_t>(starts[entry + 1], size);
+    unsigned any = 0;
+#ifdef VELNOR_HAVE_SSE2
+    const __m128i wanted = _mm_set1_epi8(byte);
+    for (; pos + 16 <= end; pos += 16) {
+      any |= static_cast<unsigned>(
+          _mm_movemask_epi8(_mm_cmpeq_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(base + pos)), wanted)));
+    }
+    if (pos < end && pos + 16 <= size) {
+      const unsigned inEntry = (1u << (end - pos)) - 1;
+      any |= inEntry & static_cast<unsigned>(_mm_movemask_epi8(
+                           _mm_cmpeq_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(base + pos)), wanted)));
+      pos = end;
+    }
+#endif
+    for (; pos < end; ++pos) any |= base[pos] == byte ? 1u : 0u;
+    *next = static_cast<uint32_t>(entry);
+    next += any != 0 ? 1 : 0;
+  }
+  out.resize(static_cast<size_t>(next - out.data()));
 }

@@ -1,8 +1,8 @@
 // The launcher's filter, built to stay instant with a million files: the
-// case-folded text of every record sits in one contiguous buffer, built once
-// per change of the records, so a query is a few linear scans of bytes; and
-// the launcher's order is kept as an index, so a run is one pass with no
-// sort per keystroke.
+// case-folded text the current mode searches sits in contiguous buffers, so
+// a query is a few linear scans of bytes; and the launcher's order is kept
+// as an index, so a run is one pass with no sort per keystroke. What a mode
+// does not search is not kept: switching modes builds the new texts once.
 #pragma once
 
 #include <cstdint>
@@ -13,6 +13,7 @@
 #include "database/file_map.h"
 #include "framework/archive.h"
 #include "launcher/query_match.h"
+#include "launcher/search_text.h"
 #include "resultlist/launcher_order.h"
 
 class CFileInfo;
@@ -28,39 +29,42 @@ class CFileFilter {
   // Takes the document's lock for the run.
   std::vector<CFileInfo*> Run(std::string_view query, const MatchOptions& options);
 
+  // Brings the indexes and the texts of `options`' mode up to date with the
+  // records, so that the next run finds them built: called right after a
+  // refresh, not at the user's first keystroke.
+  void Prepare(const MatchOptions& options);
+
   // One accepted launch of `record` at `now`: the document counts it, and
   // the record moves to its new place in the order.
   void RecordLaunch(CFileInfo& record, VelnorTime now);
 
- private:
-  // The folded text of every record, in slot order: the name (or path),
-  // then for tagged files in MP3 mode each tag field, each ended by a zero
-  // byte so no match can run from one field into the next.
-  struct SearchText {
-    bool built = false;
-    std::string text;
-    std::vector<uint32_t> starts;  // slot i's text is [starts[i], starts[i + 1])
-  };
-  struct PresentRow {
-    uint32_t slot;
-    CFileInfo* record;
-  };
+  // The buffers a query in the mode last used scans, for measuring.
+  std::vector<std::string_view> SearchedTexts() const;
 
+ private:
   // Everything below runs under the document's lock, on the map it hands out.
   std::vector<CFileInfo*> Run(const CFileMap& files, std::string_view query, const MatchOptions& options);
   void UsageChanged(const CFileMap& files, const CFileInfo& record);
   void Refresh(const CFileMap& files);
   void RebuildAll(const CFileMap& files);
   void AppendSlots(const CFileMap& files, size_t from);
-  void AppendText(SearchText& text, const CFileInfo& record, int mode) const;
-  const SearchText& TextFor(const CFileMap& files, const MatchOptions& options);
+  void PrepareTexts(const CFileMap& files, const MatchOptions& options);
   void InsertIntoOrder(const CFileMap& files, uint32_t slot);
+  void RemoveFromOrder(uint32_t slot);
   void RebuildPresent(const CFileMap& files);
-  LauncherOrderKey KeyOf(const CFileMap& files, uint32_t slot) const;
-  bool OrderBefore(const CFileMap& files, uint32_t a, uint32_t b) const;
-  std::string_view Title(uint32_t slot) const;
-  void MatchTerm(const SearchText& text, std::string_view term, bool first);
-  void ScanTerm(const SearchText& text, std::string_view term, uint32_t required);
+  LauncherOrderKey KeyOf(const CFileMap& files, uint32_t slot);
+  bool OrderBefore(const CFileMap& files, uint32_t a, uint32_t b);
+  int CompareTitles(const CFileMap& files, uint32_t a, uint32_t b);
+
+  // Matching: each term stamps the slots it matches among those the terms
+  // before it matched.
+  void MatchTerm(std::string_view term, bool first, bool fullPath);
+  void ScanNames(std::string_view term, uint32_t required, uint32_t stamp);
+  void ScanFolders(std::string_view term, uint32_t required, uint32_t stamp);
+  bool SlotContains(uint32_t slot, std::string_view term, bool fullPath) const;
+  bool Stampable(uint32_t slot, uint32_t required, uint32_t stamp) const {
+    return m_mark[slot] != stamp && (required == 0 || m_mark[slot] == required);
+  }
 
   CVelnorDoc& m_doc;
   // What the indexes were built from.
@@ -70,15 +74,19 @@ class CFileFilter {
   size_t m_slots = 0;
   bool m_presentStale = true;
 
-  SearchText m_texts[4];                 // by full-path flag * 2 + MP3 flag
-  std::string m_titles;                  // folded titles, for the order
-  std::vector<uint32_t> m_titleStarts;
+  NameTexts m_names;
+  FolderTexts m_folders;                 // only while the full-path mode is in use
   std::vector<uint32_t> m_order;         // slots in launcher order
   std::vector<uint32_t> m_rank;          // slot -> place in m_order
-  std::vector<PresentRow> m_present;     // found records in launcher order
-  // Per slot, the stamp of the last term it matched; a new stamp per term
-  // saves clearing a million flags on every keystroke.
+  std::vector<uint32_t> m_present;       // found slots in launcher order
+  // Per slot (and per folder entry), the stamp of the last term it matched;
+  // a new stamp per term saves clearing a million flags on every keystroke.
   std::vector<uint32_t> m_mark;
+  std::vector<uint32_t> m_folderMark;
+  std::vector<uint32_t> m_folderEdge;
   uint32_t m_stamp = 0;
   std::vector<uint32_t> m_candidates;    // slots matching every term so far
+  std::vector<uint32_t> m_hits;          // a one-letter term's slots
+  std::vector<uint64_t> m_hitBits;
+  std::string m_titleA, m_titleB;        // folded titles, for comparing two
 };

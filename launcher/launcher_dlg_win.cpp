@@ -75,7 +75,7 @@ BOOL CLauncherDlg::OnInitDialog() {
   // the launcher stays open.
   m_list.m_onContextMenu = [this](CFileInfo& record, POINT at) {
     Env& env = m_doc.GetEnv();
-    if (ShowShellMenu(env, m_list.GetSafeHwnd(), record.m_strPath, at, m_pickShellCommand))
+    if (ShowShellMenu(env, m_list.GetSafeHwnd(), std::string(record.Path()), at, m_pickShellCommand))
       m_filter.RecordLaunch(record, env.Now());
   };
   // The dialog manager looks for mnemonics among visible controls only:
@@ -173,7 +173,7 @@ void CLauncherDlg::FetchVisibleIcons() {
     if (row < 0 || static_cast<size_t>(row) >= m_list.GetRowCount()) continue;
     if (m_list.GetRow(row).image != 0) continue;
     CFileInfo* record = m_list.GetRow(row).record;
-    const std::wstring path = Utf8ToWide(record->m_strPath);
+    const std::wstring path = Utf8ToWide(record->Path());
     const DWORD attributes = GetFileAttributesW(path.c_str());
     SHFILEINFOW info = {};
     const bool described =

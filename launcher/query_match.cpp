@@ -40,7 +40,7 @@ bool NumberContains(int32_t number, std::string_view term) {
 bool RecordMatches(const CFileInfo& record, const std::vector<std::string>& terms, const MatchOptions& options) {
   const bool tagged = options.mp3Support && record.IsTagged();
   for (const std::string& term : terms) {
-    bool found = ContainsNoCase(options.searchFullPath ? std::string_view(record.m_strPath) : record.m_strName, term);
+    bool found = ContainsNoCase(options.searchFullPath ? std::string_view(record.Path()) : record.Name(), term);
     if (!found && tagged) {
       const Mp3TagInfo& tag = *record.m_pTag;
       found = ContainsNoCase(tag.m_strTitle, term) || ContainsNoCase(tag.m_strArtist, term) ||

@@ -30,7 +30,7 @@ bool RunSelection(bool listMode, size_t rowCount, const std::vector<CFileInfo*>&
   // counted even when the last one is refused and the launcher stays.
   bool lastAccepted = false;
   for (CFileInfo* record : selected) {
-    lastAccepted = Launch(env, record->m_strPath, owner);
+    lastAccepted = Launch(env, std::string(record->Path()), owner);
     if (lastAccepted) countUse(*record);
   }
   return lastAccepted;

@@ -13,9 +13,9 @@ int Sign(int value) { return (value > 0) - (value < 0); }
 int CompareFiles(const CFileInfo& a, const CFileInfo& b, const SortKey& key) {
   switch (key.nKey) {
     case 0:
-      return Sign(CompareFolded(a.m_strTitle, b.m_strTitle)) * key.nDirection;
+      return Sign(CompareFolded(a.Title(), b.Title())) * key.nDirection;
     case 1:
-      return Sign(CompareFolded(a.m_strFolder, b.m_strFolder)) * key.nDirection;
+      return Sign(CompareFolded(a.Folder(), b.Folder())) * key.nDirection;
     case 3:
       return CompareUsage(MakeLauncherOrderKey(a, {}, 0), MakeLauncherOrderKey(b, {}, 0));
     default:

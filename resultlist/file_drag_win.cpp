@@ -39,7 +39,7 @@ void BeginFileDrag(HWND list, const std::vector<CFileInfo*>& records) {
 
   std::vector<std::string_view> paths;
   paths.reserve(records.size());
-  for (const CFileInfo* record : records) paths.push_back(record->m_strPath);
+  for (const CFileInfo* record : records) paths.push_back(record->Path());
   ComPtr<IDataObject> data = CreateFileDropData(CopyToGlobalMemory(BuildFileDropBlock(paths)));
   ComPtr<IDropSource> source(new (std::nothrow) CDropSource());
   if (!data || !source) return;

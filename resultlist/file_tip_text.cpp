@@ -33,7 +33,7 @@ std::string TagText(const Mp3TagInfo& tag) {
 
 std::string FileTipSummary(const CFileInfo& file, bool mp3Support, Env& env) {
   std::string text;
-  text.append("Name: ").append(file.m_strName).append("\nType: ").append(file.m_strType).append("\n\n");
+  text.append("Name: ").append(file.Name()).append("\nType: ").append(file.Type()).append("\n\n");
   text.append("Frequency of use: ").append(std::to_string(file.m_nUseCount)).append(" time(s)");
   if (file.m_nUseCount > 0) text.append("\nLast used: ").append(LastUsedText(env.ToLocalTime(file.m_timeLastUsed)));
   if (mp3Support && file.IsTagged()) text.append("\n").append(TagText(*file.m_pTag));

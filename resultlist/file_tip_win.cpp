@@ -136,7 +136,7 @@ void CFileTip::UpdateTip(HWND list, POINT point) {
   std::string text;
   m_pDoc->VisitFiles([&](const CFileMap&) {
     text = column == 0 ? FileTipSummary(*file, m_pDoc->m_bMp3Support, m_pDoc->GetEnv())
-                       : std::string(file->m_strFolder);
+                       : std::string(file->Folder());
   });
   SetText(list, text);
   SendMessageW(GetSafeHwnd(), TTM_ACTIVATE, TRUE, 0);

@@ -16,7 +16,8 @@ struct LauncherOrderKey {
   uint64_t titlePrefix;  // the folded title's first 8 bytes, big-endian
 };
 
-// `foldedTitle` is the record's title as FoldCase gives it.
+// `foldedTitle` is the record's title as FoldCase gives it (its first 8
+// bytes are enough).
 inline LauncherOrderKey MakeLauncherOrderKey(const CFileInfo& record, std::string_view foldedTitle,
                                              uint32_t slot) {
   uint64_t prefix = 0;
@@ -33,12 +34,13 @@ inline int CompareUsage(const LauncherOrderKey& a, const LauncherOrderKey& b) {
   return 0;
 }
 
-// The whole order. `titleOf(slot)` gives a slot's folded title; folded
-// titles compare byte by byte, which keeps code point order in UTF-8.
-template <typename TitleOf>
-bool LauncherOrderBefore(const LauncherOrderKey& a, const LauncherOrderKey& b, TitleOf&& titleOf) {
+// The whole order. `compareTitles(slotA, slotB)` compares two slots' folded
+// titles byte by byte (which keeps code point order in UTF-8): negative,
+// zero or positive. It is asked only when the first 8 bytes agree.
+template <typename CompareTitles>
+bool LauncherOrderBefore(const LauncherOrderKey& a, const LauncherOrderKey& b, CompareTitles&& compareTitles) {
   if (const int usage = CompareUsage(a, b)) return usage < 0;
   if (a.titlePrefix != b.titlePrefix) return a.titlePrefix < b.titlePrefix;
-  if (const int c = titleOf(a.slot).compare(titleOf(b.slot))) return c < 0;
+  if (const int c = compareTitles(a.slot, b.slot)) return c < 0;
   return a.slot < b.slot;
 }

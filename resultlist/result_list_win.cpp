@@ -62,10 +62,10 @@ std::wstring CResultList::FolderText(size_t index) {
   auto found = m_compacted.find(record);
   if (found != m_compacted.end()) return found->second;
 
-  return m_compacted.emplace(record, CompactPath(record->m_strFolder)).first->second;
+  return m_compacted.emplace(record, CompactPath(record->Folder())).first->second;
 }
 
-std::string CResultList::RowLabel(size_t row) const { return std::string(m_rows[row].record->m_strTitle); }
+std::string CResultList::RowLabel(size_t row) const { return std::string(m_rows[row].record->Title()); }
 
 std::wstring CResultList::ColumnText(size_t row, int column) { return column == 1 ? FolderText(row) : std::wstring(); }
 
@@ -106,7 +106,7 @@ void CResultList::OnGetDispInfo(NMLVDISPINFOW& info) {
   const Row& row = m_rows[item.iItem];
   if ((item.mask & LVIF_TEXT) && item.pszText && item.cchTextMax > 0) {
     const std::wstring text =
-        item.iSubItem == 0 ? Utf8ToWide(row.record->m_strTitle) : item.iSubItem == 1 ? FolderText(item.iItem) : std::wstring();
+        item.iSubItem == 0 ? Utf8ToWide(row.record->Title()) : item.iSubItem == 1 ? FolderText(item.iItem) : std::wstring();
     lstrcpynW(item.pszText, text.c_str(), item.cchTextMax);
   }
   if (item.mask & LVIF_IMAGE) item.iImage = row.image > 0 ? row.image : 0;

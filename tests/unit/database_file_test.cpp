@@ -152,9 +152,9 @@ TEST(FileRecord, NameTitleAndFolderAreViewsIntoThePath) {
   CFileInfo info;
   info.SetKeyPath("C:\\Docs\\archive.tar.gz");
   info.SetNameLength(14);
-  EXPECT_EQ(info.m_strName, "archive.tar.gz");
-  EXPECT_EQ(info.m_strTitle, "archive.tar");
-  EXPECT_EQ(info.m_strFolder, "C:\\Docs");
+  EXPECT_EQ(info.Name(), "archive.tar.gz");
+  EXPECT_EQ(info.Title(), "archive.tar");
+  EXPECT_EQ(info.Folder(), "C:\\Docs");
   EXPECT_EQ(TitleFromName(".profile"), "");
   EXPECT_EQ(TitleFromName("README"), "README");
 }

@@ -21,7 +21,7 @@ inline std::unique_ptr<CFileInfo> MakeRecord(const std::string& path, int uses =
 }
 
 inline CFileInfo* AddRecord(CVelnorDoc& doc, std::unique_ptr<CFileInfo> record) {
-  const std::string path = record->m_strPath;
+  const std::string path(record->Path());
   CFileMap::Records one;
   one.push_back(std::move(record));
   doc.AddFiles(std::move(one));
@@ -63,7 +63,7 @@ inline std::vector<std::string> Keys(const CVelnorDoc& doc, bool foundOnly = fal
   std::vector<std::string> keys;
   doc.VisitFiles([&](const CFileMap& files) {
     for (const auto& record : files) {
-      if (!foundOnly || record->m_bFound) keys.push_back(record->m_strPath);
+      if (!foundOnly || record->m_bFound) keys.emplace_back(record->Path());
     }
   });
   return keys;

@@ -52,7 +52,7 @@ TEST_F(RealEnv, RescansOfAChangingTreeBesideFilteringLaunchingAndSavingLoseNothi
   watcher.join();
 
   std::set<std::string> listed;
-  for (const CFileInfo* record : filter.Run("txt", MatchOptions{})) listed.insert(record->m_strPath);
+  for (const CFileInfo* record : filter.Run("txt", MatchOptions{})) listed.emplace(record->Path());
   EXPECT_EQ(listed, (std::set<std::string>{Path("keep.txt"), file(kRounds - 3), file(kRounds - 2), file(kRounds - 1)}));
   EXPECT_EQ(m_doc.FileCount(), size_t{kRounds + 101});  // one record per path ever seen
   EXPECT_EQ(keep->m_nUseCount, launches);

@@ -50,7 +50,7 @@ TEST(FileMap, AgreesWithAPlainModel) {
   for (size_t slot = 0; slot < order.size(); ++slot) {
     for (const CFileMap* m : {&map, &loaded}) {
       const CFileInfo* record = m->at(slot);
-      ASSERT_EQ(record->m_strPath, order[slot]);
+      ASSERT_EQ(record->Path(), order[slot]);
       EXPECT_EQ(record->m_nUseCount, latest[order[slot]]);
       EXPECT_EQ(m->Lookup(order[slot]), record);
       EXPECT_EQ(m->SlotOf(order[slot]), slot);

@@ -50,7 +50,8 @@ TEST(FileTipTextTest, SummaryOfUsesAndTags) {
   env.utcOffset = 2 * 3600;
   for (const auto& c : cases) {
     const auto file = MakeRecord(JoinPath({"C:", "Music", "song.mp3"}), c.uses, kLastUse);
-    file->m_strType = "MP3 Audio";
+    static const std::string kType = "MP3 Audio";
+    file->SetType(&kType);
     if (c.tag) {
       file->m_bHasTag = true;
       file->m_pTag = std::make_unique<Mp3TagInfo>(*c.tag);

@@ -40,7 +40,7 @@ TEST_F(FolderScan, CountsEveryEntryAndFindsEveryFile) {
   EXPECT_EQ(m_env.log, (Strings{"create " + std::string(kRefreshCaption), "range 8", "show", "destroy after 8 steps"}));
   const std::string c = JoinPath({"C:", "Docs", "Sub", "c.lnk"});
   EXPECT_EQ(Found(), (Strings{Docs("a.txt"), Docs("b.mp3"), c}));
-  EXPECT_EQ(m_doc.FindFile(c)->m_strName, "c.lnk");
+  EXPECT_EQ(m_doc.FindFile(c)->Name(), "c.lnk");
   EXPECT_EQ(m_doc.m_pRefreshDlg, nullptr);
 
   // The start-up refresh does the same work without ever showing its window.

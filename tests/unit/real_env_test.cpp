@@ -23,7 +23,7 @@ TEST_F(RealEnv, NamesBeyondAsciiAreKeptExactlyAndCanBeOpened) {
     const CFileInfo* record = m_doc.FindFile(Path(name));
     ASSERT_NE(record, nullptr) << name;
     EXPECT_TRUE(record->m_bFound);
-    EXPECT_EQ(record->m_strName, name);
+    EXPECT_EQ(record->Name(), name);
     EXPECT_NE(Env::Default().OpenFile(Path(name)), nullptr) << "reopening by the listed name";
   }
 }

@@ -13,11 +13,13 @@ namespace {
 
 using Paths = std::vector<std::string>;
 
+std::string PathOf(const CFileInfo* record) { return std::string(record->Path()); }
+
 class RunSelectionTest : public ::testing::Test {
  protected:
   bool Run(bool listMode, size_t rows, const std::vector<CFileInfo*>& selected, const std::string& query) {
     return RunSelection(listMode, rows, selected, query, m_env, nullptr,
-                        [this](CFileInfo& record) { m_used.push_back(record.m_strPath); });
+                        [this](CFileInfo& record) { m_used.emplace_back(record.Path()); });
   }
   void Refuse(std::set<std::string> targets) {
     m_env.shellAccepts = [targets](const std::string& t) { return targets.count(t) == 0; };
@@ -32,15 +34,15 @@ class RunSelectionTest : public ::testing::Test {
 };
 
 TEST_F(RunSelectionTest, ListModeOpensEverySelectedRowAndOnlyTheLastLaunchDecides) {
-  Refuse({b->m_strPath});
+  Refuse({PathOf(b)});
   EXPECT_TRUE(Run(true, 3, {a, b, exitFile}, "ignored"));
-  EXPECT_EQ(m_env.launches, (Paths{a->m_strPath, b->m_strPath, exitFile->m_strPath}));
-  EXPECT_EQ(m_used, (Paths{a->m_strPath, exitFile->m_strPath}));
+  EXPECT_EQ(m_env.launches, (Paths{PathOf(a), PathOf(b), PathOf(exitFile)}));
+  EXPECT_EQ(m_used, (Paths{PathOf(a), PathOf(exitFile)}));
 
   // The earlier accepted launch still counts when the last is refused.
   m_used.clear();
   EXPECT_FALSE(Run(true, 2, {a, b}, ""));
-  EXPECT_EQ(m_used, Paths{a->m_strPath});
+  EXPECT_EQ(m_used, Paths{PathOf(a)});
 
   m_env.launches.clear();
   EXPECT_FALSE(Run(true, 1, {}, "exit"));  // rows listed, none selected
@@ -54,7 +56,7 @@ TEST_F(RunSelectionTest, TypedTextGoesToTheShellTrimmedAndExitEndsWithoutLaunchi
   EXPECT_TRUE(m_env.launches.empty());
   // With rows listed, Enter opens the selected row instead.
   EXPECT_TRUE(Run(true, 1, {exitFile}, "exit"));
-  EXPECT_EQ(m_env.launches, Paths{exitFile->m_strPath});
+  EXPECT_EQ(m_env.launches, Paths{PathOf(exitFile)});
 
   m_env.launches.clear();
   m_used.clear();

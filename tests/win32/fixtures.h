@@ -184,7 +184,7 @@ class LauncherTest : public ::testing::Test {
   std::vector<std::string> Titles() const {
     std::vector<std::string> titles;
     for (size_t i = 0; i < dlg->ResultList().GetRowCount(); ++i)
-      titles.emplace_back(dlg->ResultList().GetRow(i).record->m_strTitle);
+      titles.emplace_back(dlg->ResultList().GetRow(i).record->Title());
     return titles;
   }
   void Select(std::initializer_list<int> rows) {

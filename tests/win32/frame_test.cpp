@@ -150,8 +150,8 @@ TEST_F(FrameTest, AWatchedChangeRefillsTheOpenLauncherKeepingTheSelection) {
   Tray(WM_LBUTTONDBLCLK);
   ASSERT_TRUE(inside.ran);
   ASSERT_EQ(selected.size(), 2u);
-  EXPECT_EQ(selected[0]->m_strTitle, "alpha");
-  EXPECT_EQ(selected[1]->m_strTitle, "beta");
+  EXPECT_EQ(selected[0]->Title(), "alpha");
+  EXPECT_EQ(selected[1]->Title(), "beta");
 }
 
 // Closing the folder settings refreshes only after a change that needs it

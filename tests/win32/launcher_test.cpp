@@ -89,9 +89,9 @@ TEST_F(LauncherTest, OpensFilledInLauncherOrderAndHeaderClicksSortZToAFirst) {
 // Which rows or text a launch opens is RunSelection's rule; here the keys
 // and the double click reach it, and a launch ends the launcher.
 TEST_F(LauncherTest, EnterDoubleClickAndAltNReachTheShell) {
-  const std::string a = Add("a.txt")->m_strPath;
+  const std::string a(Add("a.txt")->Path());
   Add("b.txt");
-  const std::string c = Add("c.txt")->m_strPath;
+  const std::string c(Add("c.txt")->Path());
   const auto press = [&](UINT message, WPARAM key, LPARAM lParam) {
     SetFocus(query);
     MSG msg = {query, message, key, lParam, 0, {0, 0}};
@@ -127,7 +127,7 @@ TEST_F(LauncherTest, VisibleRowsGetTheShellsIconOnce) {
   const CResultList& rows = dlg->ResultList();
   ASSERT_EQ(rows.GetRow(0).record, real);
   EXPECT_EQ(rows.GetRow(0).image, 1);
-  EXPECT_FALSE(real->m_strType.empty());
+  EXPECT_FALSE(real->Type().empty());
   EXPECT_EQ(rows.GetRow(perPage).image, CResultList::kNoShellIcon);
   EXPECT_EQ(rows.GetRow(perPage + 1).image, 0);
 }
