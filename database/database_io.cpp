@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <utility>
 
 #include "database/velnor_doc.h"
 
@@ -92,12 +93,20 @@ DatabaseLoadReport CVelnorDoc::LoadDatabaseFrom(const std::string& path) {
 
 bool CVelnorDoc::SaveDatabaseTo(const std::string& path) {
   std::string target = path;
+  // The bytes read to see whether the file changed become the buffer the
+  // new ones are written into: its pages are already the program's, and
+  // taking tens of megabytes of fresh ones costs more than serialising.
+  std::string bytes;
   if (m_bUnreadable) {
     target = SetAsideUnreadable(path);
-  } else if (!MergeChangesOnDisk(path)) {
+  } else if (!MergeChangesOnDisk(path, bytes)) {
     return false;
   }
-  const std::string bytes = SaveDatabaseBytes();
+  bytes.clear();
+  {
+    CArchive ar(&bytes);
+    Serialize(ar);
+  }
   if (!m_env.WriteFileAtomic(target, bytes)) return false;
   if (target == path) {
     m_bUnreadable = false;
@@ -119,8 +128,7 @@ std::string CVelnorDoc::SetAsideUnreadable(const std::string& path) {
   return path + kNewSuffix;
 }
 
-bool CVelnorDoc::MergeChangesOnDisk(const std::string& path) {
-  std::string bytes;
+bool CVelnorDoc::MergeChangesOnDisk(const std::string& path, std::string& bytes) {
   switch (ReadDatabaseFile(path, bytes)) {
     case Env::ReadResult::kNotFound:
       return true;  // nothing there to keep
@@ -133,7 +141,7 @@ bool CVelnorDoc::MergeChangesOnDisk(const std::string& path) {
   if (m_fileFingerprint == Fingerprint(bytes)) return true;
   CVelnorDoc disk(m_env);
   std::string_view kept;
-  if (disk.LoadDatabaseKept(std::move(bytes), kept).damaged) {
+  if (disk.LoadDatabaseKept(std::exchange(bytes, std::string()), kept).damaged) {
     // What could be read is merged; the whole file is kept aside as a
     // damaged load keeps it.
     m_env.WriteFileAtomic(path + kDamagedSuffix, kept);

@@ -88,6 +88,15 @@ std::string CVelnorDoc::SaveDatabaseBytes() {
 void CVelnorDoc::Serialize(CArchive& ar) {
   if (ar.IsStoring()) {
     MutexLock hold(m_lock);
+    // What the records take (a length of 1, 3 or 7 bytes, the path, the
+    // 2-byte object tag, the 12-byte body) and a little for the rest.
+    size_t bytes = 256;
+    for (const CFileInfo* record : m_files) {
+      const size_t length = record->Path().size();
+      bytes += (length < 255 ? 1 : length < 0xFFFE ? 3 : 7) + length + 14;
+    }
+    for (const auto& folder : m_folders) bytes += folder->m_strName.size() + folder->m_strPath.size() + 32;
+    ar.Reserve(bytes);
     ar.WriteCount(static_cast<uint32_t>(m_files.size()));
     for (const auto& record : m_files) {
       ar.WriteText(record->Path());

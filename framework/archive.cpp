@@ -19,6 +19,12 @@ CArchive::CArchive(std::string* out) : m_out(out) {}
 
 CArchive::CArchive(std::string_view data) : m_data(data) {}
 
+void CArchive::Reserve(size_t bytes) {
+  constexpr size_t kNearlyEnough = 64 * 1024;
+  const size_t wanted = m_out->size() + bytes;
+  if (wanted > m_out->capacity() + kNearlyEnough) m_out->reserve(wanted);
+}
+
 void CArchive::WriteBytes(const void* p, size_t n) {
   m_out->append(static_cast<const char*>(p), n);
 }

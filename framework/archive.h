@@ -41,6 +41,10 @@ class CArchive {
   void Text(std::string& value);
 
   // Storing.
+  // Room for about `bytes` more: a large file is written without the
+  // buffer growing (and being copied) again and again. A buffer that is
+  // nearly large enough is kept as it is: its pages are in use already.
+  void Reserve(size_t bytes);
   void WriteUInt16(uint16_t value);
   void WriteUInt32(uint32_t value);
   void WriteCount(uint32_t count);
