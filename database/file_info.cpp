@@ -13,8 +13,6 @@ void CFileInfo::Serialize(CArchive& ar) {
   ar.Time(m_timeLastUsed);
 }
 
-std::string_view CFileInfo::Title() const { return TitleFromName(Name()); }
-
 std::string_view CFileInfo::Folder() const {
   const std::string_view whole = Path();
   return whole.substr(0, whole.size() > m_nNameLength ? whole.size() - m_nNameLength - 1 : 0);

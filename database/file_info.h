@@ -42,7 +42,11 @@ class CFileInfo : public CObject {
   // The file name with its extension; empty until a scan has named the record.
   std::string_view Name() const { return Path().substr(Path().size() - m_nNameLength); }
   // The name without its last extension.
-  std::string_view Title() const;
+  std::string_view Title() const {
+    const std::string_view name = Name();
+    const size_t dot = name.rfind('.');
+    return dot == std::string_view::npos ? name : name.substr(0, dot);
+  }
   // The containing folder, without the separator before the name.
   std::string_view Folder() const;
   // The shell's type name, once the launcher has shown the file's icon.

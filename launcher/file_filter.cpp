@@ -14,13 +14,15 @@ namespace {
 // record) and the order is sorted again rather than moved slot by slot.
 constexpr size_t kFewChangedSlots = 256;
 
-// Folds enough of a title for its first 8 folded bytes: 32 bytes cut back
-// to the start of a character hold at least 8 characters.
-void FoldTitlePrefix(std::string_view title, std::string& out) {
-  size_t cut = std::min<size_t>(title.size(), 32);
+// Folds enough of a title for its first 16 folded bytes: 64 bytes cut back
+// to the start of a character hold at least 16 characters. False when that
+// was not all of it.
+bool FoldTitlePrefix(std::string_view title, std::string& out) {
+  size_t cut = std::min<size_t>(title.size(), 64);
   while (cut > 0 && cut < title.size() && (static_cast<unsigned char>(title[cut]) & 0xC0) == 0x80) --cut;
   out.clear();
   AppendFolded(out, title.substr(0, cut));
+  return cut == title.size();
 }
 
 bool EndsWith(std::string_view text, std::string_view end) {
@@ -78,31 +80,53 @@ void CFileFilter::AppendSlots(const CFileMap& files, size_t from) {
   m_presentStale = true;
 
   if (from == 0) {
-    // A whole new order: sort compact keys rather than chase a million
-    // records through the cache for every comparison. Titles that agree in
-    // their first 8 bytes are common ("__init__", "libboost"), so for the
-    // sort every folded title is kept at hand, and let go afterwards.
-    FoldedEntries titles;
-    titles.starts.reserve(n + 1);
-    std::vector<LauncherOrderKey> keys(n);
-    for (size_t slot = 0; slot < n; ++slot) {
-      const CFileInfo& record = *files.at(slot);
-      AppendFolded(titles.text, record.Title());
-      titles.starts.push_back(static_cast<uint32_t>(titles.text.size()));
-      keys[slot] = MakeLauncherOrderKey(record, titles.Entry(slot), static_cast<uint32_t>(slot));
-    }
-    const auto compareTitles = [&](uint32_t a, uint32_t b) { return titles.Entry(a).compare(titles.Entry(b)); };
-    std::sort(keys.begin(), keys.end(), [&](const LauncherOrderKey& a, const LauncherOrderKey& b) {
-      return LauncherOrderBefore(a, b, compareTitles);
-    });
-    m_order.resize(n);
-    for (size_t i = 0; i < n; ++i) m_order[i] = keys[i].slot;
-    m_rank.resize(n);
-    for (size_t i = 0; i < n; ++i) m_rank[m_order[i]] = static_cast<uint32_t>(i);
+    SortWholeOrder(files);
     return;
   }
   m_rank.resize(n);
   for (size_t slot = from; slot < n; ++slot) InsertIntoOrder(files, static_cast<uint32_t>(slot));
+}
+
+void CFileFilter::SortWholeOrder(const CFileMap& files) {
+  // Compact keys are sorted rather than a million records chased through
+  // the cache for every comparison. Longer titles that agree in their first
+  // 16 folded bytes are ordered afterwards, run by run, so only the titles
+  // of one run are ever folded and held at once.
+  const size_t n = files.size();
+  std::vector<LauncherOrderKey> keys(n);
+  for (size_t slot = 0; slot < n; ++slot) keys[slot] = KeyOf(files, static_cast<uint32_t>(slot));
+  const auto byKey = [](const LauncherOrderKey& a, const LauncherOrderKey& b) {
+    if (const int c = CompareOrderKeys(a, b)) return c < 0;
+    return a.slot < b.slot;
+  };
+  std::sort(keys.begin(), keys.end(), byKey);
+  FoldedEntries titles;
+  std::vector<uint32_t> run;
+  for (size_t first = 0; first < n;) {
+    size_t last = first + 1;
+    while (last < n && CompareOrderKeys(keys[first], keys[last]) == 0) ++last;
+    if (last - first > 1) {
+      titles.clear();
+      run.clear();
+      for (size_t i = first; i < last; ++i) {
+        AppendFolded(titles.text, files.at(keys[i].slot)->Title());
+        titles.starts.push_back(static_cast<uint32_t>(titles.text.size()));
+        run.push_back(static_cast<uint32_t>(i - first));
+      }
+      std::sort(run.begin(), run.end(), [&](uint32_t a, uint32_t b) {
+        if (const int c = titles.Entry(a).compare(titles.Entry(b))) return c < 0;
+        return keys[first + a].slot < keys[first + b].slot;
+      });
+      for (size_t i = 0; i < run.size(); ++i) run[i] = keys[first + run[i]].slot;
+      for (size_t i = 0; i < run.size(); ++i) keys[first + i].slot = run[i];
+    }
+    first = last;
+  }
+  m_order.resize(n);
+  for (size_t i = 0; i < n; ++i) m_order[i] = keys[i].slot;
+  std::vector<LauncherOrderKey>().swap(keys);
+  m_rank.resize(n);
+  for (size_t i = 0; i < n; ++i) m_rank[m_order[i]] = static_cast<uint32_t>(i);
 }
 
 void CFileFilter::InsertIntoOrder(const CFileMap& files, uint32_t slot) {
@@ -146,8 +170,8 @@ void CFileFilter::PrepareTexts(const CFileMap& files, const MatchOptions& option
 
 LauncherOrderKey CFileFilter::KeyOf(const CFileMap& files, uint32_t slot) {
   const CFileInfo& record = *files.at(slot);
-  FoldTitlePrefix(record.Title(), m_titleA);
-  return MakeLauncherOrderKey(record, m_titleA, slot);
+  const bool whole = FoldTitlePrefix(record.Title(), m_titleA);
+  return MakeLauncherOrderKey(record, m_titleA, slot, whole);
 }
 
 int CFileFilter::CompareTitles(const CFileMap& files, uint32_t a, uint32_t b) {
@@ -176,14 +200,19 @@ void CFileFilter::ScanNames(std::string_view term, uint32_t required, uint32_t s
   // One pass over the whole buffer; after a hit, skip to the next slot.
   const FoldedEntries& names = m_names.entries;
   if (term.size() == 1) {
-    m_hits.clear();
-    EntriesWithByte(names.text, names.starts, term[0], m_hits);
-    for (const uint32_t slot : m_hits) {
+    // The entries holding the letter land in the candidates, which then
+    // keep those the terms before also matched.
+    const size_t before = m_candidates.size();  // those the folders matched
+    EntriesWithByte(names.text, names.starts, term[0], m_candidates);
+    size_t kept = before;
+    for (size_t i = before; i < m_candidates.size(); ++i) {
+      const uint32_t slot = m_candidates[i];
       if (Stampable(slot, required, stamp)) {
         m_mark[slot] = stamp;
-        m_candidates.push_back(slot);
+        m_candidates[kept++] = slot;
       }
     }
+    m_candidates.resize(kept);
     return;
   }
   const size_t slots = names.size();

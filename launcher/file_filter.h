@@ -49,6 +49,7 @@ class CFileFilter {
   void RebuildAll(const CFileMap& files);
   void AppendSlots(const CFileMap& files, size_t from);
   void PrepareTexts(const CFileMap& files, const MatchOptions& options);
+  void SortWholeOrder(const CFileMap& files);
   void InsertIntoOrder(const CFileMap& files, uint32_t slot);
   void RemoveFromOrder(uint32_t slot);
   void RebuildPresent(const CFileMap& files);
@@ -86,7 +87,6 @@ class CFileFilter {
   std::vector<uint32_t> m_folderEdge;
   uint32_t m_stamp = 0;
   std::vector<uint32_t> m_candidates;    // slots matching every term so far
-  std::vector<uint32_t> m_hits;          // a one-letter term's slots
   std::vector<uint64_t> m_hitBits;
   std::string m_titleA, m_titleB;        // folded titles, for comparing two
 };
