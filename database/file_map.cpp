@@ -1,5 +1,6 @@
 #include "database/file_map.h"
 
+#include <algorithm>
 #include <functional>
 
 #if defined(_MSC_VER) && !defined(__clang__)
@@ -8,15 +9,13 @@
 
 namespace {
 
-// The index stays at most half full: short probe runs, a rehash only when
-// the record count doubles.
-constexpr unsigned kMinIndexBits = 4;
-
-size_t CapacityFor(size_t records) {
-  size_t capacity = size_t{1} << kMinIndexBits;
-  while (capacity < records * 2) capacity *= 2;
-  return capacity;
-}
+// The index is at most four fifths full: probes stay short (an entry's
+// hash is compared before its key is read), and a million keys take about
+// 10 MB. It grows by half again, not by doubling, so it never sits nearly
+// empty at a size just past a power of two.
+size_t CapacityFor(size_t records) { return std::max<size_t>(16, records + records / 4 + 1); }
+bool Crowded(size_t capacity, size_t records) { return records > capacity - capacity / 5; }
+size_t GrownCapacity(size_t records) { return CapacityFor(records + records / 2); }
 
 // A hint to the processor that `p` is read soon; nothing else happens.
 inline void PrefetchForRead(const void* p) {
@@ -46,13 +45,15 @@ uint32_t CFileMap::HashOf(std::string_view key) {
 }
 
 size_t CFileMap::HomeOf(uint32_t hash) const {
-  // Fibonacci hashing spreads all of the hash over the table.
-  return (hash * 2654435769u) >> (32 - m_indexBits);
+  // Mixed (Fibonacci hashing), then scaled to the table by a multiply: any
+  // table size works, with no division.
+  const uint32_t mixed = hash * 2654435769u;
+  return static_cast<size_t>((uint64_t{mixed} * m_index.size()) >> 32);
 }
 
 size_t CFileMap::Probe(std::string_view key, uint32_t hash) const {
-  const size_t mask = m_index.size() - 1;
-  for (size_t i = HomeOf(hash);; i = (i + 1) & mask) {
+  const size_t size = m_index.size();
+  for (size_t i = HomeOf(hash);; i = i + 1 == size ? 0 : i + 1) {
     const IndexEntry& entry = m_index[i];
     if (entry.slotPlusOne == 0) return i;
     if (entry.hash == hash && at(entry.slotPlusOne - 1)->Path() == key) return i;
@@ -63,13 +64,10 @@ void CFileMap::Rehash(size_t capacity) {
   std::vector<IndexEntry> old;
   old.swap(m_index);
   m_index.assign(capacity, IndexEntry{0, 0});
-  m_indexBits = 0;
-  while ((size_t{1} << m_indexBits) < capacity) ++m_indexBits;
-  const size_t mask = capacity - 1;
   for (const IndexEntry& entry : old) {
     if (entry.slotPlusOne == 0) continue;
     size_t i = HomeOf(entry.hash);
-    while (m_index[i].slotPlusOne != 0) i = (i + 1) & mask;
+    while (m_index[i].slotPlusOne != 0) i = i + 1 == capacity ? 0 : i + 1;
     m_index[i] = entry;
   }
 }
@@ -77,11 +75,11 @@ void CFileMap::Rehash(size_t capacity) {
 void CFileMap::ReindexAll() {
   m_index.clear();
   Rehash(CapacityFor(m_size));
-  const size_t mask = m_index.size() - 1;
+  const size_t capacity = m_index.size();
   for (size_t slot = 0; slot < m_size; ++slot) {
     const uint32_t hash = HashOf(at(slot)->Path());
     size_t i = HomeOf(hash);
-    while (m_index[i].slotPlusOne != 0) i = (i + 1) & mask;
+    while (m_index[i].slotPlusOne != 0) i = i + 1 == capacity ? 0 : i + 1;
     m_index[i] = IndexEntry{static_cast<uint32_t>(slot + 1), hash};
   }
 }
@@ -111,7 +109,7 @@ void CFileMap::AppendUnindexed(std::string_view path) {
 }
 
 CFileInfo* CFileMap::Add(std::string_view path) {
-  if (m_index.size() < (m_size + 1) * 2) Rehash(CapacityFor(m_size + 1));
+  if (Crowded(m_index.size(), m_size + 1)) Rehash(GrownCapacity(m_size + 1));
   const uint32_t hash = HashOf(path);
   IndexEntry& entry = m_index[Probe(path, hash)];
   CFileInfo& record = NextSlot();
@@ -175,7 +173,7 @@ void CFileMap::InsertAll(Records records, Records& replaced) {
 
 void CFileMap::IndexAppended(size_t first, Records& replaced) {
   if (first >= m_size) return;
-  if (m_index.size() < m_size * 2) Rehash(CapacityFor(m_size));
+  if (Crowded(m_index.size(), m_size)) Rehash(CapacityFor(m_size));
   std::vector<uint32_t> hashes(m_size - first);
   for (size_t slot = first; slot < m_size; ++slot) hashes[slot - first] = HashOf(at(slot)->Path());
   // Asking for the entries a few records ahead lets their cache misses
@@ -226,13 +224,12 @@ const std::string* CFileMap::InternType(std::string_view type) {
 }
 
 void CFileMap::reserve(size_t n) {
-  if (m_index.size() < n * 2) Rehash(CapacityFor(n));
+  if (Crowded(m_index.size(), n)) Rehash(CapacityFor(n));
 }
 
 void CFileMap::clear() {
   ++m_structureGeneration;
   m_index.clear();
-  m_indexBits = 0;
   m_blocks.clear();
   m_size = 0;
   m_texts.clear();

@@ -128,8 +128,8 @@ class CFileMap {
 
   // The key index: open addressing over slots. An entry holds its record's
   // slot + 1 (0: empty) and the key's 32-bit hash, so growing never rereads a
-  // key and a probe reads a record's path only when the hashes agree. A
-  // million keys take 16 MB and about one cache miss per lookup.
+  // key and a probe reads a record's path only when the hashes agree: about
+  // one cache miss per lookup.
   struct IndexEntry {
     uint32_t slotPlusOne;
     uint32_t hash;
@@ -142,5 +142,4 @@ class CFileMap {
   void Rehash(size_t capacity);
   void ReindexAll();
   std::vector<IndexEntry> m_index;
-  unsigned m_indexBits = 0;
 };
