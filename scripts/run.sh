@@ -46,13 +46,18 @@ if ((new_one)); then
   if seed_start_menu; then
     echo "New prefix: its Start Menu holds shortcuts to Wine's programs, a welcome note and an MP3."
   fi
+  # The guide the first start opens goes to the desktop's browser (Wine's
+  # winebrowser, which hands it to xdg-open). A new prefix has no handler
+  # for .htm, and its error box would hold the start-up until answered.
+  wine_run "$VELNOR_BUILD/logs/run-htm.log" reg add 'HKCR\.htm' /ve /d htmlfile /f || true
 fi
 # Ctrl+C ends the Windows session the way a log-off does, so the program
 # saves its database before Wine is stopped.
 run_pid=""
 end_session() {
   if [[ -n "$run_pid" ]] && kill -0 "$run_pid" 2>/dev/null; then
-    echo "Ending the Wine session (the program saves as at log-off)..."
+    echo "Ending the Wine session (the program saves as at log-off; Wine gives other programs"
+    echo "still open, such as a Notepad started from the launcher, up to 30 s to end)..."
     timeout 30 wineboot --end-session </dev/null >>"$log" 2>&1 || true
   fi
 }
