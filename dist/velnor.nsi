@@ -146,12 +146,12 @@ Function un.UsageDataPage
   !insertmacro MUI_HEADER_TEXT "Uninstall ${PRODUCT}" "Remove ${PRODUCT} from your computer."
   nsDialogs::Create 1018
   Pop $0
-  ${NSD_CreateLabel} 0 0 100% 48u "${PRODUCT} will be ended if it is running, and its files, its Start Menu \
+  ${NSD_CreateLabel} 0 0 100% 76u "${PRODUCT} will be ended if it is running, and its files, its Start Menu \
     shortcut and its autorun entry removed.$\r$\n$\r$\nYour usage data (how often you opened each file, \
-    your folders and settings) stays in $APPDATA\Plovant\velnor.dat, so that a new installation \
-    carries on where this one ends."
+    your folders and settings) stays, so that a new installation carries on where this one \
+    ends. It is the file$\r$\n$\r$\n    $APPDATA\Plovant\velnor.dat"
   Pop $0
-  ${NSD_CreateCheckbox} 0 56u 100% 12u "Also remove my usage data"
+  ${NSD_CreateCheckbox} 0 84u 100% 12u "Also remove my usage data"
   Pop $RemoveUsageDataBox
   ${NSD_SetState} $RemoveUsageDataBox $RemoveUsageData
   nsDialogs::Show
