@@ -105,7 +105,8 @@ start_settled shots
 launcher note 4
 shoot launcher
 read -r x y < <(point_at 0)
-xdotool mousemove --window "$DESKTOP" "$x" "$y" click 3
+# On the folder column, so the menu leaves the titles readable.
+xdotool mousemove --window "$DESKTOP" $((x + 260)) "$y" click 3
 wait_for --timeout 15 -- probe menu-open || fail "no context menu"
 sleep 0.3
 shoot context-menu

@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <cwchar>
 #include <string>
+#include <utility>
 
 namespace {
 
@@ -249,28 +250,20 @@ HWND OldestFrame() {
 
 // The screen rectangle around every window the program shows (dialogs,
 // menus, tooltips): "left top right bottom".
-struct ShownArea {
-  DWORD process = 0;
-  RECT rect = {};
-  bool any = false;
-};
-BOOL CALLBACK AddShownWindow(HWND window, LPARAM lParam) {
-  auto& area = *reinterpret_cast<ShownArea*>(lParam);
-  DWORD process = 0;
-  GetWindowThreadProcessId(window, &process);
+BOOL CALLBACK AddShownWindow(HWND window, LPARAM area) {
+  auto& [process, shown] = *reinterpret_cast<std::pair<DWORD, RECT>*>(area);
+  DWORD owner = 0;
   RECT r = {};
-  if (process != area.process || !IsWindowVisible(window) || !GetWindowRect(window, &r)) return TRUE;
-  if (area.any) UnionRect(&area.rect, &area.rect, &r);
-  else area.rect = r;
-  area.any = true;
+  GetWindowThreadProcessId(window, &owner);
+  if (owner == process && IsWindowVisible(window) && GetWindowRect(window, &r)) UnionRect(&shown, &shown, &r);
   return TRUE;
 }
 int Shown() {
-  ShownArea area;
-  if (const HWND frame = OldestFrame()) GetWindowThreadProcessId(frame, &area.process);
-  if (area.process) EnumWindows(AddShownWindow, reinterpret_cast<LPARAM>(&area));
-  if (!area.any) return Answer(false, "nothing shown");
-  std::printf("%ld %ld %ld %ld\n", area.rect.left, area.rect.top, area.rect.right, area.rect.bottom);
+  std::pair<DWORD, RECT> area = {0, {}};
+  if (const HWND frame = OldestFrame()) GetWindowThreadProcessId(frame, &area.first);
+  if (area.first) EnumWindows(AddShownWindow, reinterpret_cast<LPARAM>(&area));
+  if (IsRectEmpty(&area.second)) return Answer(false, "nothing shown");
+  std::printf("%ld %ld %ld %ld\n", area.second.left, area.second.top, area.second.right, area.second.bottom);
   return 0;
 }
 
