@@ -5,7 +5,7 @@
 SHELL := /bin/bash
 .DEFAULT_GOAL := build
 
-.PHONY: deps build test run bench clean
+.PHONY: deps build test run dist screenshots bench clean
 
 # Installs only the Debian packages that are missing.
 deps:
@@ -23,6 +23,15 @@ test: deps
 # velnor.exe under Wine in a virtual desktop window on $$DISPLAY (or a new Xvfb).
 run: build
 	@scripts/run.sh
+
+# build/dist/: the installer and the portable zip of the Windows programs.
+dist: deps
+	@scripts/dist.sh
+
+# docs/screenshots/*.png: the program under Wine, photographed on a
+# prepared database. Run by hand, and the pictures committed.
+screenshots: build
+	@scripts/screenshots.sh
 
 bench: deps
 	@scripts/bench.sh

@@ -12,6 +12,7 @@ packages=(
   wine wine64 fonts-wine
   xvfb xauth x11-utils xdotool imagemagick
   python3 procps                      # pgrep in the test scripts
+  nsis zip                            # make dist: the installer and the portable zip
 )
 
 installed=$(dpkg-query -W -f='${Package} ${db:Status-Status}\n' "${packages[@]}" 2>/dev/null |

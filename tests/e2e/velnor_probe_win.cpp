@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <cwchar>
 #include <string>
+#include <utility>
 
 namespace {
 
@@ -247,6 +248,25 @@ HWND OldestFrame() {
   return oldest;
 }
 
+// The screen rectangle around every window the program shows (dialogs,
+// menus, tooltips): "left top right bottom".
+BOOL CALLBACK AddShownWindow(HWND window, LPARAM area) {
+  auto& [process, shown] = *reinterpret_cast<std::pair<DWORD, RECT>*>(area);
+  DWORD owner = 0;
+  RECT r = {};
+  GetWindowThreadProcessId(window, &owner);
+  if (owner == process && IsWindowVisible(window) && GetWindowRect(window, &r)) UnionRect(&shown, &shown, &r);
+  return TRUE;
+}
+int Shown() {
+  std::pair<DWORD, RECT> area = {0, {}};
+  if (const HWND frame = OldestFrame()) GetWindowThreadProcessId(frame, &area.first);
+  if (area.first) EnumWindows(AddShownWindow, reinterpret_cast<LPARAM>(&area));
+  if (IsRectEmpty(&area.second)) return Answer(false, "nothing shown");
+  std::printf("%ld %ld %ld %ld\n", area.second.left, area.second.top, area.second.right, area.second.bottom);
+  return 0;
+}
+
 int PostToFrame(UINT message, WPARAM wParam, LPARAM lParam) {
   const HWND frame = OldestFrame();
   return Answer(frame && PostMessageW(frame, message, wParam, lParam), "posted");
@@ -283,6 +303,7 @@ int wmain(int argc, wchar_t** argv) {
   if (command == L"folder-rows") return FolderRows();                 // the folder settings' row count
   // A window that waits SECONDS for one drop of files and writes them to OUTFILE.
   if (command == L"drop-target" && argc > 3) return DropTargetWindow(_wtoi(arg), argv[3]);
+  if (command == L"shown") return Shown();          // the area of the program's visible windows
   if (command == L"post-tray-rbutton") return PostToFrame(kTrayCallback, 0, WM_RBUTTONDOWN);
   // To the frame of the copy started first, when two run.
   if (command == L"post-command" && arg) return PostToFrame(WM_COMMAND, static_cast<WPARAM>(_wtoi(arg)), 0);
@@ -290,6 +311,6 @@ int wmain(int argc, wchar_t** argv) {
   if (command == L"hold" && argc > 3) return Hold(arg, _wtoi(argv[3]));
   std::fprintf(stderr, "usage: velnor_probe dialog CAPTION|progress CAPTION|frames|menu-open|rows|"
                        "query-box|folder-row N|folder-rows|result-row N|tip|control ID|post-tray-rbutton|post-command ID|"
-                       "hold FILE SECONDS|drop-target SECONDS OUTFILE\n");
+                       "hold FILE SECONDS|drop-target SECONDS OUTFILE|shown\n");
   return 2;
 }
