@@ -62,6 +62,11 @@ expect 0 "$CLI" dump "base été.dat"
 mv out dumped.json
 expect 0 "$CLI" load - again.dat <dumped.json
 cmp -s "base été.dat" again.dat || fail "dump, load: bytes differ"
+# Loading over a database replaces it (a restore): its counts are not merged in.
+sed 's/"useCount":3/"useCount":9/' dumped.json >nine.json
+expect 0 "$CLI" load nine.json again.dat
+expect 0 "$CLI" dump again.dat
+grep -q '"useCount":9' out || fail "load over a database kept its old count: $(cat out)"
 
 # Cut inside the second record's time: 2-byte count, 9-byte key, 15-byte class
 # tag and 8-byte body, then a 10-byte key, 2-byte class reference, use count.

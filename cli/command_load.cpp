@@ -36,9 +36,10 @@ int RunLoad(const CommandArgs& args, const CliContext& context) {
     const std::string source = jsonPath == kStandardInput ? "standard input" : "'" + jsonPath + "'";
     return context.Fail(source + ": " + error + unchanged);
   }
-  // The document's save writes a temporary file and replaces DB only once
-  // that is complete, so a failure here leaves the old file as it was.
-  if (!doc.SaveDatabaseTo(dbPath)) return context.Fail("cannot write '" + dbPath + "'" + unchanged);
+  // DB is replaced, not merged with: a restore must give back the counts it
+  // was given. A temporary file takes DB's place only once it is complete,
+  // so a failure here leaves the old file as it was.
+  if (!doc.ReplaceDatabaseFile(dbPath)) return context.Fail("cannot write '" + dbPath + "'" + unchanged);
   return kExitSuccess;
 }
 

@@ -117,6 +117,16 @@ bool CVelnorDoc::SaveDatabaseTo(const std::string& path) {
   return true;
 }
 
+bool CVelnorDoc::ReplaceDatabaseFile(const std::string& path) {
+  const std::string bytes = SaveDatabaseBytes();
+  if (!m_env.WriteFileAtomic(path, bytes)) return false;
+  m_bUnreadable = false;
+  m_fileFingerprint = Fingerprint(bytes);
+  MutexLock hold(m_lock);
+  m_launchesSinceSave.clear();
+  return true;
+}
+
 std::string CVelnorDoc::SetAsideUnreadable(const std::string& path) {
   const std::string aside = path + kUnreadableSuffix + Stamp(m_env.Now());
   if (m_env.RenameFile(path, aside)) {

@@ -94,6 +94,10 @@ class CVelnorDoc {
   // folders and options are this run's. False, with nothing written, when
   // the file there cannot be read or written.
   bool SaveDatabaseTo(const std::string& path);
+  // Writes this document over whatever `path` holds, merging nothing: for a
+  // restore, whose records are the whole truth. False, with the old file
+  // left, when it cannot be written.
+  bool ReplaceDatabaseFile(const std::string& path);
   // What the last LoadDatabaseFrom found.
   const DatabaseLoadReport& LastLoad() const { return m_lastLoad; }
   // Where SaveDatabaseTo put a file that could not be read; empty if none.
