@@ -1,6 +1,9 @@
 #include "database/folder_scan.h"
 
 #include <algorithm>
+#include <atomic>
+#include <system_error>
+#include <thread>
 
 #include "database/folder_chain.h"
 #include "database/id3v1.h"
@@ -29,6 +32,41 @@ bool SameTag(const Mp3TagInfo* a, const Mp3TagInfo* b) {
 }
 
 }  // namespace
+
+// The counting pass on a thread of its own. Both passes spend most of their
+// time in the system reading directories, so beside each other on two
+// cores a refresh takes little longer than one walk of the tree. The
+// thread reads only the folder list (under the document's lock) and the
+// disk; it never touches a record or a window.
+class CountingWalk {
+ public:
+  explicit CountingWalk(CVelnorDoc& doc) {
+    try {
+      m_thread = std::thread([this, &doc] { Finish(CFolderScan::CountEnabledFolders(doc)); });
+    } catch (const std::system_error&) {
+      Finish(CFolderScan::CountEnabledFolders(doc));  // no thread to be had: count here first
+    }
+  }
+  ~CountingWalk() { Wait(); }
+  CountingWalk(const CountingWalk&) = delete;
+  CountingWalk& operator=(const CountingWalk&) = delete;
+
+  bool Done() const { return m_done.load(std::memory_order_acquire); }
+  uint32_t Wait() {
+    if (m_thread.joinable()) m_thread.join();
+    return m_total;
+  }
+  uint32_t Total() const { return m_total; }  // once Done()
+
+ private:
+  void Finish(uint32_t total) {
+    m_total = total;
+    m_done.store(true, std::memory_order_release);
+  }
+  std::thread m_thread;
+  std::atomic<bool> m_done{false};
+  uint32_t m_total = 0;
+};
 
 bool IsAbsoluteFolderPath(std::string_view path, char separator) {
   if (separator == '/') return !path.empty() && path[0] == '/';
@@ -62,21 +100,47 @@ void CFolderScan::Refresh(const std::string& caption) {
   m_doc.m_bCancelRefresh = false;
   std::unique_ptr<ProgressWindow> window = m_env.CreateProgressWindow(caption);
   m_doc.m_pRefreshDlg = window.get();
-
-  uint32_t count = 0;
-  ForEachEnabledFolder([&](std::string path) { Scan(std::move(path), true, &count, nullptr); });
-  if (window) {
-    window->SetRange(count);
-    // The start-up refresh works unseen; showing it only to hide it again
-    // would flash a window on every start.
-    if (caption != kInitializeCaption) window->Show(true);
+  // The start-up refresh works unseen; showing it only to hide it again
+  // would flash a window on every start.
+  m_showProgress = caption != kInitializeCaption;
+  {
+    CountingWalk counting(m_doc);
+    m_counting = &counting;
+    ForEachEnabledFolder([&](std::string path) { Scan(std::move(path), false, nullptr, window.get()); });
+    Flush();
+    const uint32_t total = counting.Wait();
+    if (window && !m_progressStarted) StartProgress(window.get(), total);
+    m_counting = nullptr;
   }
-  ForEachEnabledFolder([&](std::string path) { Scan(std::move(path), false, nullptr, window.get()); });
-  Flush();
 
   m_doc.m_bCancelRefresh = false;
   m_doc.m_bRefreshing = false;
   m_doc.m_pRefreshDlg = nullptr;
+}
+
+uint32_t CFolderScan::CountEnabledFolders(CVelnorDoc& doc) {
+  CFolderScan scan(doc);
+  scan.m_pumpMessages = false;  // a counting thread owns no window
+  uint32_t count = 0;
+  scan.ForEachEnabledFolder([&](std::string path) { scan.Scan(std::move(path), true, &count, nullptr); });
+  return count;
+}
+
+void CFolderScan::Step(ProgressWindow* pProgress) {
+  if (pProgress == nullptr) return;
+  if (m_progressStarted || m_counting == nullptr) {
+    pProgress->StepIt();
+    return;
+  }
+  ++m_stepsBeforeRange;
+  if (m_counting->Done()) StartProgress(pProgress, m_counting->Total());
+}
+
+void CFolderScan::StartProgress(ProgressWindow* pProgress, uint32_t range) {
+  m_progressStarted = true;
+  pProgress->SetRange(range);
+  if (m_showProgress) pProgress->Show(true);
+  pProgress->StepBy(m_stepsBeforeRange);
 }
 
 void CFolderScan::Scan(std::string folder, bool bCountOnly, uint32_t* pCount, ProgressWindow* pProgress) {
@@ -112,8 +176,8 @@ void CFolderScan::ScanCurrent(FolderChain& chain, bool bCountOnly, uint32_t* pCo
     }
     if (bCountOnly) {
       if (pCount) ++*pCount;
-    } else if (pProgress) {
-      pProgress->StepIt();
+    } else {
+      Step(pProgress);
     }
     if (m_doc.m_bCancelRefresh) return;
     PumpMessages();

@@ -49,6 +49,9 @@ class CFolderScan {
   // folder that is not absolute.
   size_t Rescan(const std::string& folder);
 
+  // The counting pass alone: how many entries the enabled folders hold.
+  static uint32_t CountEnabledFolders(CVelnorDoc& doc);
+
   // How long the message queue may wait between two drains. The scan asks
   // after every directory entry, and even an empty queue costs a trip into
   // the window server (under Wine, to another process): a million entries
@@ -74,6 +77,10 @@ class CFolderScan {
   // the document's lock is taken.
   ScannedFile ReadFile(const std::string& folder, const std::string& name);
   void PumpMessages();
+  // One entry of the update pass for the progress window: held back until
+  // the counting pass, which runs beside it, has given the bar its range.
+  void Step(ProgressWindow* pProgress);
+  void StartProgress(ProgressWindow* pProgress, uint32_t range);
 
   CVelnorDoc& m_doc;
   Env& m_env;
@@ -85,4 +92,11 @@ class CFolderScan {
   std::vector<ScannedFile> m_pending;
   // A rescan's record of what it found, or null.
   std::vector<const CFileInfo*>* m_found = nullptr;
+  // A refresh's progress: the counting walk, whether the window shows once
+  // the count is in, whether the bar has its range, and the entries read
+  // before it had.
+  class CountingWalk* m_counting = nullptr;
+  bool m_showProgress = false;
+  bool m_progressStarted = false;
+  uint32_t m_stepsBeforeRange = 0;
 };

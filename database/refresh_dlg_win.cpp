@@ -61,6 +61,12 @@ void CRefreshDlg::StepIt() {
   }
 }
 
+void CRefreshDlg::StepBy(uint32_t steps) {
+  // The entries read before the count was in: one message for all of them.
+  m_nPosition = m_nRange - m_nPosition < steps ? m_nRange : m_nPosition + steps;
+  SendMessageW(GetProgressBar(), PBM_SETPOS, m_nPosition, 0);
+}
+
 void CRefreshDlg::ShowAndActivate() {
   ShowWindow(GetSafeHwnd(), SW_SHOW);
   SetForegroundWindow(GetSafeHwnd());

@@ -22,6 +22,7 @@ class CRefreshDlg final : public CDialog, public ProgressWindow {
   void SetRange(uint32_t count) override;
   void Show(bool visible) override;
   void StepIt() override;
+  void StepBy(uint32_t steps) override;
   void ShowAndActivate() override;
 
  protected:

@@ -48,6 +48,10 @@ class ProgressWindow {
   virtual void SetRange(uint32_t count) = 0;
   virtual void Show(bool visible) = 0;
   virtual void StepIt() = 0;
+  // Many steps at once.
+  virtual void StepBy(uint32_t steps) {
+    for (uint32_t i = 0; i < steps; ++i) StepIt();
+  }
   // Shows the window and brings it to the front (hot key during a refresh).
   virtual void ShowAndActivate() = 0;
 };

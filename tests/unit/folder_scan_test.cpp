@@ -159,29 +159,27 @@ TEST_F(FolderScan, FilesPastThePathLimitAreRecordedOnlyWhenTheyCanBeOpened) {
   EXPECT_EQ(m_env.log.back(), "destroy after 5 steps");
 }
 
-TEST_F(FolderScan, CancelDuringCountingLeavesOneEntryPerFolder) {
+TEST_F(FolderScan, ACancelStopsBothPassesAndOnlyTheUpdatePassDrainsTheQueue) {
   m_env.AddFile(JoinPath({"C:", "Music", "x.txt"}));
   AddFolder(m_doc, JoinPath({"C:", "Docs"}));
   AddFolder(m_doc, JoinPath({"C:", "Music"}));
   m_env.onPump = [&] { m_doc.m_bCancelRefresh = true; };
   m_doc.RefreshDatabase(kRefreshCaption);
   EXPECT_TRUE(Found().empty());
-  // Docs counts "." and "..", the cancel comes with the first pump; Music
-  // counts its "." and stops. The update pass then takes one entry a folder.
-  EXPECT_EQ(m_env.log[1], "range 3");
-  EXPECT_EQ(m_env.log.back(), "destroy after 2 steps");
+  // The cancel comes with the first drain, after Docs' "."; Docs then takes
+  // "..", Music its "." (the counting pass, on its own thread, stops too).
+  EXPECT_EQ(m_env.log.back(), "destroy after 3 steps");
   EXPECT_FALSE(m_doc.m_bCancelRefresh);
   EXPECT_FALSE(m_doc.m_bRefreshing);
-}
 
-TEST_F(FolderScan, TheQueueIsDrainedAtTheFirstEntryThenAtMostEveryFifteenMilliseconds) {
-  AddFolder(m_doc, JoinPath({"C:", "Docs"}));
-  m_doc.RefreshDatabase(kRefreshCaption);  // 16 entries over both passes, the clock standing still
+  m_env.onPump = nullptr;
+  m_env.pumps = 0;
+  m_doc.RefreshDatabase(kRefreshCaption);  // Docs' 8 entries, the clock standing still
   EXPECT_EQ(m_env.pumps, 1);
   m_env.pumps = 0;
   m_env.tickStep = 5;  // every entry takes 5 ms: a drain every third entry
   m_doc.RefreshDatabase(kRefreshCaption);
-  EXPECT_EQ(m_env.pumps, 6);
+  EXPECT_EQ(m_env.pumps, 4);  // the first entry of Docs and of Music too
 }
 
 TEST(MarkNotFound, TakesTheFolderAndWhatIsBelowItIgnoringCaseButNoSibling) {

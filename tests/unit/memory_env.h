@@ -7,9 +7,11 @@
 #pragma once
 
 #include <algorithm>
+#include <atomic>
 #include <functional>
 #include <map>
 #include <memory>
+#include <mutex>
 #include <set>
 #include <string>
 #include <utility>
@@ -67,7 +69,10 @@ class MemoryEnv : public Env {
   }
 
   std::unique_ptr<DirectorySearch> OpenDirectory(const std::string& folder) override {
-    if (onOpenDirectory) onOpenDirectory(folder);
+    if (onOpenDirectory) {
+      std::lock_guard<std::mutex> hold(m_hookLock);  // a refresh counts on a second thread
+      onOpenDirectory(folder);
+    }
     if (!FitsSearchPathLimit(folder)) return nullptr;
     const auto it = m_children.find(Resolve(folder));
     if (it == m_children.end()) return nullptr;
@@ -155,7 +160,7 @@ class MemoryEnv : public Env {
   uint64_t tickStep = 0;              // how far the clock moves at every look
   int pumps = 0;
   std::vector<uint32_t> paused;       // every pause asked for, in order
-  int identityLookups = 0;            // folder identities asked for
+  std::atomic<int> identityLookups{0};  // folder identities asked for
   std::function<void()> onPump;
   std::function<void(const std::string&)> onOpenDirectory;  // before the folder is listed
   std::vector<std::string> log;       // what refreshes did with their windows
@@ -226,6 +231,7 @@ class MemoryEnv : public Env {
     void SetRange(uint32_t count) override { m_log.push_back("range " + std::to_string(count)); }
     void Show(bool visible) override { m_log.push_back(visible ? "show" : "hide"); }
     void StepIt() override { ++m_steps; }
+    void StepBy(uint32_t steps) override { m_steps += static_cast<int>(steps); }
     void ShowAndActivate() override { m_log.push_back("activate"); }
 
    private:
@@ -233,6 +239,7 @@ class MemoryEnv : public Env {
     int m_steps = 0;
   };
 
+  std::mutex m_hookLock;
   std::map<std::string, std::vector<DirectoryEntry>> m_children;
   std::map<std::string, std::string> m_contents;
   std::map<std::string, std::string> m_links;  // link path -> target folder
