@@ -64,7 +64,6 @@ void CFileFilter::RebuildAll(const CFileMap& files) {
   m_folders.clear();
   m_order.clear();
   m_rank.clear();
-  m_mark.clear();
   m_slots = 0;
   AppendSlots(files, 0);
 }
@@ -75,7 +74,6 @@ void CFileFilter::AppendSlots(const CFileMap& files, size_t from) {
     if (m_names.built) m_names.Append(*files.at(slot));
     if (m_folders.built) m_folders.Append(*files.at(slot));
   }
-  m_mark.resize(n, 0);
   m_slots = n;
   m_presentStale = true;
 
@@ -196,7 +194,7 @@ void CFileFilter::UsageChanged(const CFileMap& files, const CFileInfo& record) {
   m_presentStale = true;
 }
 
-void CFileFilter::ScanNames(std::string_view term, uint32_t required, uint32_t stamp) {
+void CFileFilter::ScanNames(std::string_view term, bool required, uint32_t) {
   // One pass over the whole buffer; after a hit, skip to the next slot.
   const FoldedEntries& names = m_names.entries;
   if (term.size() == 1) {
@@ -207,8 +205,8 @@ void CFileFilter::ScanNames(std::string_view term, uint32_t required, uint32_t s
     size_t kept = before;
     for (size_t i = before; i < m_candidates.size(); ++i) {
       const uint32_t slot = m_candidates[i];
-      if (Stampable(slot, required, stamp)) {
-        m_mark[slot] = stamp;
+      if (Stampable(slot, required)) {
+        Stamp(slot);
         m_candidates[kept++] = slot;
       }
     }
@@ -220,8 +218,8 @@ void CFileFilter::ScanNames(std::string_view term, uint32_t required, uint32_t s
   size_t pos = 0;
   while ((pos = FindSubstring(names.text, term, pos)) != std::string_view::npos) {
     slot = names.EntryHolding(slot, pos);
-    if (Stampable(static_cast<uint32_t>(slot), required, stamp)) {
-      m_mark[slot] = stamp;
+    if (Stampable(static_cast<uint32_t>(slot), required)) {
+      Stamp(static_cast<uint32_t>(slot));
       m_candidates.push_back(static_cast<uint32_t>(slot));
     }
     if (++slot >= slots) break;
@@ -229,7 +227,7 @@ void CFileFilter::ScanNames(std::string_view term, uint32_t required, uint32_t s
   }
 }
 
-void CFileFilter::ScanFolders(std::string_view term, uint32_t required, uint32_t stamp) {
+void CFileFilter::ScanFolders(std::string_view term, bool required, uint32_t stamp) {
   // Many files share a folder: its text is searched once, not once per file.
   const FoldedEntries& folders = m_folders.entries;
   bool any = false;
@@ -259,11 +257,11 @@ void CFileFilter::ScanFolders(std::string_view term, uint32_t required, uint32_t
   if (!any) return;
   const std::vector<uint32_t>& folderOf = m_folders.folderOf;
   for (uint32_t slot = 0; slot < folderOf.size(); ++slot) {
-    if (!Stampable(slot, required, stamp)) continue;
+    if (!Stampable(slot, required)) continue;
     const uint32_t folder = folderOf[slot];
     if (m_folderMark[folder] == stamp ||
         (m_folderEdge[folder] == stamp && m_names.entries.Entry(slot).substr(0, tail.size()) == tail)) {
-      m_mark[slot] = stamp;
+      Stamp(slot);
       m_candidates.push_back(slot);
     }
   }
@@ -282,20 +280,21 @@ bool CFileFilter::SlotContains(uint32_t slot, std::string_view term, bool fullPa
 }
 
 void CFileFilter::MatchTerm(std::string_view term, bool first, bool fullPath) {
-  const uint32_t required = first ? 0 : m_stamp;
+  const bool required = !first;
   const uint32_t stamp = ++m_stamp;
   if (!first && m_candidates.size() * 16 < m_slots) {
     // Few candidates left: look inside each one's own text instead.
     size_t kept = 0;
     for (const uint32_t slot : m_candidates) {
-      if (SlotContains(slot, term, fullPath)) {
-        m_mark[slot] = stamp;
-        m_candidates[kept++] = slot;
-      }
+      if (SlotContains(slot, term, fullPath)) m_candidates[kept++] = slot;
     }
     m_candidates.resize(kept);
     return;
   }
+  // What this term matches starts empty; what the terms before matched is
+  // what the last one left.
+  m_matchedBefore.swap(m_matchedNow);
+  m_matchedNow.assign((m_slots + 63) / 64, 0);
   m_candidates.clear();
   if (fullPath) ScanFolders(term, required, stamp);
   ScanNames(term, required, stamp);
@@ -350,7 +349,6 @@ std::vector<CFileInfo*> CFileFilter::Run(const CFileMap& files, std::string_view
 
   PrepareTexts(files, options);
   if (m_stamp > 0xFFFFFF00u) {
-    std::fill(m_mark.begin(), m_mark.end(), 0);
     std::fill(m_folderMark.begin(), m_folderMark.end(), 0);
     std::fill(m_folderEdge.begin(), m_folderEdge.end(), 0);
     m_stamp = 0;

@@ -60,11 +60,17 @@ class CFileFilter {
   // Matching: each term stamps the slots it matches among those the terms
   // before it matched.
   void MatchTerm(std::string_view term, bool first, bool fullPath);
-  void ScanNames(std::string_view term, uint32_t required, uint32_t stamp);
-  void ScanFolders(std::string_view term, uint32_t required, uint32_t stamp);
+  void ScanNames(std::string_view term, bool required, uint32_t stamp);
+  void ScanFolders(std::string_view term, bool required, uint32_t stamp);
   bool SlotContains(uint32_t slot, std::string_view term, bool fullPath) const;
-  bool Stampable(uint32_t slot, uint32_t required, uint32_t stamp) const {
-    return m_mark[slot] != stamp && (required == 0 || m_mark[slot] == required);
+  // Whether this term may take the slot: not yet taken by it and, when
+  // `required`, matched by every term before.
+  bool Stampable(uint32_t slot, bool required) const {
+    return !Has(m_matchedNow, slot) && (!required || Has(m_matchedBefore, slot));
+  }
+  void Stamp(uint32_t slot) { m_matchedNow[slot / 64] |= uint64_t{1} << (slot % 64); }
+  static bool Has(const std::vector<uint64_t>& bits, uint32_t slot) {
+    return (bits[slot / 64] >> (slot % 64)) & 1;
   }
 
   CVelnorDoc& m_doc;
@@ -80,9 +86,11 @@ class CFileFilter {
   std::vector<uint32_t> m_order;         // slots in launcher order
   std::vector<uint32_t> m_rank;          // slot -> place in m_order
   std::vector<uint32_t> m_present;       // found slots in launcher order
-  // Per slot (and per folder entry), the stamp of the last term it matched;
-  // a new stamp per term saves clearing a million flags on every keystroke.
-  std::vector<uint32_t> m_mark;
+  // A bit per slot: matched by the term in hand, and by every term before.
+  std::vector<uint64_t> m_matchedNow;
+  std::vector<uint64_t> m_matchedBefore;
+  // Per folder entry, the stamp of the last term it matched: a new stamp
+  // per term saves clearing the marks on every keystroke.
   std::vector<uint32_t> m_folderMark;
   std::vector<uint32_t> m_folderEdge;
   uint32_t m_stamp = 0;
