@@ -188,6 +188,25 @@ TEST_F(LauncherTest, TheFolderColumnIsCompactedToItsWidthWhenItsResizeEnds) {
   EXPECT_EQ(dlg->ResultList().FolderText(0), Utf8ToWide(deep));
 }
 
+// Rows keep their drawn texts while on screen: a sort, a refill or a new
+// font must not leave a row showing another's texts or the old font's.
+TEST_F(LauncherTest, DrawnTextsFollowTheRowsThroughSortsRefillsAndFonts) {
+  AddRecord(doc, "C:\\Alpha Folder\\a.txt");
+  AddRecord(doc, "C:\\Beta Folder\\b.txt");
+  Open();
+  CResultList& rows = dlg->ResultList();
+  EXPECT_EQ(rows.LabelText(0) + rows.FolderText(0), L"aC:\\Alpha Folder");
+  Notify(list, LVN_COLUMNCLICK, NMLISTVIEW{});
+  EXPECT_EQ(rows.LabelText(0) + rows.FolderText(0), L"bC:\\Beta Folder");
+  SetWindowTextW(query, L"a");
+  dlg->FilterList();
+  EXPECT_EQ(rows.LabelText(0) + rows.FolderText(0), L"aC:\\Alpha Folder");
+  const GdiObjectHandle large(CreateFontW(60, 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, L"Arial"));
+  SendMessageW(list, WM_SETFONT, reinterpret_cast<WPARAM>(large.Get()), FALSE);
+  EXPECT_NE(rows.FolderText(0).find(L"..."), std::wstring::npos);
+  SendMessageW(list, WM_SETFONT, SendMessageW(hwnd, WM_GETFONT, 0, 0), FALSE);  // before the font goes
+}
+
 // What the tip says is FileTipSummary's rule; here it follows the pointer.
 // The tip shows when the real cursor has rested on the list for a second.
 class FileTipTest : public LauncherTest {
