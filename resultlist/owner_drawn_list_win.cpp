@@ -176,7 +176,7 @@ void COwnerDrawnList::DrawItem(const DRAWITEMSTRUCT& item) {
   DrawFitted(dc, texts.label, label.right - label.left, kLabelMargin,
              RECT{label.left + kLabelInset, label.top, label.right - kLabelInset, label.bottom}, DT_LEFT);
 
-  // Later columns show nothing but column 1's path.
+  // Of the columns after the label, only column 1 has a text: the path.
   LVCOLUMNW column = {};
   column.mask = LVCF_FMT | LVCF_WIDTH;
   if (SendMessageW(GetSafeHwnd(), LVM_GETCOLUMNW, 1, reinterpret_cast<LPARAM>(&column))) {

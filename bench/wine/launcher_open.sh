@@ -5,7 +5,9 @@
 # start-up refresh, the hot key to a filled list, a refill after typing
 # VELNOR_LAUNCHER_QUERY (default "readme") and after clearing it, a repaint
 # and a page of scrolling, and velnor.exe's memory (as Wine reports it to
-# Windows programs, and as Linux counts the process). Prints the figures;
+# Windows programs, and as Linux counts the process: Wine 8 gives another
+# process's private bytes as 0, so Linux's RssAnon, the process's own
+# anonymous memory, stands for them). Prints the figures;
 # fails only when the launcher cannot be opened. Not part of `make test` or
 # `make bench` (a million files take minutes to make and to index). Needs
 # the Windows tree with its tests built (`make build`); run it by hand:
