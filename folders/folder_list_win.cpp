@@ -6,11 +6,12 @@
 
 void CFolderList::DeleteAllRows() {
   m_rows.clear();
+  ForgetRowTexts();
   if (GetSafeHwnd()) SendMessageW(GetSafeHwnd(), LVM_DELETEALLITEMS, 0, 0);
 }
 
 void CFolderList::AppendRow(const CFolder& folder, int image) {
-  m_rows.push_back(Row{folder, image, Utf8ToWide(folder.m_strPath)});
+  m_rows.push_back(Row{folder, image});
   if (!GetSafeHwnd()) return;
   const std::wstring name = Utf8ToWide(folder.m_strName);
   LVITEMW item = {};
@@ -66,14 +67,6 @@ void CFolderList::EditRowLabel(int row) {
   // list lets it open.
   SetFocus(GetSafeHwnd());
   SendMessageW(GetSafeHwnd(), LVM_EDITLABELW, row, 0);
-}
-
-std::wstring CFolderList::ColumnText(size_t row, int column) {
-  return column == 1 ? m_rows[row].compactedPath : std::wstring();
-}
-
-void CFolderList::OnCompactWidthChanged() {
-  for (Row& row : m_rows) row.compactedPath = CompactPath(row.folder.m_strPath);
 }
 
 bool CFolderList::IsOnCheckBox(POINT point, int row, UINT flags) const {

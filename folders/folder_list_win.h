@@ -13,6 +13,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "database/folder.h"
@@ -51,10 +52,9 @@ class CFolderList : public COwnerDrawnList {
  protected:
   LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
   size_t RowCount() const override { return m_rows.size(); }
-  std::string RowLabel(size_t row) const override { return m_rows[row].folder.m_strName; }
-  std::wstring ColumnText(size_t row, int column) override;
+  std::string_view RowLabel(size_t row) const override { return m_rows[row].folder.m_strName; }
+  std::string_view RowFolder(size_t row) const override { return m_rows[row].folder.m_strPath; }
   int RowImage(size_t row) const override { return m_rows[row].image; }
-  void OnCompactWidthChanged() override;
 
  private:
   // True when the press was on a check box, which it then toggled.
@@ -78,7 +78,6 @@ class CFolderList : public COwnerDrawnList {
   struct Row {
     CFolder folder;
     int image;
-    std::wstring compactedPath;
   };
   std::vector<Row> m_rows;
 };

@@ -1,8 +1,8 @@
 #include "launcher/launcher_dlg_win.h"
 
 #include <commctrl.h>
-#include <shellapi.h>
 
+#include <optional>
 
 #include "database/velnor_doc.h"
 #include "framework/wide_text_win.h"
@@ -88,11 +88,10 @@ BOOL CLauncherDlg::OnInitDialog() {
   m_query.m_onAltKey = mnemonic;
   m_list.m_onAltKey = mnemonic;
 
-  m_images.Reset(ImageList_Create(16, 16, ILC_MASK | ILC_COLOR16, 0, 0));
-  IconHandle placeholder(static_cast<HICON>(
+  const IconHandle placeholder(static_cast<HICON>(
       LoadImageW(CWindow::ModuleHandle(), MAKEINTRESOURCEW(IDI_FILE_PLACEHOLDER), IMAGE_ICON, 16, 16, 0)));
-  ImageList_ReplaceIcon(m_images.Get(), -1, placeholder.Get());
-  SendMessageW(list, LVM_SETIMAGELIST, LVSIL_SMALL, reinterpret_cast<LPARAM>(m_images.Get()));
+  m_icons = std::make_unique<CIconCache>(placeholder.Get());
+  SendMessageW(list, LVM_SETIMAGELIST, LVSIL_SMALL, reinterpret_cast<LPARAM>(m_icons->Images()));
 
   InsertColumn(list, 0, L"Title", m_doc.m_placement.m_nTitleWidth);
   InsertColumn(list, 1, L"Folder", m_doc.m_placement.m_nFolderWidth);
@@ -165,7 +164,7 @@ void CLauncherDlg::RunSelection(bool listMode) {
 
 void CLauncherDlg::FetchVisibleIcons() {
   const HWND list = m_list.GetSafeHwnd();
-  if (!list || !m_images) return;
+  if (!list || !m_icons) return;
   const int top = static_cast<int>(SendMessageW(list, LVM_GETTOPINDEX, 0, 0));
   const int perPage = static_cast<int>(SendMessageW(list, LVM_GETCOUNTPERPAGE, 0, 0));
   // One row more than fit: the partly visible one at the bottom.
@@ -173,25 +172,15 @@ void CLauncherDlg::FetchVisibleIcons() {
     if (row < 0 || static_cast<size_t>(row) >= m_list.GetRowCount()) continue;
     if (m_list.GetRow(row).image != 0) continue;
     CFileInfo* record = m_list.GetRow(row).record;
-    const std::wstring path = Utf8ToWide(record->Path());
-    const DWORD attributes = GetFileAttributesW(path.c_str());
-    SHFILEINFOW info = {};
-    const bool described =
-        attributes != INVALID_FILE_ATTRIBUTES &&
-        SHGetFileInfoW(path.c_str(), attributes, &info, sizeof(info),
-                       SHGFI_ICON | SHGFI_SMALLICON | SHGFI_TYPENAME | SHGFI_USEFILEATTRIBUTES) != 0 &&
-        info.hIcon != nullptr;
-    if (!described) {
+    const std::optional<CIconCache::FileIcon> icon = m_icons->Describe(Utf8ToWide(record->Path()));
+    if (!icon) {
       // A file gone since the scan: the placeholder stays, and the shell is
       // not asked again every second.
       m_list.SetRowImage(row, CResultList::kNoShellIcon);
       continue;
     }
-    // The image list keeps its own copy of the icon.
-    IconHandle icon(info.hIcon);
-    const int image = ImageList_ReplaceIcon(m_images.Get(), -1, icon.Get());
-    m_doc.SetFileType(*record, WideToUtf8(info.szTypeName), image);
-    m_list.SetRowImage(row, image > 0 ? image : CResultList::kNoShellIcon);
+    m_doc.SetFileType(*record, WideToUtf8(icon->typeName), icon->image);
+    m_list.SetRowImage(row, icon->image > 0 ? icon->image : CResultList::kNoShellIcon);
   }
 }
 

@@ -12,6 +12,7 @@
 
 #include "framework/dialog_win.h"
 #include "framework/win_handles.h"
+#include "launcher/icon_cache_win.h"
 #include "launcher/query_edit_win.h"
 #include "launcher/run_selection.h"
 #include "resultlist/result_list_win.h"
@@ -69,7 +70,7 @@ class CLauncherDlg : public CDialog {
   CFileFilter& m_filter;
   CResultList m_list;
   CQueryEdit m_query;
-  ImageListHandle m_images;
+  std::unique_ptr<CIconCache> m_icons;
   IconHandle m_icon;
   INT_PTR m_endResult = 0;
   int m_filterRuns = 0;

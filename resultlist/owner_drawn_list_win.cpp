@@ -3,6 +3,7 @@
 #include <shlwapi.h>
 
 #include <algorithm>
+#include <iterator>
 
 #include "framework/wide_text_win.h"
 #include "resultlist/shorten_to_fit.h"
@@ -15,20 +16,10 @@ constexpr int kLabelInset = 2;
 constexpr int kColumnInset = 6;
 constexpr int kCompactSlack = 16;
 constexpr UINT kTextFlags = DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | DT_NOCLIP;
-
-TextWidthFn MeasureWith(HDC dc) {
-  return [dc](std::string_view text) {
-    const std::wstring wide = Utf8ToWide(text);
-    SIZE size = {};
-    GetTextExtentPoint32W(dc, wide.c_str(), static_cast<int>(wide.size()), &size);
-    return static_cast<int>(size.cx);
-  };
-}
-
-void DrawCellText(HDC dc, const std::string& text, RECT area, UINT align) {
-  const std::wstring wide = Utf8ToWide(text);
-  DrawTextW(dc, wide.c_str(), static_cast<int>(wide.size()), &area, kTextFlags | align);
-}
+constexpr wchar_t kEllipsis[] = L"...";
+// How many rows' texts are kept before those off screen are let go: a
+// scroll through a million rows keeps a page or so, not a million.
+constexpr size_t kKeptRows = 256;
 
 }  // namespace
 
@@ -46,22 +37,69 @@ void COwnerDrawnList::CompactFolderColumn() {
 
 void COwnerDrawnList::CompactFolderColumnTo(int width) {
   m_nCompactWidth = width;
-  OnCompactWidthChanged();
+  ForgetRowTexts();
   if (GetSafeHwnd()) InvalidateRect(GetSafeHwnd(), nullptr, FALSE);
 }
 
-std::wstring COwnerDrawnList::CompactPath(std::string_view path) const {
-  wchar_t buffer[MAX_PATH] = {};
-  const std::wstring wide = Utf8ToWide(path);
-  lstrcpynW(buffer, wide.c_str(), MAX_PATH);
-  if (GetSafeHwnd()) {
-    const HDC dc = GetDC(GetSafeHwnd());
-    const HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(GetSafeHwnd(), WM_GETFONT, 0, 0)));
-    PathCompactPathW(dc, buffer, static_cast<UINT>(std::max(m_nCompactWidth - kCompactSlack, 0)));
-    SelectObject(dc, old);
-    ReleaseDC(GetSafeHwnd(), dc);
+const std::wstring& COwnerDrawnList::LabelText(size_t row) { return TextsOf(row).label; }
+
+const std::wstring& COwnerDrawnList::FolderText(size_t row) { return TextsOf(row).folder; }
+
+const COwnerDrawnList::RowTexts& COwnerDrawnList::TextsOf(size_t row) {
+  static const RowTexts kNone;
+  if (row >= RowCount()) return kNone;
+  const auto found = m_rowTexts.find(row);
+  if (found != m_rowTexts.end()) return found->second;
+  if (m_rowTexts.size() >= kKeptRows) ForgetHiddenRows();
+  return m_rowTexts.emplace(row, RowTexts{Utf8ToWide(RowLabel(row)), CompactPath(RowFolder(row))}).first->second;
+}
+
+void COwnerDrawnList::ForgetHiddenRows() {
+  if (!GetSafeHwnd()) return ForgetRowTexts();
+  const auto top = static_cast<size_t>(SendMessageW(GetSafeHwnd(), LVM_GETTOPINDEX, 0, 0));
+  // With the partly visible row below the last whole one.
+  const size_t end = top + static_cast<size_t>(SendMessageW(GetSafeHwnd(), LVM_GETCOUNTPERPAGE, 0, 0)) + 1;
+  for (auto it = m_rowTexts.begin(); it != m_rowTexts.end();) {
+    it = it->first < top || it->first >= end ? m_rowTexts.erase(it) : std::next(it);
   }
+}
+
+std::wstring COwnerDrawnList::CompactPath(std::string_view path) const {
+  const std::wstring wide = Utf8ToWide(path);
+  if (m_nCompactWidth < 0 || !GetSafeHwnd()) return wide;
+  wchar_t buffer[MAX_PATH] = {};
+  lstrcpynW(buffer, wide.c_str(), MAX_PATH);
+  const HDC dc = GetDC(GetSafeHwnd());
+  const HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(GetSafeHwnd(), WM_GETFONT, 0, 0)));
+  PathCompactPathW(dc, buffer, static_cast<UINT>(std::max(m_nCompactWidth - kCompactSlack, 0)));
+  SelectObject(dc, old);
+  ReleaseDC(GetSafeHwnd(), dc);
   return buffer;
+}
+
+void COwnerDrawnList::DrawFitted(HDC dc, const std::wstring& text, int width, int margin, RECT area,
+                                 UINT wholeAlign) {
+  const int length = static_cast<int>(text.size());
+  if (length == 0) return;
+  m_extents.resize(text.size());
+  SIZE whole = {};
+  GetTextExtentExPointW(dc, text.c_str(), length, 0, nullptr, m_extents.data(), &whole);
+  MeasuredText measured;
+  measured.length = text.size();
+  measured.prefixWidth = [this](size_t count) { return m_extents[count - 1]; };
+  measured.startsCharacter = [&text](size_t index) { return !IS_LOW_SURROGATE(text[index]); };
+  if (m_nEllipsisWidth < 0) {
+    SIZE ellipsis = {};
+    GetTextExtentPoint32W(dc, kEllipsis, 3, &ellipsis);
+    m_nEllipsisWidth = ellipsis.cx;
+  }
+  const FittedText fit = ShortenToFit(measured, width, margin, m_nEllipsisWidth);
+  if (!fit.shortened) {
+    DrawTextW(dc, text.c_str(), length, &area, kTextFlags | wholeAlign);
+    return;
+  }
+  const std::wstring cut = text.substr(0, fit.keep) + kEllipsis;
+  DrawTextW(dc, cut.c_str(), static_cast<int>(cut.size()), &area, kTextFlags | DT_LEFT);
 }
 
 bool COwnerDrawnList::IsReportView() const {
@@ -131,30 +169,22 @@ void COwnerDrawnList::DrawItem(const DRAWITEMSTRUCT& item) {
                      iconStyle | (state & LVIS_OVERLAYMASK));
   }
 
-  const TextWidthFn measure = MeasureWith(dc);
   RECT label = {LVIR_LABEL, 0, 0, 0};
   SendMessageW(GetSafeHwnd(), LVM_GETITEMRECT, index, reinterpret_cast<LPARAM>(&label));
   label.right -= m_nStateImageOffset;
-  const FittedText title = ShortenToFit(RowLabel(index), label.right - label.left, kLabelMargin, measure);
-  DrawCellText(dc, title.text, RECT{label.left + kLabelInset, label.top, label.right - kLabelInset, label.bottom},
-               DT_LEFT);
+  const RowTexts& texts = TextsOf(index);
+  DrawFitted(dc, texts.label, label.right - label.left, kLabelMargin,
+             RECT{label.left + kLabelInset, label.top, label.right - kLabelInset, label.bottom}, DT_LEFT);
 
-  int spanLeft = label.right;
+  // Of the columns after the label, only column 1 has a text: the path.
   LVCOLUMNW column = {};
   column.mask = LVCF_FMT | LVCF_WIDTH;
-  for (int c = 1; SendMessageW(GetSafeHwnd(), LVM_GETCOLUMNW, c, reinterpret_cast<LPARAM>(&column)); ++c) {
-    const RECT span = {spanLeft, label.top, spanLeft + column.cx, label.bottom};
-    spanLeft = span.right;
-    const std::string text = WideToUtf8(ColumnText(index, c));
-    if (text.empty()) continue;
-    const FittedText fitted = ShortenToFit(text, span.right - span.left, kColumnMargin, measure);
-    UINT align = DT_LEFT;
-    if (!fitted.shortened) {
-      const int fmt = column.fmt & LVCFMT_JUSTIFYMASK;
-      align = fmt == LVCFMT_RIGHT ? DT_RIGHT : fmt == LVCFMT_CENTER ? DT_CENTER : DT_LEFT;
-    }
-    DrawCellText(dc, fitted.text, RECT{span.left + kColumnInset, span.top, span.right - kColumnInset, span.bottom},
-                 align);
+  if (SendMessageW(GetSafeHwnd(), LVM_GETCOLUMNW, 1, reinterpret_cast<LPARAM>(&column))) {
+    const RECT span = {label.right, label.top, label.right + column.cx, label.bottom};
+    const int fmt = column.fmt & LVCFMT_JUSTIFYMASK;
+    DrawFitted(dc, texts.folder, span.right - span.left, kColumnMargin,
+               RECT{span.left + kColumnInset, span.top, span.right - kColumnInset, span.bottom},
+               fmt == LVCFMT_RIGHT ? DT_RIGHT : fmt == LVCFMT_CENTER ? DT_CENTER : DT_LEFT);
   }
 
   if ((state & LVIS_FOCUSED) && focused) DrawFocusRect(dc, &band);
@@ -201,6 +231,11 @@ LRESULT COwnerDrawnList::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) 
   switch (message) {
     case WM_SIZE:
       m_nClientWidth = LOWORD(lParam);
+      break;
+    case WM_SETFONT:
+      // Compacted paths and the width of "..." were measured in the old font.
+      ForgetRowTexts();
+      m_nEllipsisWidth = -1;
       break;
     case WM_PAINT:
       WidenPaintArea();

@@ -3,7 +3,8 @@
 // the client edge, texts that do not fit end in "...", and column 1 holds a
 // path compacted to the column's width. A derived list says what each row
 // shows; the drawing, the repainting around focus and size changes, and the
-// colours are here, once.
+// colours are here, once. Drawing stays in UTF-16: the rows on screen keep
+// their texts converted and compacted, and a cell is measured once.
 #pragma once
 
 #include <windows.h>
@@ -11,6 +12,8 @@
 
 #include <string>
 #include <string_view>
+#include <unordered_map>
+#include <vector>
 
 #include "framework/control_win.h"
 
@@ -20,6 +23,11 @@ class COwnerDrawnList : public CControl {
 
   // Column 1's texts are compacted again to the column's current width.
   void CompactFolderColumn();
+
+  // A row's label and its column 1 path as drawn (compacted once the column
+  // was), kept while the row is on screen; empty past the last row.
+  const std::wstring& LabelText(size_t row);
+  const std::wstring& FolderText(size_t row);
 
   bool OnReflectedMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
 
@@ -33,28 +41,40 @@ class COwnerDrawnList : public CControl {
   int m_nStateImageOffset = 0;
 
  protected:
-  // What row `row` shows: its label (column 0), the text of a later column
-  // as drawn (column 1 compacted), and its image in the small image list.
+  // What row `row` shows: its label (column 0), the path column 1 shows
+  // compacted, and its image in the small image list.
   virtual size_t RowCount() const = 0;
-  virtual std::string RowLabel(size_t row) const = 0;
-  virtual std::wstring ColumnText(size_t row, int column) = 0;
+  virtual std::string_view RowLabel(size_t row) const = 0;
+  virtual std::string_view RowFolder(size_t row) const = 0;
   virtual int RowImage(size_t row) const = 0;
 
-  // Column 1 changed width: texts compacted before are stale.
-  virtual void OnCompactWidthChanged() = 0;
-  // `path` shortened with "..." in its middle to fit column 1.
-  std::wstring CompactPath(std::string_view path) const;
+  // The rows changed (set, sorted, added): texts kept for them are stale.
+  void ForgetRowTexts() { m_rowTexts.clear(); }
 
   LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
 
  private:
+  struct RowTexts {
+    std::wstring label;
+    std::wstring folder;
+  };
+  const RowTexts& TextsOf(size_t row);
+  void ForgetHiddenRows();
+  std::wstring CompactPath(std::string_view path) const;
   void CompactFolderColumnTo(int width);
   void DrawItem(const DRAWITEMSTRUCT& item);
+  // `text` in `area`, cut with "..." to fit `width` with `margin` to spare;
+  // aligned by `wholeAlign` when it fits whole, to the left when cut.
+  void DrawFitted(HDC dc, const std::wstring& text, int width, int margin, RECT area, UINT wholeAlign);
   void WidenPaintArea();
   void OnFocusChange(HWND other);
   void InvalidateSelectedRows();
   RECT HighlightBand(int row) const;
   bool IsReportView() const;
 
-  int m_nCompactWidth = 0;
+  // -1 until the first compacting: column 1 shows whole paths until then.
+  int m_nCompactWidth = -1;
+  int m_nEllipsisWidth = -1;  // in the list's font, measured when first needed
+  std::unordered_map<size_t, RowTexts> m_rowTexts;
+  std::vector<int> m_extents;  // one cell's prefix widths, reused
 };

@@ -6,13 +6,13 @@
 #include <unordered_set>
 
 #include "database/file_info.h"
-#include "framework/wide_text_win.h"
 #include "resultlist/file_drag_win.h"
 
 void CResultList::SetRows(const std::vector<CFileInfo*>& records, const std::vector<CFileInfo*>& keep) {
   m_rows.clear();
   m_rows.reserve(records.size());
   for (CFileInfo* record : records) m_rows.push_back(Row{record, 0});
+  ForgetRowTexts();
   m_aSortKeys[kSortTitle].nDirection = +1;
   if (!GetSafeHwnd()) return;
   // The control keeps selection by index: what was selected means nothing
@@ -56,18 +56,9 @@ std::vector<CFileInfo*> CResultList::GetSelectedRecords() const {
   return records;
 }
 
-std::wstring CResultList::FolderText(size_t index) {
-  if (index >= m_rows.size()) return {};
-  const CFileInfo* record = m_rows[index].record;
-  auto found = m_compacted.find(record);
-  if (found != m_compacted.end()) return found->second;
+std::string_view CResultList::RowLabel(size_t row) const { return m_rows[row].record->Title(); }
 
-  return m_compacted.emplace(record, CompactPath(record->Folder())).first->second;
-}
-
-std::string CResultList::RowLabel(size_t row) const { return std::string(m_rows[row].record->Title()); }
-
-std::wstring CResultList::ColumnText(size_t row, int column) { return column == 1 ? FolderText(row) : std::wstring(); }
+std::string_view CResultList::RowFolder(size_t row) const { return m_rows[row].record->Folder(); }
 
 void CResultList::OnColumnClick(int column) {
   if (column < 0 || column > 3) return;
@@ -81,6 +72,7 @@ void CResultList::OnColumnClick(int column) {
 
   std::stable_sort(m_rows.begin(), m_rows.end(),
                    [&key](const Row& a, const Row& b) { return CompareFiles(*a.record, *b.record, key) < 0; });
+  ForgetRowTexts();
   if (!list) return;
 
   LVITEMW clear = {};
@@ -105,9 +97,10 @@ void CResultList::OnGetDispInfo(NMLVDISPINFOW& info) {
   if (item.iItem < 0 || static_cast<size_t>(item.iItem) >= m_rows.size()) return;
   const Row& row = m_rows[item.iItem];
   if ((item.mask & LVIF_TEXT) && item.pszText && item.cchTextMax > 0) {
-    const std::wstring text =
-        item.iSubItem == 0 ? Utf8ToWide(row.record->Title()) : item.iSubItem == 1 ? FolderText(item.iItem) : std::wstring();
-    lstrcpynW(item.pszText, text.c_str(), item.cchTextMax);
+    const wchar_t* text = item.iSubItem == 0   ? LabelText(item.iItem).c_str()
+                          : item.iSubItem == 1 ? FolderText(item.iItem).c_str()
+                                               : L"";
+    lstrcpynW(item.pszText, text, item.cchTextMax);
   }
   if (item.mask & LVIF_IMAGE) item.iImage = row.image > 0 ? row.image : 0;
 }

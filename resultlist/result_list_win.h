@@ -10,7 +10,7 @@
 
 #include <functional>
 #include <string>
-#include <unordered_map>
+#include <string_view>
 #include <vector>
 
 #include "resultlist/compare_files.h"
@@ -40,9 +40,6 @@ class CResultList : public COwnerDrawnList, public SortKeys {
   // The selected rows' records in row order.
   std::vector<CFileInfo*> GetSelectedRecords() const;
 
-  // Column 1's text of a row as it is drawn (compacted).
-  std::wstring FolderText(size_t index);
-
   bool OnReflectedMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
 
   // Alt plus a character typed in the list; true when it was a command.
@@ -59,10 +56,9 @@ class CResultList : public COwnerDrawnList, public SortKeys {
  protected:
   LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
   size_t RowCount() const override { return m_rows.size(); }
-  std::string RowLabel(size_t row) const override;
-  std::wstring ColumnText(size_t row, int column) override;
+  std::string_view RowLabel(size_t row) const override;
+  std::string_view RowFolder(size_t row) const override;
   int RowImage(size_t row) const override { return m_rows[row].image > 0 ? m_rows[row].image : 0; }
-  void OnCompactWidthChanged() override { m_compacted.clear(); }
 
  private:
   // Header click on column `column`: reverse that column's order and sort.
@@ -73,9 +69,6 @@ class CResultList : public COwnerDrawnList, public SortKeys {
   void OnContextMenu(POINT at);
 
   std::vector<Row> m_rows;
-  // Compacted folder texts by record, filled as rows are drawn: compacting
-  // a million paths up front would take seconds for the twenty on screen.
-  std::unordered_map<const CFileInfo*, std::wstring> m_compacted;
   CFileTip m_tip{[this](int row) -> const CFileInfo* {
     return row >= 0 && static_cast<size_t>(row) < m_rows.size() ? m_rows[row].record : nullptr;
   }};

@@ -2,12 +2,14 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+#include <string_view>
 #include <tuple>
 
 namespace {
 
-// Every character is 10 pixels wide, a dot 3: "..." is 9. Characters are
-// counted in UTF-8, so "é" is one character.
+// Every character is 10 pixels wide, a dot 3: "..." is 9. The units are
+// UTF-8 bytes here, so "é" is one character of two units.
 int FakeWidth(std::string_view text) {
   int width = 0;
   for (unsigned char c : text) {
@@ -17,7 +19,19 @@ int FakeWidth(std::string_view text) {
   return width;
 }
 
-FittedText Fit(std::string_view text, int width, int margin) { return ShortenToFit(text, width, margin, FakeWidth); }
+struct Fitted {
+  std::string text;
+  bool shortened;
+};
+
+Fitted Fit(std::string_view text, int width, int margin) {
+  MeasuredText measured;
+  measured.length = text.size();
+  measured.prefixWidth = [text](size_t count) { return FakeWidth(text.substr(0, count)); };
+  measured.startsCharacter = [text](size_t index) { return (static_cast<unsigned char>(text[index]) & 0xC0) != 0x80; };
+  const FittedText fit = ShortenToFit(measured, width, margin, FakeWidth("..."));
+  return {std::string(text.substr(0, fit.keep)) + (fit.shortened ? "..." : ""), fit.shortened};
+}
 
 TEST(ShortenToFit, TextThatFitsWithItsMarginIsReturnedUnchanged) {
   const std::tuple<const char*, int, int> cases[] = {{"abcd", 44, 4}, {"", 0, 12}, {"ééé", 30, 0}};

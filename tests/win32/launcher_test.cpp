@@ -3,6 +3,8 @@
 // device context. The rules it calls are unit-tested; these are its wires.
 #include "tests/win32/fixtures.h"
 
+#include <filesystem>
+
 namespace {
 
 using Strings = std::vector<std::string>;
@@ -132,6 +134,46 @@ TEST_F(LauncherTest, VisibleRowsGetTheShellsIconOnce) {
   EXPECT_EQ(rows.GetRow(perPage + 1).image, 0);
 }
 
+// Rows that the shell gives the same icon share one image: scrolling
+// through 10,000 files of five types leaves the placeholder and at most
+// five icons in the list, however many rows were described.
+TEST_F(LauncherTest, ScrollingThroughManyFilesKeepsOneImagePerDistinctIcon) {
+  struct Folder {
+    std::filesystem::path path = std::filesystem::temp_directory_path() / "velnor-many-icons";
+    ~Folder() { std::filesystem::remove_all(path); }
+  } folder;
+  const char* const types[] = {".txt", ".bat", ".ini", ".dll", ".png"};
+  CFileMap::Records records;
+  for (int i = 0; i < 10000; ++i) {
+    // A hundred to a folder: Wine looks a new name up by reading its folder.
+    const std::filesystem::path sub = folder.path / std::to_string(i / 100);
+    if (i % 100 == 0) std::filesystem::create_directories(sub);
+    const std::filesystem::path file = sub / ("file" + std::to_string(i) + types[i % 5]);
+    ASSERT_TRUE(KernelHandle(CreateFileW(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr)));
+    records.push_back(MakeRecord(WideToUtf8(file.wstring())));
+  }
+  doc.AddFiles(std::move(records));
+  Open();
+  // A page at a time, each described as the icon timer would; drawing the
+  // pages would only slow the test.
+  SendMessageW(list, WM_SETREDRAW, FALSE, 0);
+  for (int top = -1; top != static_cast<int>(SendMessageW(list, LVM_GETTOPINDEX, 0, 0));) {
+    top = static_cast<int>(SendMessageW(list, LVM_GETTOPINDEX, 0, 0));
+    SendMessageW(hwnd, WM_TIMER, CLauncherDlg::kIconTimer, 0);
+    SendMessageW(list, WM_VSCROLL, SB_PAGEDOWN, 0);
+  }
+  const CResultList& rows = dlg->ResultList();
+  ASSERT_EQ(rows.GetRowCount(), 10000u);
+  int described = 0;
+  for (size_t i = 0; i < rows.GetRowCount(); ++i) described += rows.GetRow(i).image > 0;
+  EXPECT_EQ(described, 10000);
+  const int images =
+      ImageList_GetImageCount(reinterpret_cast<HIMAGELIST>(SendMessageW(list, LVM_GETIMAGELIST, LVSIL_SMALL, 0)));
+  RecordProperty("images", images);
+  EXPECT_GE(images, 2);
+  EXPECT_LE(images, 1 + 5);
+}
+
 // How a path is compacted is ShortenToFit's rule; here the column follows
 // its width once the user's resize ends.
 TEST_F(LauncherTest, TheFolderColumnIsCompactedToItsWidthWhenItsResizeEnds) {
@@ -144,6 +186,25 @@ TEST_F(LauncherTest, TheFolderColumnIsCompactedToItsWidthWhenItsResizeEnds) {
   SendMessageW(list, LVM_SETCOLUMNWIDTH, 1, 900);
   Notify(reinterpret_cast<HWND>(SendMessageW(list, LVM_GETHEADER, 0, 0)), HDN_ENDTRACKW, end);
   EXPECT_EQ(dlg->ResultList().FolderText(0), Utf8ToWide(deep));
+}
+
+// Rows keep their drawn texts while on screen: a sort, a refill or a new
+// font must not leave a row showing another's texts or the old font's.
+TEST_F(LauncherTest, DrawnTextsFollowTheRowsThroughSortsRefillsAndFonts) {
+  AddRecord(doc, "C:\\Alpha Folder\\a.txt");
+  AddRecord(doc, "C:\\Beta Folder\\b.txt");
+  Open();
+  CResultList& rows = dlg->ResultList();
+  EXPECT_EQ(rows.LabelText(0) + rows.FolderText(0), L"aC:\\Alpha Folder");
+  Notify(list, LVN_COLUMNCLICK, NMLISTVIEW{});
+  EXPECT_EQ(rows.LabelText(0) + rows.FolderText(0), L"bC:\\Beta Folder");
+  SetWindowTextW(query, L"a");
+  dlg->FilterList();
+  EXPECT_EQ(rows.LabelText(0) + rows.FolderText(0), L"aC:\\Alpha Folder");
+  const GdiObjectHandle large(CreateFontW(60, 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, L"Arial"));
+  SendMessageW(list, WM_SETFONT, reinterpret_cast<WPARAM>(large.Get()), FALSE);
+  EXPECT_NE(rows.FolderText(0).find(L"..."), std::wstring::npos);
+  SendMessageW(list, WM_SETFONT, SendMessageW(hwnd, WM_GETFONT, 0, 0), FALSE);  // before the font goes
 }
 
 // What the tip says is FileTipSummary's rule; here it follows the pointer.
