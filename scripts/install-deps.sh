@@ -13,6 +13,7 @@ packages=(
   xvfb xauth x11-utils xdotool imagemagick
   python3 procps                      # pgrep in the test scripts
   nsis zip                            # make dist: the installer and the portable zip
+  ripgrep                             # make bench: the filter's point of comparison
 )
 
 installed=$(dpkg-query -W -f='${Package} ${db:Status-Status}\n' "${packages[@]}" 2>/dev/null |
