@@ -5,8 +5,10 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <memory>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "database/velnor_doc.h"
 
@@ -17,30 +19,76 @@ constexpr char kUnreadableSuffix[] = ".unreadable-";
 constexpr char kNewSuffix[] = ".new";
 
 // Whether the file is still the one this document read or wrote: a hash of
-// the bytes and their length, only ever compared within one run. Four
-// independent lanes of eight bytes keep the processor's multipliers busy: a
-// byte at a time, a million records' file took longer than reading it.
-uint64_t Fingerprint(std::string_view bytes) {
-  constexpr uint64_t kMultiplier = 0x9E3779B97F4A7C15ull;
-  uint64_t lanes[4] = {bytes.size(), 0x243F6A8885A308D3ull, 0x13198A2E03707344ull, 0xA4093822299F31D0ull};
-  const auto mix = [](uint64_t lane, uint64_t word) {
-    lane = (lane ^ word) * kMultiplier;
-    return lane ^ (lane >> 29);
-  };
-  size_t pos = 0;
-  for (; pos + 32 <= bytes.size(); pos += 32) {
-    for (int i = 0; i < 4; ++i) {
-      uint64_t word;
-      std::memcpy(&word, bytes.data() + pos + 8 * i, 8);
-      lanes[i] = mix(lanes[i], word);
+// the bytes and their length, only ever compared within one run, the same
+// however the bytes come in pieces. Four independent lanes of eight bytes
+// keep the processor's multipliers busy: a byte at a time, a million
+// records' file took longer than reading it.
+class Fingerprinter {
+ public:
+  void Add(const char* bytes, size_t count) {
+    m_length += count;
+    while (count > 0) {
+      if (m_pending == 0) {
+        for (; count >= kBlock; bytes += kBlock, count -= kBlock) Block(bytes);
+        if (count == 0) break;
+      }
+      const size_t take = std::min(kBlock - m_pending, count);
+      std::memcpy(m_tail + m_pending, bytes, take);
+      m_pending += take;
+      bytes += take;
+      count -= take;
+      if (m_pending == kBlock) {
+        Block(m_tail);
+        m_pending = 0;
+      }
     }
   }
-  for (int i = 0; pos < bytes.size(); ++pos, i = (i + 1) % 4) {
-    lanes[i] = mix(lanes[i], static_cast<unsigned char>(bytes[pos]) + 0x100ull);
+  uint64_t Finish() {
+    for (size_t i = 0; i < m_pending; ++i) m_lanes[i % 4] = Mix(m_lanes[i % 4], static_cast<unsigned char>(m_tail[i]) + 0x100ull);
+    uint64_t hash = m_length;
+    for (const uint64_t lane : m_lanes) hash = Mix(hash, lane);
+    return hash;
   }
-  uint64_t hash = 0;
-  for (const uint64_t lane : lanes) hash = mix(hash, lane);
-  return hash;
+
+ private:
+  static constexpr size_t kBlock = 32;
+  static uint64_t Mix(uint64_t lane, uint64_t word) {
+    lane = (lane ^ word) * 0x9E3779B97F4A7C15ull;
+    return lane ^ (lane >> 29);
+  }
+  void Block(const char* bytes) {
+    for (int i = 0; i < 4; ++i) {
+      uint64_t word;
+      std::memcpy(&word, bytes + 8 * i, 8);
+      m_lanes[i] = Mix(m_lanes[i], word);
+    }
+  }
+  uint64_t m_lanes[4] = {0x452821E638D01377ull, 0x243F6A8885A308D3ull, 0x13198A2E03707344ull, 0xA4093822299F31D0ull};
+  uint64_t m_length = 0;
+  char m_tail[kBlock] = {};
+  size_t m_pending = 0;
+};
+
+uint64_t Fingerprint(std::string_view bytes) {
+  Fingerprinter fingerprinter;
+  fingerprinter.Add(bytes.data(), bytes.size());
+  return fingerprinter.Finish();
+}
+
+// Whether the file at `path` still has `fingerprint`, read in pieces: a save
+// that finds its own file unchanged (nearly always) never holds a second
+// copy of tens of megabytes, whose fresh pages cost more than reading them.
+bool FileHasFingerprint(Env& env, const std::string& path, uint64_t fingerprint) {
+  const std::unique_ptr<CFile> file = env.OpenFile(path);
+  if (!file) return false;
+  std::vector<char> piece(size_t{1} << 20);
+  Fingerprinter fingerprinter;
+  for (;;) {
+    const size_t read = file->Read(piece.data(), piece.size());
+    fingerprinter.Add(piece.data(), read);
+    if (read < piece.size()) break;  // the end, or an error: then it will not match
+  }
+  return fingerprinter.Finish() == fingerprint;
 }
 
 // YYYYMMDD-HHMMSS of a time in seconds since 1970 (UTC).
@@ -93,20 +141,12 @@ DatabaseLoadReport CVelnorDoc::LoadDatabaseFrom(const std::string& path) {
 
 bool CVelnorDoc::SaveDatabaseTo(const std::string& path) {
   std::string target = path;
-  // The bytes read to see whether the file changed become the buffer the
-  // new ones are written into: its pages are already the program's, and
-  // taking tens of megabytes of fresh ones costs more than serialising.
-  std::string bytes;
   if (m_bUnreadable) {
     target = SetAsideUnreadable(path);
-  } else if (!MergeChangesOnDisk(path, bytes)) {
+  } else if (!MergeChangesOnDisk(path)) {
     return false;
   }
-  bytes.clear();
-  {
-    CArchive ar(&bytes);
-    Serialize(ar);
-  }
+  const std::string bytes = SaveDatabaseBytes();
   if (!m_env.WriteFileAtomic(target, bytes)) return false;
   if (target == path) {
     m_bUnreadable = false;
@@ -138,7 +178,9 @@ std::string CVelnorDoc::SetAsideUnreadable(const std::string& path) {
   return path + kNewSuffix;
 }
 
-bool CVelnorDoc::MergeChangesOnDisk(const std::string& path, std::string& bytes) {
+bool CVelnorDoc::MergeChangesOnDisk(const std::string& path) {
+  if (m_fileFingerprint && FileHasFingerprint(m_env, path, *m_fileFingerprint)) return true;
+  std::string bytes;
   switch (ReadDatabaseFile(path, bytes)) {
     case Env::ReadResult::kNotFound:
       return true;  // nothing there to keep
@@ -151,7 +193,7 @@ bool CVelnorDoc::MergeChangesOnDisk(const std::string& path, std::string& bytes)
   if (m_fileFingerprint == Fingerprint(bytes)) return true;
   CVelnorDoc disk(m_env);
   std::string_view kept;
-  if (disk.LoadDatabaseKept(std::exchange(bytes, std::string()), kept).damaged) {
+  if (disk.LoadDatabaseKept(std::move(bytes), kept).damaged) {
     // What could be read is merged; the whole file is kept aside as a
     // damaged load keeps it.
     m_env.WriteFileAtomic(path + kDamagedSuffix, kept);

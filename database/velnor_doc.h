@@ -176,8 +176,7 @@ class CVelnorDoc {
  private:
   Env::ReadResult ReadDatabaseFile(const std::string& path, std::string& bytes);
   std::string SetAsideUnreadable(const std::string& path);
-  // `bytes` receives what was read there (nothing when it was merged).
-  bool MergeChangesOnDisk(const std::string& path, std::string& bytes);
+  bool MergeChangesOnDisk(const std::string& path);
   void MergeUsageFrom(CVelnorDoc& disk);
   // Loads bytes the file map then keeps (its keys are views into them).
   // `kept` is where the bytes then are.
