@@ -342,8 +342,8 @@ std::vector<CFileInfo*> CFileFilter::Run(const CFileMap& files, std::string_view
                    [](const std::string& a, const std::string& b) { return a.size() > b.size(); });
 
   if (folded.empty()) {
-    rows.reserve(m_present.size());
-    for (const uint32_t slot : m_present) rows.push_back(files.at(slot));
+    rows.resize(m_present.size());
+    std::transform(m_present.begin(), m_present.end(), rows.begin(), [&](uint32_t slot) { return files.at(slot); });
     return rows;
   }
 
