@@ -146,24 +146,21 @@ bool CVelnorDoc::SaveDatabaseTo(const std::string& path) {
   } else if (!MergeChangesOnDisk(path)) {
     return false;
   }
+  return WriteDatabaseFile(target, target == path);
+}
+
+bool CVelnorDoc::ReplaceDatabaseFile(const std::string& path) { return WriteDatabaseFile(path, true); }
+
+bool CVelnorDoc::WriteDatabaseFile(const std::string& target, bool isTheFile) {
   const std::string bytes = SaveDatabaseBytes();
   if (!m_env.WriteFileAtomic(target, bytes)) return false;
-  if (target == path) {
+  if (isTheFile) {
+    // The file now holds every launch of this run.
     m_bUnreadable = false;
     m_fileFingerprint = Fingerprint(bytes);
     MutexLock hold(m_lock);
     m_launchesSinceSave.clear();
   }
-  return true;
-}
-
-bool CVelnorDoc::ReplaceDatabaseFile(const std::string& path) {
-  const std::string bytes = SaveDatabaseBytes();
-  if (!m_env.WriteFileAtomic(path, bytes)) return false;
-  m_bUnreadable = false;
-  m_fileFingerprint = Fingerprint(bytes);
-  MutexLock hold(m_lock);
-  m_launchesSinceSave.clear();
   return true;
 }
 

@@ -46,12 +46,6 @@ void CFileInfo::ReleasePath() {
   m_nPathLength = 0;
 }
 
-std::string_view TitleFromName(std::string_view name) {
-  const size_t dot = name.rfind('.');
-  if (dot == std::string_view::npos) return name;
-  return name.substr(0, dot);
-}
-
 void MergeUsage(CFileInfo& into, const CFileInfo& from) {
   using Limits = std::numeric_limits<int32_t>;
   const int64_t uses = int64_t{into.m_nUseCount} + from.m_nUseCount;

@@ -25,6 +25,13 @@ struct Mp3TagInfo {
   std::string m_strGenre;
 };
 
+// The part of a file name before its last dot; empty when the only dot is the
+// first character; the whole name when there is no dot.
+inline std::string_view TitleFromName(std::string_view name) {
+  const size_t dot = name.rfind('.');
+  return dot == std::string_view::npos ? name : name.substr(0, dot);
+}
+
 class CFileInfo : public CObject {
   VELNOR_DECLARE_SERIAL(CFileInfo)
 
@@ -42,11 +49,7 @@ class CFileInfo : public CObject {
   // The file name with its extension; empty until a scan has named the record.
   std::string_view Name() const { return Path().substr(Path().size() - m_nNameLength); }
   // The name without its last extension.
-  std::string_view Title() const {
-    const std::string_view name = Name();
-    const size_t dot = name.rfind('.');
-    return dot == std::string_view::npos ? name : name.substr(0, dot);
-  }
+  std::string_view Title() const { return TitleFromName(Name()); }
   // The containing folder, without the separator before the name.
   std::string_view Folder() const;
   // The shell's type name, once the launcher has shown the file's icon.
@@ -94,6 +97,3 @@ static_assert(sizeof(void*) != 8 || sizeof(CFileInfo) <= 56, "a record grew");
 // wrap round) and the later of the two last uses is kept.
 void MergeUsage(CFileInfo& into, const CFileInfo& from);
 
-// The part of a file name before its last dot; empty when the only dot is the
-// first character; the whole name when there is no dot.
-std::string_view TitleFromName(std::string_view name);

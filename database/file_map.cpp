@@ -119,15 +119,7 @@ CFileInfo* CFileMap::Add(std::string_view path) {
   return &record;
 }
 
-void CFileMap::MoveRecord(CFileInfo& to, CFileInfo& from) {
-  if (from.m_nPathLength & CFileInfo::kOwnsPath) {
-    to.ViewPath(m_texts.Add(from.Path()));
-    from.ReleasePath();
-  } else {
-    to.ViewPath(from.Path());
-    from.m_pPath = nullptr;
-    from.m_nPathLength = 0;
-  }
+void CFileMap::TakeFields(CFileInfo& to, CFileInfo& from) {
   to.m_nNameLength = from.m_nNameLength;
   to.m_pType = from.m_pType;
   to.m_bFound = from.m_bFound;
@@ -136,20 +128,20 @@ void CFileMap::MoveRecord(CFileInfo& to, CFileInfo& from) {
   to.m_nImage = from.m_nImage;
   to.m_timeLastUsed = from.m_timeLastUsed;
   to.m_pTag = std::move(from.m_pTag);
+}
+
+void CFileMap::MoveRecord(CFileInfo& to, CFileInfo& from) {
+  // A record's own copy of its path moves into the arena; a view stays one.
+  const bool owned = (from.m_nPathLength & CFileInfo::kOwnsPath) != 0;
+  to.ViewPath(owned ? m_texts.Add(from.Path()) : from.Path());
+  TakeFields(to, from);
   ResetRecord(from);
 }
 
 std::unique_ptr<CFileInfo> CFileMap::Detach(CFileInfo& record) {
   auto detached = std::make_unique<CFileInfo>();
   detached->SetKeyPath(record.Path());
-  detached->m_nNameLength = record.m_nNameLength;
-  detached->m_pType = record.m_pType;
-  detached->m_bFound = record.m_bFound;
-  detached->m_bHasTag = record.m_bHasTag;
-  detached->m_nUseCount = record.m_nUseCount;
-  detached->m_nImage = record.m_nImage;
-  detached->m_timeLastUsed = record.m_timeLastUsed;
-  detached->m_pTag = std::move(record.m_pTag);
+  TakeFields(*detached, record);
   return detached;
 }
 

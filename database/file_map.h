@@ -113,6 +113,8 @@ class CFileMap {
 
   // The record's fields, path included, move to `to`; `from` is left empty.
   void MoveRecord(CFileInfo& to, CFileInfo& from);
+  // Every field but the path (the tag moves).
+  static void TakeFields(CFileInfo& to, CFileInfo& from);
   std::unique_ptr<CFileInfo> Detach(CFileInfo& record);
   void RemoveSlots(const std::vector<size_t>& dead);
 

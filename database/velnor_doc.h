@@ -177,6 +177,9 @@ class CVelnorDoc {
   Env::ReadResult ReadDatabaseFile(const std::string& path, std::string& bytes);
   std::string SetAsideUnreadable(const std::string& path);
   bool MergeChangesOnDisk(const std::string& path);
+  // Writes the document to `target`; when that is the database file itself
+  // (not a file set beside it), the document then knows the file as its own.
+  bool WriteDatabaseFile(const std::string& target, bool isTheFile);
   void MergeUsageFrom(CVelnorDoc& disk);
   // Loads bytes the file map then keeps (its keys are views into them).
   // `kept` is where the bytes then are.

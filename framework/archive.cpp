@@ -171,16 +171,10 @@ bool CArchive::ReadTextView(std::string_view& view, std::string& converted) {
   view = std::string_view(m_data.data() + m_pos, len);
   m_pos += len;
   converted.clear();
-  // Nearly every stored text is UTF-8 already (most of it ASCII): only
-  // older, legacy code page text is converted.
-  for (const char c : view) {
-    if (static_cast<unsigned char>(c) >= 0x80) {
-      if (!IsValidUtf8(view)) {
-        converted = StoredTextToUtf8(view);
-        view = converted;
-      }
-      break;
-    }
+  // Only older, legacy code page text is converted.
+  if (!IsStoredAsUtf8(view)) {
+    converted = LegacyToUtf8(view);
+    view = converted;
   }
   return true;
 }

@@ -95,13 +95,14 @@ std::string Latin1ToUtf8(std::string_view text) {
   return out;
 }
 
-std::string StoredTextToUtf8(std::string_view bytes) {
+bool IsStoredAsUtf8(std::string_view bytes) {
   // Nearly every stored text is plain ASCII; skip the validator for it.
   for (unsigned char c : bytes) {
-    if (c >= 0x80) {
-      if (IsValidUtf8(bytes)) break;
-      return LegacyToUtf8(bytes);
-    }
+    if (c >= 0x80) return IsValidUtf8(bytes);
   }
-  return std::string(bytes);
+  return true;
+}
+
+std::string StoredTextToUtf8(std::string_view bytes) {
+  return IsStoredAsUtf8(bytes) ? std::string(bytes) : LegacyToUtf8(bytes);
 }

@@ -21,6 +21,8 @@ std::string LegacyToUtf8(std::string_view text);
 // Texts stored by older builds are ANSI; texts stored now are UTF-8. Valid
 // UTF-8 is taken as it is, anything else is converted from the legacy page.
 std::string StoredTextToUtf8(std::string_view bytes);
+// Whether StoredTextToUtf8 would give the bytes back unchanged.
+bool IsStoredAsUtf8(std::string_view bytes);
 
 // Latin-1 (ISO-8859-1) to UTF-8: every byte is its own code point.
 std::string Latin1ToUtf8(std::string_view text);

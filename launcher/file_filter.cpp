@@ -46,6 +46,8 @@ void CFileFilter::Refresh(const CFileMap& files) {
       if (slot >= m_slots || m_order.size() != m_slots) continue;  // new slots are appended below
       RemoveFromOrder(slot);
       InsertIntoOrder(files, slot);
+    }
+    if (!changed.empty()) {
       // A new text may be longer than the old: the texts are built again
       // when next needed.
       m_names.clear();
@@ -194,7 +196,7 @@ void CFileFilter::UsageChanged(const CFileMap& files, const CFileInfo& record) {
   m_presentStale = true;
 }
 
-void CFileFilter::ScanNames(std::string_view term, bool required, uint32_t) {
+void CFileFilter::ScanNames(std::string_view term, bool required) {
   // One pass over the whole buffer; after a hit, skip to the next slot.
   const FoldedEntries& names = m_names.entries;
   if (term.size() == 1) {
@@ -297,7 +299,7 @@ void CFileFilter::MatchTerm(std::string_view term, bool first, bool fullPath) {
   m_matchedNow.assign((m_slots + 63) / 64, 0);
   m_candidates.clear();
   if (fullPath) ScanFolders(term, required, stamp);
-  ScanNames(term, required, stamp);
+  ScanNames(term, required);
 }
 
 std::vector<CFileInfo*> CFileFilter::Run(std::string_view query, const MatchOptions& options) {

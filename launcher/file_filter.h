@@ -60,7 +60,7 @@ class CFileFilter {
   // Matching: each term stamps the slots it matches among those the terms
   // before it matched.
   void MatchTerm(std::string_view term, bool first, bool fullPath);
-  void ScanNames(std::string_view term, bool required, uint32_t stamp);
+  void ScanNames(std::string_view term, bool required);
   void ScanFolders(std::string_view term, bool required, uint32_t stamp);
   bool SlotContains(uint32_t slot, std::string_view term, bool fullPath) const;
   // Whether this term may take the slot: not yet taken by it and, when
