@@ -25,6 +25,7 @@ int RunDump(const CommandArgs& args, const CliContext& context) {
   // one, and a dump must never write anything.
   CVelnorDoc doc(context.env);
   const DatabaseLoadReport report = doc.LoadDatabaseBytes(bytes);
+  doc.ApplyUsageLog(path, bytes);
   if (!context.console.Out(DatabaseToJson(doc) + "\n")) {
     return context.Fail("cannot write to standard output");
   }

@@ -41,6 +41,7 @@ int RunMove(const CommandArgs& args, const CliContext& context) {
   }
   CVelnorDoc doc(context.env);
   const DatabaseLoadReport report = doc.LoadDatabaseBytes(bytes);
+  doc.ApplyUsageLog(dbPath, bytes);
   // Saving a damaged file would drop everything after the damage.
   if (report.damaged) {
     return context.Fail("'" + dbPath + "' is damaged: reading stopped at byte " + std::to_string(report.failOffset) +
@@ -51,9 +52,9 @@ int RunMove(const CommandArgs& args, const CliContext& context) {
   if (moved.records == 0 && moved.folders == 0) {
     return context.Fail("nothing in '" + dbPath + "' is at or under '" + from + "'" + unchanged);
   }
-  // Not the document's save: that is the program's, and may learn to mix in
-  // what is on the disk, which here is the very state being replaced.
-  if (!context.env.WriteFileAtomic(dbPath, doc.SaveDatabaseBytes())) {
+  // Not the document's save, which would mix in what is on the disk: that
+  // is the very state being replaced (with its usage log, now in `doc`).
+  if (!doc.ReplaceDatabaseFile(dbPath)) {
     return context.Fail("cannot write '" + dbPath + "'" + unchanged);
   }
   if (report.repeatedKeys > 0) {

@@ -53,6 +53,7 @@ int LoadDatabaseForIndex(CVelnorDoc& doc, const std::string& dbPath, const CliCo
       break;
   }
   const DatabaseLoadReport report = doc.LoadDatabaseBytes(bytes);
+  doc.ApplyUsageLog(dbPath, bytes);
   if (report.damaged) {
     return context.Fail("'" + dbPath + "' is damaged: reading stopped at byte " + std::to_string(report.failOffset) +
                         " (" + report.failReason + "); nothing was done");

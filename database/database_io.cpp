@@ -10,6 +10,7 @@
 #include <utility>
 #include <vector>
 
+#include "database/fingerprint.h"
 #include "database/velnor_doc.h"
 
 namespace {
@@ -17,63 +18,6 @@ namespace {
 constexpr char kDamagedSuffix[] = ".damaged";
 constexpr char kUnreadableSuffix[] = ".unreadable-";
 constexpr char kNewSuffix[] = ".new";
-
-// Whether the file is still the one this document read or wrote: a hash of
-// the bytes and their length, only ever compared within one run, the same
-// however the bytes come in pieces. Four independent lanes of eight bytes
-// keep the processor's multipliers busy: a byte at a time, a million
-// records' file took longer than reading it.
-class Fingerprinter {
- public:
-  void Add(const char* bytes, size_t count) {
-    m_length += count;
-    while (count > 0) {
-      if (m_pending == 0) {
-        for (; count >= kBlock; bytes += kBlock, count -= kBlock) Block(bytes);
-        if (count == 0) break;
-      }
-      const size_t take = std::min(kBlock - m_pending, count);
-      std::memcpy(m_tail + m_pending, bytes, take);
-      m_pending += take;
-      bytes += take;
-      count -= take;
-      if (m_pending == kBlock) {
-        Block(m_tail);
-        m_pending = 0;
-      }
-    }
-  }
-  uint64_t Finish() {
-    for (size_t i = 0; i < m_pending; ++i) m_lanes[i % 4] = Mix(m_lanes[i % 4], static_cast<unsigned char>(m_tail[i]) + 0x100ull);
-    uint64_t hash = m_length;
-    for (const uint64_t lane : m_lanes) hash = Mix(hash, lane);
-    return hash;
-  }
-
- private:
-  static constexpr size_t kBlock = 32;
-  static uint64_t Mix(uint64_t lane, uint64_t word) {
-    lane = (lane ^ word) * 0x9E3779B97F4A7C15ull;
-    return lane ^ (lane >> 29);
-  }
-  void Block(const char* bytes) {
-    for (int i = 0; i < 4; ++i) {
-      uint64_t word;
-      std::memcpy(&word, bytes + 8 * i, 8);
-      m_lanes[i] = Mix(m_lanes[i], word);
-    }
-  }
-  uint64_t m_lanes[4] = {0x452821E638D01377ull, 0x243F6A8885A308D3ull, 0x13198A2E03707344ull, 0xA4093822299F31D0ull};
-  uint64_t m_length = 0;
-  char m_tail[kBlock] = {};
-  size_t m_pending = 0;
-};
-
-uint64_t Fingerprint(std::string_view bytes) {
-  Fingerprinter fingerprinter;
-  fingerprinter.Add(bytes.data(), bytes.size());
-  return fingerprinter.Finish();
-}
 
 // Whether the file at `path` still has `fingerprint`, read in pieces: a save
 // that finds its own file unchanged (nearly always) never holds a second
@@ -114,6 +58,9 @@ Env::ReadResult CVelnorDoc::ReadDatabaseFile(const std::string& path, std::strin
 }
 
 DatabaseLoadReport CVelnorDoc::LoadDatabaseFrom(const std::string& path) {
+  // Held from before the file is read: a save by another copy is then
+  // either wholly before this load or wholly after it.
+  const std::unique_ptr<CLockedFile> log = TakeUsageLog(UsageLogPath(path), kUsageLogSavePatienceMs);
   std::string bytes;
   const Env::ReadResult read = ReadDatabaseFile(path, bytes);
   DatabaseLoadReport report;
@@ -135,29 +82,44 @@ DatabaseLoadReport CVelnorDoc::LoadDatabaseFrom(const std::string& path) {
     report.unreadable = true;
     report.busy = read == Env::ReadResult::kBusy;
   }
+  // The log of a file that could not be read stays for the file.
+  if (!m_bUnreadable) TakeInUsageLog(path, log.get(), report);
   m_lastLoad = report;
   return report;
 }
 
 bool CVelnorDoc::SaveDatabaseTo(const std::string& path) {
+  const std::unique_ptr<CLockedFile> log = TakeExistingUsageLog(path);
   std::string target = path;
   if (m_bUnreadable) {
     target = SetAsideUnreadable(path);
-  } else if (!MergeChangesOnDisk(path)) {
+    // The log's uses belong to the file set aside: they go aside with it.
+    std::string logged;
+    if (log && !m_strSetAside.empty() && log->ReadAll(logged) && DecodeUsageLog(logged).valid) {
+      m_env.WriteFileAtomic(UsageLogPath(m_strSetAside), logged);
+    }
+  } else if (!MergeChangesOnDisk(path, log.get())) {
     return false;
   }
-  return WriteDatabaseFile(target, target == path);
+  return WriteDatabaseFile(target, target == path, log.get());
 }
 
-bool CVelnorDoc::ReplaceDatabaseFile(const std::string& path) { return WriteDatabaseFile(path, true); }
+bool CVelnorDoc::ReplaceDatabaseFile(const std::string& path) {
+  const std::unique_ptr<CLockedFile> log = TakeExistingUsageLog(path);
+  return WriteDatabaseFile(path, true, log.get());
+}
 
-bool CVelnorDoc::WriteDatabaseFile(const std::string& target, bool isTheFile) {
+bool CVelnorDoc::WriteDatabaseFile(const std::string& target, bool isTheFile, CLockedFile* log) {
   const std::string bytes = SaveDatabaseBytes();
   if (!m_env.WriteFileAtomic(target, bytes)) return false;
   if (isTheFile) {
-    // The file now holds every launch of this run.
+    // The file now holds every launch of this run, and every use its log
+    // held: the log starts anew (a crash before that leaves a log naming
+    // the old file, which no load applies to this one).
     m_bUnreadable = false;
     m_fileFingerprint = Fingerprint(bytes);
+    m_strLogPath = UsageLogPath(target);
+    if (log) StartUsageLog(*log);
     MutexLock hold(m_lock);
     m_launchesSinceSave.clear();
   }
@@ -175,11 +137,19 @@ std::string CVelnorDoc::SetAsideUnreadable(const std::string& path) {
   return path + kNewSuffix;
 }
 
-bool CVelnorDoc::MergeChangesOnDisk(const std::string& path) {
-  if (m_fileFingerprint && FileHasFingerprint(m_env, path, *m_fileFingerprint)) return true;
+bool CVelnorDoc::MergeChangesOnDisk(const std::string& path, CLockedFile* log) {
+  std::string logBytes;
+  const UsageLogContents logged = log ? ReadUsageLog(*log, logBytes) : UsageLogContents();
+  // The file is the one this document holds: only other copies' uses since
+  // it last read the log are new.
+  if (m_fileFingerprint && FileHasFingerprint(m_env, path, *m_fileFingerprint)) {
+    FoldUsageLog(logged);
+    return true;
+  }
   std::string bytes;
   switch (ReadDatabaseFile(path, bytes)) {
     case Env::ReadResult::kNotFound:
+      if (!m_fileFingerprint) FoldUsageLog(logged);
       return true;  // nothing there to keep
     case Env::ReadResult::kBusy:
     case Env::ReadResult::kError:
@@ -187,7 +157,13 @@ bool CVelnorDoc::MergeChangesOnDisk(const std::string& path) {
     case Env::ReadResult::kOk:
       break;
   }
-  if (m_fileFingerprint == Fingerprint(bytes)) return true;
+  const uint64_t onDisk = Fingerprint(bytes);
+  if (m_fileFingerprint == onDisk) {
+    FoldUsageLog(logged);
+    return true;
+  }
+  // Another copy or the tool rewrote the file: its counts, with its log's
+  // uses, are the disk's (this run's logged uses are among them).
   CVelnorDoc disk(m_env);
   std::string_view kept;
   if (disk.LoadDatabaseKept(std::move(bytes), kept).damaged) {
@@ -195,6 +171,7 @@ bool CVelnorDoc::MergeChangesOnDisk(const std::string& path) {
     // damaged load keeps it.
     m_env.WriteFileAtomic(path + kDamagedSuffix, kept);
   }
+  if (logged.valid && logged.header.database == onDisk) disk.AddLoggedUses(logged, 0, 0);
   MergeUsageFrom(disk);
   return true;
 }

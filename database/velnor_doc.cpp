@@ -13,7 +13,7 @@ constexpr const char kDatabaseFile[] = "velnor.dat";
 
 }  // namespace
 
-CVelnorDoc::CVelnorDoc(Env& env) : m_env(env) {}
+CVelnorDoc::CVelnorDoc(Env& env) : m_env(env), m_copyId(NewMark(env)) {}
 
 CVelnorDoc::~CVelnorDoc() { m_pWatcherThread.reset(); }
 
@@ -242,11 +242,20 @@ void CVelnorDoc::AddFiles(CFileMap::Records records) {
 }
 
 void CVelnorDoc::RecordLaunch(CFileInfo& record, VelnorTime now, const FileVisitor& afterwards) {
-  MutexLock hold(m_lock);
-  if (record.m_nUseCount < INT32_MAX) ++record.m_nUseCount;
-  record.m_timeLastUsed = now;
-  ++m_launchesSinceSave[std::string(record.Path())];
-  if (afterwards) afterwards(m_files);
+  std::string path;
+  {
+    MutexLock hold(m_lock);
+    if (record.m_nUseCount < INT32_MAX) ++record.m_nUseCount;
+    record.m_timeLastUsed = now;
+    path.assign(record.Path());
+    if (afterwards) afterwards(m_files);
+  }
+  // On the disk before the launcher goes back to the user; the lock is not
+  // held meanwhile, so the change watcher never waits for the disk.
+  if (!LogUse(path, now)) {
+    MutexLock hold(m_lock);
+    ++m_launchesSinceSave[path];
+  }
 }
 
 void CVelnorDoc::SetFileType(CFileInfo& record, const std::string& type, int image) {

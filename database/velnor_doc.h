@@ -18,6 +18,7 @@
 
 #include "database/file_map.h"
 #include "database/folder.h"
+#include "database/usage_log.h"
 #include "database/window_placement.h"
 #include "framework/archive.h"
 #include "framework/env.h"
@@ -41,6 +42,7 @@ struct DatabaseLoadReport {
   // uses of all (a file written by hand, by another tool, or damaged).
   size_t repeatedKeys = 0;
   std::string backupPath;     // where a damaged file was copied, if it was
+  size_t loggedUses = 0;      // uses the usage log beside the file added
 
   // The next save would not give back the file's bytes: keep them aside.
   bool NeedsBackup() const { return damaged || repeatedKeys > 0; }
@@ -95,9 +97,16 @@ class CVelnorDoc {
   // the file there cannot be read or written.
   bool SaveDatabaseTo(const std::string& path);
   // Writes this document over whatever `path` holds, merging nothing: for a
-  // restore, whose records are the whole truth. False, with the old file
-  // left, when it cannot be written.
+  // restore, whose records are the whole truth; the usage log beside it
+  // starts anew. False, with the old file left, when it cannot be written.
   bool ReplaceDatabaseFile(const std::string& path);
+  // For a tool that read the file at `path` itself (its bytes `loaded`):
+  // adds the uses its usage log holds, when the log extends those very
+  // bytes. Changes no file. The number of uses added.
+  size_t ApplyUsageLog(const std::string& path, std::string_view loaded);
+  // The usage log has grown past what a launch should append to: time for
+  // a full save, which folds it into the file.
+  bool UsageLogWantsCompaction() const;
   // What the last LoadDatabaseFrom found.
   const DatabaseLoadReport& LastLoad() const { return m_lastLoad; }
   // Where SaveDatabaseTo put a file that could not be read; empty if none.
@@ -145,6 +154,8 @@ class CVelnorDoc {
   MoveReport MoveRecords(std::string_view from, std::string_view to);
   // One accepted launch: the count goes up by one and the time is stamped;
   // `afterwards` then runs under the same lock (the filter's reordering).
+  // The use is on the disk, in the usage log, when this returns (unless the
+  // log cannot be written: then it waits in memory for the next save).
   void RecordLaunch(CFileInfo& record, VelnorTime now, const FileVisitor& afterwards = nullptr);
   // The shell's type name and the launcher's image for a record.
   void SetFileType(CFileInfo& record, const std::string& type, int image);
@@ -176,10 +187,10 @@ class CVelnorDoc {
  private:
   Env::ReadResult ReadDatabaseFile(const std::string& path, std::string& bytes);
   std::string SetAsideUnreadable(const std::string& path);
-  bool MergeChangesOnDisk(const std::string& path);
+  bool MergeChangesOnDisk(const std::string& path, CLockedFile* log);
   // Writes the document to `target`; when that is the database file itself
   // (not a file set beside it), the document then knows the file as its own.
-  bool WriteDatabaseFile(const std::string& target, bool isTheFile);
+  bool WriteDatabaseFile(const std::string& target, bool isTheFile, CLockedFile* log);
   void MergeUsageFrom(CVelnorDoc& disk);
   // Loads bytes the file map then keeps (its keys are views into them).
   // `kept` is where the bytes then are.
@@ -187,6 +198,25 @@ class CVelnorDoc {
   void LoadFileRecords(CArchive& ar) VELNOR_REQUIRES(m_lock);
   void ReadFileRecord(CArchive& ar, std::string& converted) VELNOR_REQUIRES(m_lock);
   void LoadFolders(CArchive& ar) VELNOR_REQUIRES(m_lock);
+
+  // The usage log (database_log.cpp). Used by the user interface thread
+  // only, as loads, saves and launches are.
+  // A random mark for this run's records and for each new log; never 0.
+  static uint64_t NewMark(Env& env);
+  std::unique_ptr<CLockedFile> TakeUsageLog(const std::string& path, uint32_t patienceMs);
+  // The log beside the database file at `databasePath`, if there is one.
+  std::unique_ptr<CLockedFile> TakeExistingUsageLog(const std::string& databasePath);
+  // After the file at `databasePath` was read: adds its log's uses, or
+  // starts a log for it.
+  void TakeInUsageLog(const std::string& databasePath, CLockedFile* log, DatabaseLoadReport& report);
+  // Adds the uses from record `first` on, but those of the copy `except`.
+  size_t AddLoggedUses(const UsageLogContents& log, size_t first, uint64_t except);
+  // Adds what other copies logged since this document last read the log,
+  // when the log still extends the file this document holds.
+  size_t FoldUsageLog(const UsageLogContents& log);
+  // Empties the log, naming the file this document now holds.
+  void StartUsageLog(CLockedFile& log);
+  bool LogUse(std::string_view path, VelnorTime now);
 
   Env& m_env;
   mutable Mutex m_lock;
@@ -198,8 +228,16 @@ class CVelnorDoc {
   bool m_bUnreadable = false;
   std::optional<uint64_t> m_fileFingerprint;
   std::string m_strSetAside;
-  // Launches since the file was last read or written, by key: what a save
-  // adds to counts another copy wrote meanwhile.
+  // Launches since the file was last read or written that the usage log
+  // could not take, by key: what a save adds to the counts on the disk.
   std::unordered_map<std::string, int32_t> m_launchesSinceSave VELNOR_GUARDED_BY(m_lock);
+  // The usage log beside the file this document loaded or saved last (empty:
+  // none), this run's mark on its records, the generation of the log last
+  // seen and how many of its bytes this document holds (read or written).
+  std::string m_strLogPath;
+  uint64_t m_copyId;
+  uint64_t m_logGeneration = 0;
+  size_t m_logHeld = 0;
+  size_t m_logSize = 0;  // as this document last saw it
   size_t m_repeatedKeysDuringLoad VELNOR_GUARDED_BY(m_lock) = 0;
 };

@@ -41,6 +41,21 @@ class CFile {
   virtual size_t Read(void* buffer, size_t count) = 0;
 };
 
+// A file this process has to itself while it is open (two copies of the
+// program and the command-line tool share the usage log through it). Each
+// write reaches the disk before it returns.
+class CLockedFile {
+ public:
+  virtual ~CLockedFile() = default;
+  // The whole file; false when it could not be read.
+  virtual bool ReadAll(std::string& out) = 0;
+  // Adds `data` at the end. False when not all of it was written: the file
+  // may then end with a part of it.
+  virtual bool Append(std::string_view data) = 0;
+  // Makes `data` the whole file.
+  virtual bool Replace(std::string_view data) = 0;
+};
+
 // The progress window of one refresh.
 class ProgressWindow {
  public:
@@ -93,6 +108,11 @@ class Env {
   // and only then puts it in place of `path`. On any failure the previous
   // file at `path` is left exactly as it was and false is returned.
   virtual bool WriteFileAtomic(const std::string& path, std::string_view data) = 0;
+
+  enum class LockResult { kOk, kBusy, kError };
+  // Opens `path` for this process alone, creating it when missing. kBusy
+  // while another process has it open: try again soon.
+  virtual LockResult OpenLockedFile(const std::string& path, std::unique_ptr<CLockedFile>& file) = 0;
 
   // Gives a file another name; false when `to` exists already or the file
   // cannot be renamed (another program holds it).
@@ -154,6 +174,9 @@ class EnvWrapper : public Env {
   }
   bool WriteFileAtomic(const std::string& path, std::string_view data) override {
     return m_target.WriteFileAtomic(path, data);
+  }
+  LockResult OpenLockedFile(const std::string& path, std::unique_ptr<CLockedFile>& file) override {
+    return m_target.OpenLockedFile(path, file);
   }
   bool RenameFile(const std::string& from, const std::string& to) override { return m_target.RenameFile(from, to); }
   bool RemoveFile(const std::string& path) override { return m_target.RemoveFile(path); }

@@ -14,6 +14,7 @@
 #include <ctime>
 
 #include "framework/env.h"
+#include "framework/locked_file.h"
 
 const char kPathSeparator = '/';
 
@@ -170,6 +171,9 @@ class PosixEnv final : public Env {
     return ok;
   }
 
+  LockResult OpenLockedFile(const std::string& path, std::unique_ptr<CLockedFile>& file) override {
+    return OpenPlatformLockedFile(path, file);
+  }
   bool RenameFile(const std::string& from, const std::string& to) override {
     // A second name first: unlike rename(), link() never replaces a file.
     if (::link(from.c_str(), to.c_str()) != 0) return false;

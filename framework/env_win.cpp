@@ -9,6 +9,7 @@
 
 #include "framework/change_notifier_win.h"
 #include "framework/env.h"
+#include "framework/locked_file.h"
 #include "framework/message_pump_win.h"
 #include "framework/wide_text_win.h"
 #include "framework/win_handles.h"
@@ -207,6 +208,9 @@ class Win32Env final : public Env {
     return ok;
   }
 
+  LockResult OpenLockedFile(const std::string& path, std::unique_ptr<CLockedFile>& file) override {
+    return OpenPlatformLockedFile(path, file);
+  }
   bool RenameFile(const std::string& from, const std::string& to) override {
     return MoveFileExW(Utf8ToWide(from).c_str(), Utf8ToWide(to).c_str(), MOVEFILE_WRITE_THROUGH) != FALSE;
   }

@@ -17,6 +17,7 @@ class FaultyEnv : public EnvWrapper {
   int lockedForReads = -1;     // >= 0: the lock clears after this many more reads
   std::string deniedPath;      // exists, but reading it is refused
   std::string vanishedFolder;  // it and everything below cannot be searched
+  size_t appendCut = SIZE_MAX; // the next append writes this many bytes and fails: the power went
 
   std::unique_ptr<DirectorySearch> OpenDirectory(const std::string& folder) override {
     if (!vanishedFolder.empty() && folder.compare(0, vanishedFolder.size(), vanishedFolder) == 0) return nullptr;
@@ -40,6 +41,13 @@ class FaultyEnv : public EnvWrapper {
     const ReadResult result = EnvWrapper::ReadWholeFile(path, out);
     return result == ReadResult::kOk && out.size() > readLimit ? ReadResult::kError : result;
   }
+  LockResult OpenLockedFile(const std::string& path, std::unique_ptr<CLockedFile>& file) override {
+    if (path == lockedPath) return LockResult::kBusy;
+    if (path == deniedPath) return LockResult::kError;
+    const LockResult result = EnvWrapper::OpenLockedFile(path, file);
+    if (result == LockResult::kOk) file = std::make_unique<CutAppends>(std::move(file), appendCut);
+    return result;
+  }
   bool RenameFile(const std::string& from, const std::string& to) override {
     return from != lockedPath && EnvWrapper::RenameFile(from, to);
   }
@@ -48,6 +56,23 @@ class FaultyEnv : public EnvWrapper {
   }
 
  private:
+  class CutAppends : public CLockedFile {
+   public:
+    CutAppends(std::unique_ptr<CLockedFile> file, size_t& cut) : m_file(std::move(file)), m_cut(cut) {}
+    bool ReadAll(std::string& out) override { return m_file->ReadAll(out); }
+    bool Replace(std::string_view data) override { return m_file->Replace(data); }
+    bool Append(std::string_view data) override {
+      if (m_cut >= data.size()) return m_file->Append(data);
+      m_file->Append(data.substr(0, m_cut));
+      m_cut = SIZE_MAX;
+      return false;
+    }
+
+   private:
+    std::unique_ptr<CLockedFile> m_file;
+    size_t& m_cut;
+  };
+
   class ShortFile : public CFile {
    public:
     ShortFile(std::unique_ptr<CFile> file, size_t limit) : m_file(std::move(file)), m_left(limit) {}

@@ -103,6 +103,12 @@ class MemoryEnv : public Env {
     AddFile(path, std::string(data));
     return true;
   }
+  LockResult OpenLockedFile(const std::string& path, std::unique_ptr<CLockedFile>& file) override {
+    if (m_held.count(path)) return LockResult::kBusy;
+    if (!Contents(path)) AddFile(path);
+    file = std::make_unique<LockedFile>(*this, path);
+    return LockResult::kOk;
+  }
   bool RenameFile(const std::string& from, const std::string& to) override {
     if (!Contents(from) || Contents(to)) return false;
     AddFile(to, *Contents(from));
@@ -195,6 +201,30 @@ class MemoryEnv : public Env {
   };
 
  private:
+  // Held in this env's map of contents until closed; a second opening
+  // meanwhile is busy, as another process's would be.
+  class LockedFile : public CLockedFile {
+   public:
+    LockedFile(MemoryEnv& env, std::string path) : m_env(env), m_path(std::move(path)) { m_env.m_held.insert(m_path); }
+    ~LockedFile() override { m_env.m_held.erase(m_path); }
+    bool ReadAll(std::string& out) override {
+      out = m_env.m_contents[m_path];
+      return true;
+    }
+    bool Append(std::string_view data) override {
+      m_env.m_contents[m_path].append(data);
+      return true;
+    }
+    bool Replace(std::string_view data) override {
+      m_env.m_contents[m_path] = std::string(data);
+      return true;
+    }
+
+   private:
+    MemoryEnv& m_env;
+    std::string m_path;
+  };
+
   // The folder a path ending with the separator leads to, each link on the
   // way replaced by its target.
   std::string Resolve(const std::string& folder) const {
@@ -243,4 +273,5 @@ class MemoryEnv : public Env {
   std::map<std::string, std::vector<DirectoryEntry>> m_children;
   std::map<std::string, std::string> m_contents;
   std::map<std::string, std::string> m_links;  // link path -> target folder
+  std::set<std::string> m_held;                // locked files open now
 };
