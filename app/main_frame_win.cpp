@@ -54,6 +54,14 @@ LRESULT CMainFrame::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_FOLDER_RESCANNED:
       OnFolderRescanned();
       return 0;
+    case WM_PORTABLE_READ_ONLY:
+      if (m_pDoc) TellPortableFolderReadOnly(m_pDoc->ProgramFolder(), m_pDoc->GetDatabasePath());
+      return 0;
+    case WM_SAVE_DATABASE:
+      // A failure here is told at exit, whose save tries again.
+      m_bSavePosted = false;
+      if (m_pDoc) m_pDoc->SaveDatabase();
+      return 0;
     case WM_DATABASE_UNREADABLE:
       // After start-up, from the message loop: the tray and the hot key
       // already work while the notice waits to be read.
@@ -153,9 +161,18 @@ void CMainFrame::OnExecuteFiles() {
   CLauncherDlg launcher(*m_pDoc, *m_pFileFilter);
   m_pLauncherDlg = &launcher;
   m_bLauncherShown = true;
+  const CWindowPlacement placement = m_pDoc->m_placement;
   launcher.DoModal(nullptr);
   m_bLauncherShown = false;
   m_pLauncherDlg = nullptr;
+  // A crash must not lose where the user put the launcher; uses are safe
+  // in the usage log already, which a save folds in once it grew.
+  if (!(m_pDoc->m_placement == placement) || m_pDoc->UsageLogWantsCompaction()) PostSaveDatabase();
+}
+
+void CMainFrame::PostSaveDatabase() {
+  // After the command that changed something, never inside it.
+  if (!m_bSavePosted) m_bSavePosted = PostMessageW(GetSafeHwnd(), WM_SAVE_DATABASE, 0, 0) != FALSE;
 }
 
 void CMainFrame::ShowRefreshProgress() {
@@ -303,6 +320,8 @@ void CMainFrame::OnFolderSettings() {
   m_bFolderSettingsShown = true;
   // Either way of closing keeps the changes, which are already made.
   if (dialog.DoModal(nullptr) > 0 && dialog.FoldersChanged()) {
+    // Kept before the refresh, which may take long.
+    m_pDoc->SaveDatabase();
     OnRefreshDatabase();
     // The watcher watches the folders as they were when it started.
     StartFolderWatcher();
@@ -329,12 +348,15 @@ void CMainFrame::StartFolderWatcher() {
 
 void CMainFrame::OnAutorun() {
   // Only the flag: the registry follows it at exit.
-  if (m_pDoc) m_pDoc->m_bAutorun = !m_pDoc->m_bAutorun;
+  if (!m_pDoc) return;
+  m_pDoc->m_bAutorun = !m_pDoc->m_bAutorun;
+  PostSaveDatabase();
 }
 
 void CMainFrame::OnMp3Support() {
   if (!m_pDoc) return;
   m_pDoc->m_bMp3Support = !m_pDoc->m_bMp3Support;
+  PostSaveDatabase();
   // Tags are read (or dropped) only by a scan.
   OnRefreshDatabase();
 }
@@ -342,6 +364,7 @@ void CMainFrame::OnMp3Support() {
 void CMainFrame::OnSearchFullPath() {
   if (!m_pDoc) return;
   m_pDoc->m_bSearchFullPath = !m_pDoc->m_bSearchFullPath;
+  PostSaveDatabase();
   if (m_pLauncherDlg) RefilterLauncher();
 }
 

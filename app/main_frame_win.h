@@ -24,6 +24,11 @@ constexpr int kHotKeyId = 0;
 constexpr UINT WM_FOLDER_RESCANNED = WM_APP + 1;
 // Posted once at start-up when the database could not be read.
 constexpr UINT WM_DATABASE_UNREADABLE = WM_APP + 2;
+// A setting changed, or the usage log grew large: the database is saved
+// once the command at hand is done.
+constexpr UINT WM_SAVE_DATABASE = WM_APP + 3;
+// Posted once at start-up when a portable copy cannot write its folder.
+constexpr UINT WM_PORTABLE_READ_ONLY = WM_APP + 4;
 
 // Why the program is asked to end: only a user's exit may wait for an answer.
 enum class CloseReason { kUserExit, kSessionEnd };
@@ -115,6 +120,7 @@ class CMainFrame : public CWindow {
   void EndLauncher();
   void RefilterLauncher();
   void OnFolderRescanned();
+  void PostSaveDatabase();
 
   bool IsRefreshing() const;
   TrayMenuInputs MenuInputs() const;
@@ -127,4 +133,5 @@ class CMainFrame : public CWindow {
   HotKeyRegistration m_hotKey;
   CTrayIcon m_trayIcon;
   std::atomic<bool> m_bRefillPosted{false};
+  bool m_bSavePosted = false;
 };

@@ -27,8 +27,20 @@ void TellDatabaseUnreadable(const std::string& databasePath, bool busy) {
       L"Plovant Velnor could not read its database:\n" + Utf8ToWide(databasePath) + L"\n\n" +
       (busy ? L"Another program keeps it open." : L"Reading it was refused, or the disk could not read it.") +
       L"\n\nYour file is kept as it is: Plovant Velnor will not write over it. Until the next start, "
-      L"the launcher lists your files without their usage counts; when Plovant Velnor exits, your file "
-      L"is renamed with \".unreadable-\" and the date added, and this session is saved in its place (or, "
-      L"if your file is still in use then, beside it as velnor.dat.new).";
+      L"the launcher lists your files without their usage counts; when Plovant Velnor next saves (at exit, "
+      L"or when you change a setting), your file is renamed with \".unreadable-\" and the date added, and "
+      L"this session is saved in its place (or, if your file is still in use then, beside it as "
+      L"velnor.dat.new).";
   MessageBoxW(nullptr, text.c_str(), L"Plovant Velnor", MB_OK | MB_ICONWARNING | MB_SETFOREGROUND);
+}
+
+void TellPortableFolderReadOnly(const std::string& programFolder, const std::string& databasePath) {
+  const std::wstring text =
+      L"This copy of Plovant Velnor is portable (its folder holds portable.txt), so it keeps its data "
+      L"beside it, in:\n" + Utf8ToWide(programFolder) +
+      L"\n\nThat folder cannot be written to, so this time your usage counts and settings are kept in:\n" +
+      Utf8ToWide(databasePath) +
+      L"\n\nNothing is lost. To keep the data beside the program, copy its folder to a place you can "
+      L"write to.";
+  MessageBoxW(nullptr, text.c_str(), L"Plovant Velnor", MB_OK | MB_ICONINFORMATION | MB_SETFOREGROUND);
 }

@@ -10,3 +10,6 @@ SaveFailureChoice AskSaveFailure(const std::string& databasePath);
 
 // Shown once per run, after start-up. `busy`: another program held the file.
 void TellDatabaseUnreadable(const std::string& databasePath, bool busy);
+// A portable copy whose folder cannot be written keeps its data in
+// `databasePath` (under %APPDATA%) instead of in `programFolder`.
+void TellPortableFolderReadOnly(const std::string& programFolder, const std::string& databasePath);

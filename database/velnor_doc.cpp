@@ -10,6 +10,8 @@ namespace {
 
 constexpr const char kDatabaseFolder[] = "Plovant";
 constexpr const char kDatabaseFile[] = "velnor.dat";
+// Beside velnor.exe, it makes the copy portable: its data stays beside it.
+constexpr const char kPortableMarker[] = "portable.txt";
 
 }  // namespace
 
@@ -23,19 +25,40 @@ bool CVelnorDoc::OnNewDocument() {
 }
 
 std::string CVelnorDoc::GetDatabasePath() {
+  const std::string program = ProgramFolder();
+  if (m_portable == Portable::kUnknown) m_portable = ChoosePortable(program);
+  if (m_portable == Portable::kBesideProgram) return program + kPathSeparator + kDatabaseFile;
   std::string folder;
   if (!m_env.GetSpecialFolderPath(kCsidlAppData, folder) || folder.empty()) {
     // Without an application-data folder, keep the database beside the
     // program rather than losing every count at exit.
-    folder = GetModuleFilePath();
-    const size_t slash = folder.rfind(kPathSeparator);
-    folder.erase(slash == std::string::npos ? 0 : slash);
-    if (folder.empty()) folder = ".";
+    folder = program.empty() ? std::string(".") : program;
   }
   if (folder.back() != kPathSeparator) folder += kPathSeparator;
   folder += kDatabaseFolder;
   m_env.MakeDirectory(folder);
   return folder + kPathSeparator + kDatabaseFile;
+}
+
+std::string CVelnorDoc::ProgramFolder() const {
+  std::string folder = m_env.ModuleFilePath();
+  const size_t slash = folder.rfind(kPathSeparator);
+  folder.erase(slash == std::string::npos ? 0 : slash);
+  return folder;
+}
+
+CVelnorDoc::Portable CVelnorDoc::ChoosePortable(const std::string& program) {
+  if (program.empty()) return Portable::kNo;
+  std::string marker;
+  if (m_env.ReadWholeFile(program + kPathSeparator + kPortableMarker, marker) == Env::ReadResult::kNotFound) {
+    return Portable::kNo;
+  }
+  // A folder on a read-only share or locked down: the data goes where an
+  // installed copy keeps it rather than nowhere.
+  const std::string probe = program + kPathSeparator + kDatabaseFile + ".write-test";
+  if (!m_env.WriteFileAtomic(probe, std::string_view())) return Portable::kCannotWrite;
+  m_env.RemoveFile(probe);
+  return Portable::kBesideProgram;
 }
 
 void CVelnorDoc::LoadDatabase() {

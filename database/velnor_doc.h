@@ -82,8 +82,15 @@ class CVelnorDoc {
   void LoadDatabase();
   // False when the file could not be written; the previous file then stays.
   bool SaveDatabase();
-  // %APPDATA%\Plovant\velnor.dat; creates the Plovant folder.
+  // %APPDATA%\Plovant\velnor.dat, creating the Plovant folder; or, for a
+  // portable copy (its folder holds portable.txt), velnor.dat beside the
+  // program, when that folder can be written.
   std::string GetDatabasePath();
+  // A portable copy whose folder cannot be written: its data is kept in
+  // %APPDATA% instead, which the user is told.
+  bool PortableCannotWrite() const { return m_portable == Portable::kCannotWrite; }
+  // The folder of the running program, without a final separator.
+  std::string ProgramFolder() const;
 
   // A file another program holds is waited for a few seconds. One that
   // still cannot be read is never replaced by this run: SaveDatabaseTo
@@ -218,7 +225,11 @@ class CVelnorDoc {
   void StartUsageLog(CLockedFile& log);
   bool LogUse(std::string_view path, VelnorTime now);
 
+  enum class Portable { kUnknown, kNo, kBesideProgram, kCannotWrite };
+  Portable ChoosePortable(const std::string& programFolder);
+
   Env& m_env;
+  Portable m_portable = Portable::kUnknown;  // decided once, at the first look
   mutable Mutex m_lock;
   CFileMap m_files VELNOR_GUARDED_BY(m_lock);
   FolderList m_folders VELNOR_GUARDED_BY(m_lock);

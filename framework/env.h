@@ -147,6 +147,9 @@ class Env {
   // window to show.
   virtual std::unique_ptr<ProgressWindow> CreateProgressWindow(const std::string& caption) = 0;
 
+  // The running executable's full path; empty when the platform cannot say.
+  virtual std::string ModuleFilePath() = 0;
+
   // Null where the platform gives no change notifications: nothing is then
   // watched, and the index changes only when it is refreshed.
   virtual std::unique_ptr<ChangeNotifier> CreateChangeNotifier() = 0;
@@ -196,6 +199,7 @@ class EnvWrapper : public Env {
     return m_target.CreateProgressWindow(caption);
   }
   std::unique_ptr<ChangeNotifier> CreateChangeNotifier() override { return m_target.CreateChangeNotifier(); }
+  std::string ModuleFilePath() override { return m_target.ModuleFilePath(); }
 
  private:
   Env& m_target;

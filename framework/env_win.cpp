@@ -208,6 +208,7 @@ class Win32Env final : public Env {
     return ok;
   }
 
+  std::string ModuleFilePath() override { return GetModuleFilePath(); }
   LockResult OpenLockedFile(const std::string& path, std::unique_ptr<CLockedFile>& file) override {
     return OpenPlatformLockedFile(path, file);
   }

@@ -17,6 +17,7 @@ class FaultyEnv : public EnvWrapper {
   int lockedForReads = -1;     // >= 0: the lock clears after this many more reads
   std::string deniedPath;      // exists, but reading it is refused
   std::string vanishedFolder;  // it and everything below cannot be searched
+  std::string readOnlyFolder;  // nothing in it or below can be written
   size_t appendCut = SIZE_MAX; // the next append writes this many bytes and fails: the power went
 
   std::unique_ptr<DirectorySearch> OpenDirectory(const std::string& folder) override {
@@ -43,7 +44,7 @@ class FaultyEnv : public EnvWrapper {
   }
   LockResult OpenLockedFile(const std::string& path, std::unique_ptr<CLockedFile>& file) override {
     if (path == lockedPath) return LockResult::kBusy;
-    if (path == deniedPath) return LockResult::kError;
+    if (path == deniedPath || ReadOnly(path)) return LockResult::kError;
     const LockResult result = EnvWrapper::OpenLockedFile(path, file);
     if (result == LockResult::kOk) file = std::make_unique<CutAppends>(std::move(file), appendCut);
     return result;
@@ -52,10 +53,14 @@ class FaultyEnv : public EnvWrapper {
     return from != lockedPath && EnvWrapper::RenameFile(from, to);
   }
   bool WriteFileAtomic(const std::string& path, std::string_view data) override {
-    return path != lockedPath && EnvWrapper::WriteFileAtomic(path, data);
+    return path != lockedPath && !ReadOnly(path) && EnvWrapper::WriteFileAtomic(path, data);
   }
 
  private:
+  bool ReadOnly(const std::string& path) const {
+    return !readOnlyFolder.empty() && path.compare(0, readOnlyFolder.size(), readOnlyFolder) == 0;
+  }
+
   class CutAppends : public CLockedFile {
    public:
     CutAppends(std::unique_ptr<CLockedFile> file, size_t& cut) : m_file(std::move(file)), m_cut(cut) {}

@@ -120,6 +120,26 @@ TEST_F(FrameTest, OneLauncherOpensFollowsTheFullPathOptionAndEndsForARefresh) {
   EXPECT_TRUE(doc->m_placement.m_bValid);  // where it stood, for the next opening
 }
 
+// What the user sets is on the disk at once, not at exit: a crash or a kill
+// later loses none of it.
+TEST_F(FrameTest, OptionsAndTheLauncherPlacementAreSavedAsTheyChange) {
+  Command(ID_SEARCH_FULL_PATH);
+  Command(ID_AUTORUN);
+  PumpUntil([&] { return Saved()->m_bSearchFullPath; }, 2000);
+  EXPECT_TRUE(Saved()->m_bSearchFullPath);
+  EXPECT_FALSE(Saved()->m_bAutorun);
+
+  InsideModalLoop inside(L"#32770", L"Plovant Velnor", [&](HWND launcher) {
+    SetWindowPos(launcher, nullptr, 40, 50, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+    PostMessageW(launcher, WM_COMMAND, IDCANCEL, 0);
+  });
+  Tray(WM_LBUTTONDBLCLK);
+  ASSERT_TRUE(inside.ran);
+  PumpUntil([&] { return Saved()->m_placement == doc->m_placement; }, 2000);
+  EXPECT_TRUE(Saved()->m_placement.m_bValid);
+  EXPECT_EQ(Saved()->m_placement.m_rect.left, doc->m_placement.m_rect.left);
+}
+
 // A later start opens no guide by itself (a first start's: CloseSequenceTest).
 TEST_F(FrameTest, TheGuideBesideTheProgramAndTheMailLinkGoToTheShell) {
   EXPECT_TRUE(env.launches.empty());
