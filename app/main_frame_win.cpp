@@ -54,6 +54,9 @@ LRESULT CMainFrame::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_FOLDER_RESCANNED:
       OnFolderRescanned();
       return 0;
+    case WM_DATABASE_DAMAGED:
+      if (m_pDoc) TellDatabaseDamaged(m_pDoc->GetDatabasePath(), m_pDoc->LastLoad());
+      return 0;
     case WM_PORTABLE_READ_ONLY:
       if (m_pDoc) TellPortableFolderReadOnly(m_pDoc->ProgramFolder(), m_pDoc->GetDatabasePath());
       return 0;

@@ -29,6 +29,8 @@ constexpr UINT WM_DATABASE_UNREADABLE = WM_APP + 2;
 constexpr UINT WM_SAVE_DATABASE = WM_APP + 3;
 // Posted once at start-up when a portable copy cannot write its folder.
 constexpr UINT WM_PORTABLE_READ_ONLY = WM_APP + 4;
+// Posted once at start-up when the database was damaged.
+constexpr UINT WM_DATABASE_DAMAGED = WM_APP + 5;
 
 // Why the program is asked to end: only a user's exit may wait for an answer.
 enum class CloseReason { kUserExit, kSessionEnd };

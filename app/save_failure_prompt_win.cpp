@@ -44,3 +44,18 @@ void TellPortableFolderReadOnly(const std::string& programFolder, const std::str
       L"write to.";
   MessageBoxW(nullptr, text.c_str(), L"Plovant Velnor", MB_OK | MB_ICONINFORMATION | MB_SETFOREGROUND);
 }
+
+void TellDatabaseDamaged(const std::string& databasePath, const DatabaseLoadReport& report) {
+  std::wstring text = L"Plovant Velnor's database was damaged:\n" + Utf8ToWide(databasePath) + L"\n\n" +
+                      L"It could be read up to byte " + std::to_wstring(report.failOffset) + L": " +
+                      std::to_wstring(report.records) + L" files with their usage counts were recovered.";
+  if (report.settingsLost) {
+    text += L" The folder list and the settings stood after the damage and could not be read: they are "
+            L"back to their defaults. Please check Folder Settings and the options in the tray menu's "
+            L"Preferences.";
+  }
+  text += report.backupPath.empty()
+              ? std::wstring(L"\n\nThe damaged file could not be kept aside.")
+              : L"\n\nYour original file is kept, unchanged, as:\n" + Utf8ToWide(report.backupPath);
+  MessageBoxW(nullptr, text.c_str(), L"Plovant Velnor", MB_OK | MB_ICONWARNING | MB_SETFOREGROUND);
+}

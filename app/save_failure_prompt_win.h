@@ -5,11 +5,15 @@
 #include <string>
 
 #include "app/velnor_app_win.h"
+#include "database/velnor_doc.h"
 
 SaveFailureChoice AskSaveFailure(const std::string& databasePath);
 
 // Shown once per run, after start-up. `busy`: another program held the file.
 void TellDatabaseUnreadable(const std::string& databasePath, bool busy);
+// Shown once, after start-up, when the database was damaged: what was read
+// and where the original is kept.
+void TellDatabaseDamaged(const std::string& databasePath, const DatabaseLoadReport& report);
 // A portable copy whose folder cannot be written keeps its data in
 // `databasePath` (under %APPDATA%) instead of in `programFolder`.
 void TellPortableFolderReadOnly(const std::string& programFolder, const std::string& databasePath);

@@ -49,6 +49,7 @@ bool CVelnorApp::InitInstance() {
   RefreshDatabase(kInitializeCaption);
   StartFolderWatcher();
   if (m_pDoc->LastLoad().unreadable) PostMessageW(m_pMainFrame->GetSafeHwnd(), WM_DATABASE_UNREADABLE, 0, 0);
+  if (m_pDoc->LastLoad().damaged) PostMessageW(m_pMainFrame->GetSafeHwnd(), WM_DATABASE_DAMAGED, 0, 0);
   if (m_pDoc->PortableCannotWrite()) PostMessageW(m_pMainFrame->GetSafeHwnd(), WM_PORTABLE_READ_ONLY, 0, 0);
 
   // The taskbar may not have been ready: one more try, at the default size.

@@ -18,6 +18,9 @@ namespace {
 constexpr char kDamagedSuffix[] = ".damaged";
 constexpr char kUnreadableSuffix[] = ".unreadable-";
 constexpr char kNewSuffix[] = ".new";
+// A file larger than this is read whole only when its first part could be
+// the start of a database.
+constexpr size_t kProbeBytes = size_t{1} << 20;
 
 // Whether the file at `path` still has `fingerprint`, read in pieces: a save
 // that finds its own file unchanged (nearly always) never holds a second
@@ -57,25 +60,51 @@ Env::ReadResult CVelnorDoc::ReadDatabaseFile(const std::string& path, std::strin
   return result;
 }
 
+Env::ReadResult CVelnorDoc::ReadPlausibleDatabase(const std::string& path, std::string& bytes, bool& cut) {
+  cut = false;
+  std::unique_ptr<CFile> file = m_env.OpenFile(path);
+  uint64_t length = 0;
+  if (file && file->GetLength(length) && length > kProbeBytes) {
+    std::string head(kProbeBytes, '\0');
+    head.resize(file->Read(head.data(), head.size()));
+    // Only a first part that ran out of bytes could read on: one damaged
+    // within it, or ended before its end, is all of the file worth holding.
+    const DatabaseLoadReport probe = CVelnorDoc(m_env).LoadDatabaseBytes(head);
+    if (head.size() == kProbeBytes && !(probe.damaged && probe.ranOut)) {
+      bytes = std::move(head);
+      cut = true;
+      return Env::ReadResult::kOk;
+    }
+  }
+  file.reset();
+  return ReadDatabaseFile(path, bytes);
+}
+
 DatabaseLoadReport CVelnorDoc::LoadDatabaseFrom(const std::string& path) {
+  DatabaseLoadReport report;
+  if (LoadHeldDatabase(path, report) && !SaveDatabaseTo(path)) {
+    // The original goes back rather than leave no database at all.
+    m_env.RenameFile(report.backupPath, path);
+    report.backupPath.clear();
+  }
+  m_lastLoad = report;
+  return report;
+}
+
+bool CVelnorDoc::LoadHeldDatabase(const std::string& path, DatabaseLoadReport& report) {
   // Held from before the file is read: a save by another copy is then
   // either wholly before this load or wholly after it.
   const std::unique_ptr<CLockedFile> log = TakeUsageLog(UsageLogPath(path), kUsageLogSavePatienceMs);
   std::string bytes;
-  const Env::ReadResult read = ReadDatabaseFile(path, bytes);
-  DatabaseLoadReport report;
+  bool cut = false;
+  const Env::ReadResult read = ReadPlausibleDatabase(path, bytes, cut);
   m_bUnreadable = read == Env::ReadResult::kBusy || read == Env::ReadResult::kError;
   m_fileFingerprint.reset();
+  std::string_view kept;
   if (read == Env::ReadResult::kOk) {
     m_fileFingerprint = Fingerprint(bytes);
-    std::string_view kept;
     report = LoadDatabaseKept(std::move(bytes), kept);
-    if (report.NeedsBackup()) {
-      // The next save writes only what could be read, or repeated keys
-      // merged; keep the original bytes so nothing the user had is gone.
-      const std::string backup = path + kDamagedSuffix;
-      if (m_env.WriteFileAtomic(backup, kept)) report.backupPath = backup;
-    }
+    report.cut = cut;
   } else if (m_bUnreadable) {
     // Someone who has a database is no first-time user: no guide.
     m_bFirstRun = false;
@@ -84,8 +113,19 @@ DatabaseLoadReport CVelnorDoc::LoadDatabaseFrom(const std::string& path) {
   }
   // The log of a file that could not be read stays for the file.
   if (!m_bUnreadable) TakeInUsageLog(path, log.get(), report);
-  m_lastLoad = report;
-  return report;
+  if (!report.NeedsBackup()) return false;
+  // The next save writes only what could be read, or repeated keys merged:
+  // the original is renamed aside (a huge one is never copied), and what
+  // was read is saved in its place at once.
+  const std::string backup = path + kDamagedSuffix;
+  m_env.RemoveFile(backup);
+  if (m_env.RenameFile(path, backup)) {
+    report.backupPath = backup;
+    m_fileFingerprint.reset();
+    return true;
+  }
+  if (!cut && m_env.WriteFileAtomic(backup, kept)) report.backupPath = backup;
+  return false;
 }
 
 bool CVelnorDoc::SaveDatabaseTo(const std::string& path) {

@@ -89,6 +89,10 @@ DatabaseLoadReport CVelnorDoc::LoadDatabaseKept(std::string bytes, std::string_v
       report.damaged = true;
       report.failOffset = ar.FailOffset();
       report.failReason = ar.FailReason();
+      report.ranOut = ar.RanOut();
+      // The options and the placement come last: a failure anywhere
+      // before the end left them as a new document has them.
+      report.settingsLost = true;
     } else if (!ar.AtEnd()) {
       report.damaged = true;
       report.failOffset = ar.Offset();
@@ -96,6 +100,7 @@ DatabaseLoadReport CVelnorDoc::LoadDatabaseKept(std::string bytes, std::string_v
     }
   }
   MutexLock hold(m_lock);
+  report.records = m_files.size();
   report.repeatedKeys = m_repeatedKeysDuringLoad;
   m_repeatedKeysDuringLoad = 0;
   return report;

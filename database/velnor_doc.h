@@ -38,10 +38,14 @@ struct DatabaseLoadReport {
   bool damaged = false;       // reading stopped before the end
   size_t failOffset = 0;      // where reading stopped, when damaged
   std::string failReason;
+  bool ranOut = false;        // ... because the bytes ended (more might read on)
+  bool settingsLost = false;  // ... before the folder list and the options
+  bool cut = false;           // only the first part of a huge damaged file was read
+  size_t records = 0;         // file records read
   // Paths the file lists more than once, each now one record holding the
   // uses of all (a file written by hand, by another tool, or damaged).
   size_t repeatedKeys = 0;
-  std::string backupPath;     // where a damaged file was copied, if it was
+  std::string backupPath;     // where a damaged file was put aside, if it was
   size_t loggedUses = 0;      // uses the usage log beside the file added
 
   // The next save would not give back the file's bytes: keep them aside.
@@ -193,6 +197,12 @@ class CVelnorDoc {
 
  private:
   Env::ReadResult ReadDatabaseFile(const std::string& path, std::string& bytes);
+  // The file whole, or only its first part when that shows it is damaged
+  // already (`cut`): a huge file in the database's place is never held whole.
+  Env::ReadResult ReadPlausibleDatabase(const std::string& path, std::string& bytes, bool& cut);
+  // Loads the file, its usage log held meanwhile; true when a damaged file
+  // was renamed aside, so that the document's state must be saved at once.
+  bool LoadHeldDatabase(const std::string& path, DatabaseLoadReport& report);
   std::string SetAsideUnreadable(const std::string& path);
   bool MergeChangesOnDisk(const std::string& path, CLockedFile* log);
   // Writes the document to `target`; when that is the database file itself

@@ -106,6 +106,7 @@ void CArchive::FailAt(size_t offset, const char* reason) {
 bool CArchive::Take(size_t n, const unsigned char*& p) {
   if (m_failed) return false;
   if (n > Remaining()) {
+    m_ranOut = !m_failed;
     Fail("unexpected end of data");
     return false;
   }
@@ -165,6 +166,7 @@ bool CArchive::ReadTextView(std::string_view& view, std::string& converted) {
     }
   }
   if (len > Remaining()) {
+    m_ranOut = !m_failed;
     FailAt(start, "text length exceeds the data");
     return false;
   }

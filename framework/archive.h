@@ -76,6 +76,8 @@ class CArchive {
   bool Failed() const { return m_failed; }
   size_t FailOffset() const { return m_failOffset; }
   const std::string& FailReason() const { return m_failReason; }
+  // The failure was the data running out: more bytes might have read on.
+  bool RanOut() const { return m_ranOut; }
   size_t Offset() const { return m_pos; }
   size_t Remaining() const { return m_data.size() - m_pos; }
   bool AtEnd() const { return m_pos == m_data.size(); }
@@ -109,6 +111,7 @@ class CArchive {
 
   uint32_t m_nextNumber = 1;  // storing; loading numbers by m_loaded's length
   bool m_failed = false;
+  bool m_ranOut = false;
   size_t m_failOffset = 0;
   std::string m_failReason;
 };

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds what a Windows user downloads, into build/dist/ (VELNOR_DIST_DIR):
 #   PlovantVelnor-<version>-setup.exe     the installer (dist/velnor.nsi, NSIS)
-#   PlovantVelnor-<version>-portable.zip  the same three files and a readme
+#   PlovantVelnor-<version>-portable.zip  the same three files, a readme and
+#                                         portable.txt (the data stays beside it)
 # Both carry the programs of the Windows tree, the very ones `make test`
 # tests, without their debugging information. The version is the project's,
 # as CMake wrote it into the tree.
@@ -27,6 +28,8 @@ makensis -V2 -DVERSION="$version" -DSTAGE="$stage" -DICON="$VELNOR_ROOT/resource
   -DOUTFILE="$out/$name-setup.exe" "$VELNOR_ROOT/dist/velnor.nsi"
 
 sed -e "s/@VERSION@/$version/" -e 's/$/\r/' "$VELNOR_ROOT/dist/portable-readme.txt" >"$stage/readme.txt"
+# Only the zip carries the marker: beside velnor.exe it keeps the data there.
+sed -e 's/$/\r/' "$VELNOR_ROOT/dist/portable.txt" >"$stage/portable.txt"
 (cd "$out/stage" && zip -q -X -r "$out/$name-portable.zip" "Plovant Velnor")
 rm -rf "$out/stage"
 

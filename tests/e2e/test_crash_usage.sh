@@ -82,7 +82,9 @@ wait_for --timeout 20 -- not probe folder-rows || fail "Close did not close the 
 wait_refresh_end "$REFRESH_CAPTION"
 kill_hard
 start_settled folders-again
-hot_key_launcher 4
+hot_key_launcher 4  # the other folder's file is found
+keys key Escape
+wait_for --timeout 10 -- not probe rows || fail "Escape did not close the launcher"
 exit_by_click folders-again
 "$CLI" dump "$DATABASE" >"$WORK/dump.json" || fail "velnor-cli dump failed"
 python3 - "$WORK/dump.json" <<'PY' || fail "the ticked folder was lost: $(cat "$WORK/dump.json")"

@@ -123,16 +123,32 @@ TEST(DamagedDatabase, TrailingBytesAreReportedButEverythingIsKept) {
   EXPECT_TRUE(doc.m_placement.m_bValid);
 }
 
-// Only a damaged file is kept aside: neither an intact one nor a missing one.
+// Only a damaged file is kept aside, renamed (a huge one is never copied),
+// and what could be read takes its place at once: neither an intact file
+// nor a missing one is touched.
 TEST(DamagedDatabase, TheDamagedFileIsKeptBesideTheDatabase) {
   const Sample s = MakeSample();
   MemoryEnv env;
-  env.AddFile("C:\\db", s.bytes.substr(0, s.bytes.size() - 3));
+  const std::string cut = s.bytes.substr(0, s.bytes.size() - 3);
+  env.AddFile("C:\\db", cut);
   CVelnorDoc doc(env);
   const DatabaseLoadReport report = doc.LoadDatabaseFrom("C:\\db");
   EXPECT_TRUE(report.damaged);
   EXPECT_EQ(report.backupPath, "C:\\db.damaged");
-  EXPECT_EQ(*env.Contents("C:\\db.damaged"), *env.Contents("C:\\db"));
+  EXPECT_EQ(*env.Contents("C:\\db.damaged"), cut);
+  CVelnorDoc next(env);
+  EXPECT_FALSE(next.LoadDatabaseFrom("C:\\db").damaged);
+  EXPECT_EQ(next.FileCount(), doc.FileCount());
+
+  // A huge file of zeros: only its first part is read, and it is renamed.
+  MemoryEnv huge;
+  const std::string zeros(5u << 20, '\0');
+  huge.AddFile("C:\\db", zeros);
+  CVelnorDoc zero(huge);
+  const DatabaseLoadReport read = zero.LoadDatabaseFrom("C:\\db");
+  EXPECT_TRUE(read.damaged && read.cut);
+  EXPECT_EQ(*huge.Contents("C:\\db.damaged"), zeros);
+  EXPECT_LT(huge.Contents("C:\\db")->size(), 1000u);
 
   MemoryEnv intact;
   intact.AddFile("C:\\db", s.bytes);
