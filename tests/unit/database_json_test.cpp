@@ -100,6 +100,7 @@ TEST(DatabaseJson, RefusalsNameTheirPlace) {
       {"{\"files\":[}", "not valid JSON: at line 1, column 11"},
       {"{} {}", "not valid JSON:"},
       {"{\"files\":[{\"path\":\"caf\xE9\"}]}", "not valid JSON:"},  // bytes that are not UTF-8
+      {R"({"files":[{"path":"a","useCount":1e999}]})", "not valid JSON: number overflow parsing '1e999'"},
       {"[]", "the top level: expected a JSON object, got an array"},
       {R"({"files":{}})", "files: expected an array, got an object"},
       {R"({"files":["C:\\a"]})", "files[0]: expected an object, got \"C:\\\\a\""},
