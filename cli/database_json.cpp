@@ -1,8 +1,11 @@
 #include "cli/database_json.h"
 
 #include <cstdint>
+#include <functional>
+#include <iterator>
 #include <limits>
 #include <memory>
+#include <string_view>
 #include <unordered_set>
 #include <utility>
 #include <vector>
@@ -132,6 +135,33 @@ std::string Describe(const Json& value) {
   return s;
 }
 
+// The index of the first record whose path an earlier one in `files` has,
+// or SIZE_MAX: one pass in order over an open-addressing table of indexes.
+size_t FirstRepeatedPath(const CFileMap::Records& files) {
+  struct Entry {
+    uint32_t indexPlusOne = 0;
+    uint32_t hash = 0;
+  };
+  size_t capacity = 16;
+  while (capacity < files.size() + files.size() / 2) capacity *= 2;
+  std::vector<Entry> table(capacity);
+  const std::hash<std::string_view> hasher;
+  for (size_t i = 0; i < files.size(); ++i) {
+    const std::string_view path = files[i]->Path();
+    const size_t full = hasher(path);
+    const auto hash = static_cast<uint32_t>(full);
+    for (size_t slot = full & (capacity - 1);; slot = (slot + 1) & (capacity - 1)) {
+      Entry& entry = table[slot];
+      if (entry.indexPlusOne == 0) {
+        entry = Entry{static_cast<uint32_t>(i + 1), hash};
+        break;
+      }
+      if (entry.hash == hash && files[entry.indexPlusOne - 1]->Path() == path) return i;
+    }
+  }
+  return SIZE_MAX;
+}
+
 class JsonReader {
  public:
   JsonReader(CVelnorDoc& doc, std::string& error) : m_doc(doc), m_error(error) {}
@@ -211,6 +241,13 @@ class JsonReader {
     return true;
   }
 
+  // The same, without a copy: `out` points into `value`.
+  bool Text(const Json& value, const Where& where, const std::string*& out) {
+    if (!value.is_string()) return Fail(where, "expected a string, got " + Describe(value));
+    out = &value.get_ref<const std::string&>();
+    return true;
+  }
+
   // Refuses rather than wraps: a count or time that does not fit its stored
   // width would come back as a different number.
   bool Integer(const Json& value, const Where& where, int64_t min, int64_t max, int64_t& out) {
@@ -265,17 +302,21 @@ class JsonReader {
     return true;
   }
 
+  // Records go to the document in batches as they are read, so that they
+  // are never held twice (here and in the document) nor the batch with the
+  // text for long. Their paths are checked against the earlier ones batch by
+  // batch (Flush): every record kept here comes before any fault found
+  // later, so a repeat among them is still the first fault in the text.
   bool File(const Json& value, const Where& where) {
     if (!ObjectExpected(value, where)) return false;
     auto record = std::make_unique<CFileInfo>();
-    std::string path;
-    bool hasPath = false;
+    const std::string* path = nullptr;
     for (auto it = value.begin(); it != value.end(); ++it) {
       const std::string& key = it.key();
       const Where at = where.At(key);
       bool ok;
       if (key == "path") {
-        ok = hasPath = Text(it.value(), at, path);
+        ok = Text(it.value(), at, path);
       } else if (key == "useCount") {
         ok = Int32(it.value(), at, record->m_nUseCount);
       } else if (key == "lastUsed") {
@@ -287,18 +328,50 @@ class JsonReader {
       }
       if (!ok) return false;
     }
-    if (!hasPath) return Fail(where, "\"path\" is missing");
-    if (path.empty()) return Fail(where.At("path"), "is empty");
-    if (!WithoutNul(path, where.At("path"))) return false;
-    if (m_paths.count(path) != 0) {
-      // The file holds one record per path; keeping either would drop the
-      // other's usage data without a word.
-      return Fail(where.At("path"), "repeats an earlier file's path " + Describe(Json(path)));
-    }
-    record->SetKeyPath(std::move(path));
-    m_paths.insert(record->Path());  // the record's own bytes: they never move
-    m_files.push_back(std::move(record));
+    if (path == nullptr) return Fail(where, "\"path\" is missing");
+    if (path->empty()) return Fail(where.At("path"), "is empty");
+    if (!WithoutNul(*path, where.At("path"))) return false;
+    record->SetKeyPath(*path);
+    m_batch.push_back(std::move(record));
+    if (m_batch.size() == kBatch) Flush();
     return true;
+  }
+
+ public:
+  // After the last record. Empty when no path was repeated; otherwise the
+  // first repeat, in the words of every other fault.
+  const std::string& Finish() {
+    Flush();
+    return m_repeat;
+  }
+
+ private:
+  static constexpr size_t kBatch = 4096;
+
+  // The file holds one record per path; keeping either would drop the
+  // other's usage data without a word. Once a repeat is found the rest is
+  // not kept: the load fails anyway.
+  void Flush() {
+    if (m_repeat.empty() && !m_batch.empty()) {
+      size_t repeat = FirstRepeatedPath(m_batch);
+      m_doc.VisitFiles([&](const CFileMap& earlier) {
+        for (size_t i = 0; i < repeat && i < m_batch.size(); ++i) {
+          if (earlier.Lookup(m_batch[i]->Path()) != nullptr) repeat = i;
+        }
+      });
+      if (repeat < m_batch.size()) {
+        const Where top;
+        const Where files = top.At("files");
+        const Where at = files.Index(m_flushed + repeat);
+        Fail(at.At("path"), "repeats an earlier file's path " + Describe(Json(std::string(m_batch[repeat]->Path()))));
+        m_repeat = m_error;
+      } else {
+        m_flushed += m_batch.size();
+        m_doc.AddFiles(std::move(m_batch));
+      }
+    }
+    m_batch.clear();
+    m_batch.reserve(kBatch);
   }
 
   bool Folder(const Json& value, const Where& where) {
@@ -375,8 +448,9 @@ class JsonReader {
 
  public:
   // What was read, handed to the document once all of it was accepted.
-  CFileMap::Records m_files;
-  std::unordered_set<std::string_view> m_paths;
+  CFileMap::Records m_batch;  // read, not yet handed to the document
+  size_t m_flushed = 0;       // records handed to it
+  std::string m_repeat;
   CVelnorDoc::FolderList m_folders;
 };
 
@@ -398,16 +472,15 @@ class KeyTracker {
     Level& level = m_levels[m_depth++];
     level.object = object;
     level.elements = 0;
-    level.keys.clear();
+    level.keyCount = 0;
+    level.manyKeys.clear();
   }
 
   void Close() { --m_depth; }
 
   void Key(const std::string& key) {
     Level& level = m_levels[m_depth - 1];
-    if (!level.keys.insert(key).second && m_fault.empty()) {
-      m_fault = Place() + ": repeats the key " + Describe(Json(key));
-    }
+    if (!level.Insert(key) && m_fault.empty()) m_fault = Place() + ": repeats the key " + Describe(Json(key));
     level.key = key;
   }
 
@@ -427,9 +500,28 @@ class KeyTracker {
   // again, so a long list of objects costs no allocation per object.
   struct Level {
     bool object = false;
-    std::string key;                       // an object's key being read
-    size_t elements = 0;                   // an array's elements begun so far
-    std::unordered_set<std::string> keys;  // an object's keys so far
+    std::string key;        // an object's key being read
+    size_t elements = 0;    // an array's elements begun so far
+    // An object's keys so far: the first few in place, compared one by one
+    // (a record has three, and their strings keep their room from one
+    // record to the next); past that, all of them in a set.
+    static constexpr size_t kFew = 8;
+    std::string fewKeys[kFew];
+    size_t keyCount = 0;
+    std::unordered_set<std::string> manyKeys;
+
+    // False when the object has the key already.
+    bool Insert(const std::string& k) {
+      if (keyCount < kFew) {
+        for (size_t i = 0; i < keyCount; ++i) {
+          if (fewKeys[i] == k) return false;
+        }
+        fewKeys[keyCount++] = k;
+        return true;
+      }
+      if (keyCount++ == kFew) manyKeys.insert(std::begin(fewKeys), std::end(fewKeys));
+      return manyKeys.insert(k).second;
+    }
   };
 
   // Where the object being read lies, as Where::Render puts it.
@@ -529,6 +621,8 @@ class StreamingReader final : public nlohmann::json_sax<Json> {
       }
       m_pieceDepth = depth;
       m_piece = object ? Json::object() : Json::array();
+      // A record's three keys in one allocation rather than three.
+      if (object) m_piece.get_ref<Json::object_t&>().reserve(4);
       m_built.push_back(&m_piece);
     } else {
       m_built.push_back(Put(object ? Json::object() : Json::array()));
@@ -643,8 +737,12 @@ bool DatabaseFromJson(std::string_view text, CVelnorDoc& doc, std::string& error
     error = streaming.RepeatedKey();
     return false;
   }
+  const std::string& repeat = reader.Finish();
+  if (!repeat.empty()) {
+    error = repeat;
+    return false;
+  }
   if (reader.Failed()) return false;
-  doc.AddFiles(std::move(reader.m_files));
   CVelnorDoc::FolderList folders = doc.CopyFolders();
   for (auto& folder : reader.m_folders) folders.push_back(std::move(folder));
   doc.ReplaceFolders(std::move(folders));

@@ -146,4 +146,16 @@ TEST(DatabaseJson, RefusalsNameTheirPlace) {
   }
 }
 
+// Records are handed on in batches as they are read: a repeat far from the
+// path it repeats is still found, and still outranks a fault after it.
+TEST(DatabaseJson, APathRepeatedThousandsOfRecordsLaterIsRefused) {
+  std::string json = R"({"files":[)";
+  for (int i = 0; i < 9000; ++i) json += (i ? ",{\"path\":\"f" : "{\"path\":\"f") + std::to_string(i == 8500 ? 3 : i) + "\"}";
+  json += R"(,{"path":"x","useCount":-1.5}]})";
+  CVelnorDoc doc;
+  std::string error;
+  EXPECT_FALSE(DatabaseFromJson(json, doc, error));
+  EXPECT_EQ(error, "files[8500].path: repeats an earlier file's path \"f3\"");
+}
+
 }  // namespace
