@@ -6,6 +6,7 @@
 #include <limits>
 #include <memory>
 #include <string_view>
+#include <unordered_map>
 #include <unordered_set>
 #include <utility>
 #include <vector>
@@ -286,11 +287,12 @@ class JsonReader {
     if (!IsAbsoluteFolderPath(path, '\\') && !IsAbsoluteFolderPath(path)) {
       return Fail(where, "expected the absolute path of a folder, got " + Describe(Json(path)));
     }
-    for (size_t i = 0; i < m_folders.size(); ++i) {
-      if (SameFolderPath(m_folders[i]->m_strPath, path)) {
-        return Fail(where, "names the same folder as folders[" + std::to_string(i) + "], " +
-                               Describe(Json(m_folders[i]->m_strPath)));
-      }
+    // By key, not folder by folder: a list of many folders stays linear.
+    const auto [earlier, added] = m_folderKeys.emplace(FolderPathKey(path), m_folders.size());
+    if (!added) {
+      const size_t i = earlier->second;
+      return Fail(where, "names the same folder as folders[" + std::to_string(i) + "], " +
+                             Describe(Json(m_folders[i]->m_strPath)));
     }
     return true;
   }
@@ -452,6 +454,7 @@ class JsonReader {
   size_t m_flushed = 0;       // records handed to it
   std::string m_repeat;
   CVelnorDoc::FolderList m_folders;
+  std::unordered_map<std::string, size_t> m_folderKeys;  // FolderPathKey -> index
 };
 
 // Where the parse is, for naming a repeated key. The parser keeps only the
