@@ -447,14 +447,14 @@ class JsonReader {
   CVelnorDoc& m_doc;
   std::string& m_error;
   bool m_failed = false;
-
- public:
-  // What was read, handed to the document once all of it was accepted.
   CFileMap::Records m_batch;  // read, not yet handed to the document
   size_t m_flushed = 0;       // records handed to it
-  std::string m_repeat;
-  CVelnorDoc::FolderList m_folders;
+  std::string m_repeat;       // the first repeated path, once found
   std::unordered_map<std::string, size_t> m_folderKeys;  // FolderPathKey -> index
+
+ public:
+  // The folders read, handed to the document once all of it was accepted.
+  CVelnorDoc::FolderList m_folders;
 };
 
 // Where the parse is, for naming a repeated key. The parser keeps only the
