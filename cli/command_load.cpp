@@ -36,6 +36,7 @@ int RunLoad(const CommandArgs& args, const CliContext& context) {
     const std::string source = jsonPath == kStandardInput ? "standard input" : "'" + jsonPath + "'";
     return context.Fail(source + ": " + error + unchanged);
   }
+  std::string().swap(text);  // not held beside the file's bytes while they are written
   // DB is replaced, not merged with: a restore must give back the counts it
   // was given. A temporary file takes DB's place only once it is complete,
   // so a failure here leaves the old file as it was.

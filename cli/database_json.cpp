@@ -1,8 +1,12 @@
 #include "cli/database_json.h"
 
 #include <cstdint>
+#include <functional>
+#include <iterator>
 #include <limits>
 #include <memory>
+#include <string_view>
+#include <unordered_map>
 #include <unordered_set>
 #include <utility>
 #include <vector>
@@ -132,48 +136,78 @@ std::string Describe(const Json& value) {
   return s;
 }
 
+// The index of the first record whose path an earlier one in `files` has,
+// or SIZE_MAX: one pass in order over an open-addressing table of indexes.
+size_t FirstRepeatedPath(const CFileMap::Records& files) {
+  struct Entry {
+    uint32_t indexPlusOne = 0;
+    uint32_t hash = 0;
+  };
+  size_t capacity = 16;
+  while (capacity < files.size() + files.size() / 2) capacity *= 2;
+  std::vector<Entry> table(capacity);
+  const std::hash<std::string_view> hasher;
+  for (size_t i = 0; i < files.size(); ++i) {
+    const std::string_view path = files[i]->Path();
+    const size_t full = hasher(path);
+    const auto hash = static_cast<uint32_t>(full);
+    for (size_t slot = full & (capacity - 1);; slot = (slot + 1) & (capacity - 1)) {
+      Entry& entry = table[slot];
+      if (entry.indexPlusOne == 0) {
+        entry = Entry{static_cast<uint32_t>(i + 1), hash};
+        break;
+      }
+      if (entry.hash == hash && files[entry.indexPlusOne - 1]->Path() == path) return i;
+    }
+  }
+  return SIZE_MAX;
+}
+
 class JsonReader {
  public:
   JsonReader(CVelnorDoc& doc, std::string& error) : m_doc(doc), m_error(error) {}
 
-  bool Database(const Json& root) {
+  bool Failed() const { return m_failed; }
+
+  bool NotAnObject(const Json& root) {
+    return Fail(Where{}, "expected a JSON object, got " + Describe(root));
+  }
+
+  // One key of the top-level object and its whole value.
+  bool TopLevel(const std::string& key, const Json& value) {
     const Where top;
-    if (!root.is_object()) return Fail(top, "expected a JSON object, got " + Describe(root));
-    for (auto it = root.begin(); it != root.end(); ++it) {
-      const std::string& key = it.key();
-      const Json& value = it.value();
-      const Where at = top.At(key);
-      bool ok;
-      if (key == "files") {
-        ok = Array(value, at, &JsonReader::File);
-      } else if (key == "folders") {
-        ok = Array(value, at, &JsonReader::Folder);
-      } else if (key == "autorun") {
-        ok = Bool(value, at, m_doc.m_bAutorun);
-      } else if (key == "mp3Support") {
-        bool mp3Support = m_doc.m_bMp3Support;
-        ok = Bool(value, at, mp3Support);
-        m_doc.m_bMp3Support = mp3Support;
-      } else if (key == "dpiWarningShown") {
-        ok = Bool(value, at, m_doc.m_bDpiWarningShown);
-      } else if (key == "searchFullPath") {
-        ok = Bool(value, at, m_doc.m_bSearchFullPath);
-      } else if (key == "firstRun") {
-        ok = Bool(value, at, m_doc.m_bFirstRun);
-      } else if (key == "placement") {
-        ok = Placement(value, at);
-      } else {
-        ok = UnknownKey(top, key);
-      }
-      if (!ok) return false;
+    const Where at = top.At(key);
+    if (key == "files") return Array(value, at, &JsonReader::File);
+    if (key == "folders") return Array(value, at, &JsonReader::Folder);
+    if (key == "autorun") return Bool(value, at, m_doc.m_bAutorun);
+    if (key == "mp3Support") {
+      bool mp3Support = m_doc.m_bMp3Support;
+      const bool ok = Bool(value, at, mp3Support);
+      m_doc.m_bMp3Support = mp3Support;
+      return ok;
     }
-    return true;
+    if (key == "dpiWarningShown") return Bool(value, at, m_doc.m_bDpiWarningShown);
+    if (key == "searchFullPath") return Bool(value, at, m_doc.m_bSearchFullPath);
+    if (key == "firstRun") return Bool(value, at, m_doc.m_bFirstRun);
+    if (key == "placement") return Placement(value, at);
+    return UnknownKey(top, key);
+  }
+
+  // One element of the top-level "files" or "folders" array, read as soon as
+  // it ends, so that the list is never held whole as JSON.
+  static bool IsList(std::string_view key) { return key == "files" || key == "folders"; }
+  bool ListElement(const std::string& key, size_t index, const Json& value) {
+    const Where top;
+    const Where list = top.At(key);
+    const Where at = list.Index(index);
+    return key == "files" ? File(value, at) : Folder(value, at);
   }
 
  private:
   using ElementReader = bool (JsonReader::*)(const Json&, const Where&);
 
   bool Fail(const Where& where, const std::string& what) {
+    m_failed = true;
     m_error = where.Render() + ": " + what;
     return false;
   }
@@ -205,6 +239,13 @@ class JsonReader {
   bool Text(const Json& value, const Where& where, std::string& out) {
     if (!value.is_string()) return Fail(where, "expected a string, got " + Describe(value));
     out = value.get<std::string>();
+    return true;
+  }
+
+  // The same, without a copy: `out` points into `value`.
+  bool Text(const Json& value, const Where& where, const std::string*& out) {
+    if (!value.is_string()) return Fail(where, "expected a string, got " + Describe(value));
+    out = &value.get_ref<const std::string&>();
     return true;
   }
 
@@ -246,11 +287,12 @@ class JsonReader {
     if (!IsAbsoluteFolderPath(path, '\\') && !IsAbsoluteFolderPath(path)) {
       return Fail(where, "expected the absolute path of a folder, got " + Describe(Json(path)));
     }
-    for (size_t i = 0; i < m_folders.size(); ++i) {
-      if (SameFolderPath(m_folders[i]->m_strPath, path)) {
-        return Fail(where, "names the same folder as folders[" + std::to_string(i) + "], " +
-                               Describe(Json(m_folders[i]->m_strPath)));
-      }
+    // By key, not folder by folder: a list of many folders stays linear.
+    const auto [earlier, added] = m_folderKeys.emplace(FolderPathKey(path), m_folders.size());
+    if (!added) {
+      const size_t i = earlier->second;
+      return Fail(where, "names the same folder as folders[" + std::to_string(i) + "], " +
+                             Describe(Json(m_folders[i]->m_strPath)));
     }
     return true;
   }
@@ -262,17 +304,21 @@ class JsonReader {
     return true;
   }
 
+  // Records go to the document in batches as they are read, so that they
+  // are never held twice (here and in the document) nor the batch with the
+  // text for long. Their paths are checked against the earlier ones batch by
+  // batch (Flush): every record kept here comes before any fault found
+  // later, so a repeat among them is still the first fault in the text.
   bool File(const Json& value, const Where& where) {
     if (!ObjectExpected(value, where)) return false;
     auto record = std::make_unique<CFileInfo>();
-    std::string path;
-    bool hasPath = false;
+    const std::string* path = nullptr;
     for (auto it = value.begin(); it != value.end(); ++it) {
       const std::string& key = it.key();
       const Where at = where.At(key);
       bool ok;
       if (key == "path") {
-        ok = hasPath = Text(it.value(), at, path);
+        ok = Text(it.value(), at, path);
       } else if (key == "useCount") {
         ok = Int32(it.value(), at, record->m_nUseCount);
       } else if (key == "lastUsed") {
@@ -284,18 +330,50 @@ class JsonReader {
       }
       if (!ok) return false;
     }
-    if (!hasPath) return Fail(where, "\"path\" is missing");
-    if (path.empty()) return Fail(where.At("path"), "is empty");
-    if (!WithoutNul(path, where.At("path"))) return false;
-    if (m_paths.count(path) != 0) {
-      // The file holds one record per path; keeping either would drop the
-      // other's usage data without a word.
-      return Fail(where.At("path"), "repeats an earlier file's path " + Describe(Json(path)));
-    }
-    record->SetKeyPath(std::move(path));
-    m_paths.insert(record->Path());  // the record's own bytes: they never move
-    m_files.push_back(std::move(record));
+    if (path == nullptr) return Fail(where, "\"path\" is missing");
+    if (path->empty()) return Fail(where.At("path"), "is empty");
+    if (!WithoutNul(*path, where.At("path"))) return false;
+    record->SetKeyPath(*path);
+    m_batch.push_back(std::move(record));
+    if (m_batch.size() == kBatch) Flush();
     return true;
+  }
+
+ public:
+  // After the last record. Empty when no path was repeated; otherwise the
+  // first repeat, in the words of every other fault.
+  const std::string& Finish() {
+    Flush();
+    return m_repeat;
+  }
+
+ private:
+  static constexpr size_t kBatch = 4096;
+
+  // The file holds one record per path; keeping either would drop the
+  // other's usage data without a word. Once a repeat is found the rest is
+  // not kept: the load fails anyway.
+  void Flush() {
+    if (m_repeat.empty() && !m_batch.empty()) {
+      size_t repeat = FirstRepeatedPath(m_batch);
+      m_doc.VisitFiles([&](const CFileMap& earlier) {
+        for (size_t i = 0; i < repeat && i < m_batch.size(); ++i) {
+          if (earlier.Lookup(m_batch[i]->Path()) != nullptr) repeat = i;
+        }
+      });
+      if (repeat < m_batch.size()) {
+        const Where top;
+        const Where files = top.At("files");
+        const Where at = files.Index(m_flushed + repeat);
+        Fail(at.At("path"), "repeats an earlier file's path " + Describe(Json(std::string(m_batch[repeat]->Path()))));
+        m_repeat = m_error;
+      } else {
+        m_flushed += m_batch.size();
+        m_doc.AddFiles(std::move(m_batch));
+      }
+    }
+    m_batch.clear();
+    m_batch.reserve(kBatch);
   }
 
   bool Folder(const Json& value, const Where& where) {
@@ -368,40 +446,53 @@ class JsonReader {
 
   CVelnorDoc& m_doc;
   std::string& m_error;
+  bool m_failed = false;
+  CFileMap::Records m_batch;  // read, not yet handed to the document
+  size_t m_flushed = 0;       // records handed to it
+  std::string m_repeat;       // the first repeated path, once found
+  std::unordered_map<std::string, size_t> m_folderKeys;  // FolderPathKey -> index
 
  public:
-  // What was read, handed to the document once all of it was accepted.
-  CFileMap::Records m_files;
-  std::unordered_set<std::string_view> m_paths;
+  // The folders read, handed to the document once all of it was accepted.
   CVelnorDoc::FolderList m_folders;
 };
 
-// The parser keeps only the last value of a key written twice in one object
-// ({"useCount":9,"useCount":0} reads as 0, a second "files" empties the
-// database); its callback sees every key as it is read, so a repeat is
-// caught there, with where it lies in the same words as every other fault.
-class RepeatedKeys {
+// Where the parse is, for naming a repeated key. The parser keeps only the
+// last value of a key written twice in one object ({"useCount":9,
+// "useCount":0} reads as 0, a second "files" empties the database), so a
+// repeat is caught here, as each key is read, with where it lies in the
+// same words as every other fault.
+class KeyTracker {
  public:
-  bool operator()(Json::parse_event_t event, const Json& parsed) {
-    switch (event) {
-      case Json::parse_event_t::object_start:
-      case Json::parse_event_t::array_start:
-        BeginValue();
-        Enter(event == Json::parse_event_t::object_start);
-        break;
-      case Json::parse_event_t::object_end:
-      case Json::parse_event_t::array_end:
-        --m_depth;
-        break;
-      case Json::parse_event_t::key:
-        Key(parsed.get_ref<const std::string&>());
-        break;
-      case Json::parse_event_t::value:
-        BeginValue();
-        break;
-    }
-    return true;  // everything is kept: the tree is built as without a callback
+  // A value begins: a scalar, or (then Open) an object or array.
+  void Value() {
+    if (m_depth > 0 && !m_levels[m_depth - 1].object) ++m_levels[m_depth - 1].elements;
   }
+
+  void Open(bool object) {
+    Value();
+    if (m_depth == m_levels.size()) m_levels.emplace_back();
+    Level& level = m_levels[m_depth++];
+    level.object = object;
+    level.elements = 0;
+    level.keyCount = 0;
+    level.manyKeys.clear();
+  }
+
+  void Close() { --m_depth; }
+
+  void Key(const std::string& key) {
+    Level& level = m_levels[m_depth - 1];
+    if (!level.Insert(key) && m_fault.empty()) m_fault = Place() + ": repeats the key " + Describe(Json(key));
+    level.key = key;
+  }
+
+  // How many objects and arrays are open.
+  size_t Depth() const { return m_depth; }
+  // The top-level key being read, and the index of the element begun last in
+  // the array under it.
+  const std::string& TopKey() const { return m_levels[0].key; }
+  size_t TopListIndex() const { return m_levels[1].elements - 1; }
 
   // Empty while no key was repeated; otherwise the first repeat, "files[2]:
   // repeats the key \"useCount\"".
@@ -412,30 +503,29 @@ class RepeatedKeys {
   // again, so a long list of objects costs no allocation per object.
   struct Level {
     bool object = false;
-    std::string key;                       // an object's key being read
-    size_t elements = 0;                   // an array's elements begun so far
-    std::unordered_set<std::string> keys;  // an object's keys so far
-  };
+    std::string key;        // an object's key being read
+    size_t elements = 0;    // an array's elements begun so far
+    // An object's keys so far: the first few in place, compared one by one
+    // (a record has three, and their strings keep their room from one
+    // record to the next); past that, all of them in a set.
+    static constexpr size_t kFew = 8;
+    std::string fewKeys[kFew];
+    size_t keyCount = 0;
+    std::unordered_set<std::string> manyKeys;
 
-  void Enter(bool object) {
-    if (m_depth == m_levels.size()) m_levels.emplace_back();
-    Level& level = m_levels[m_depth++];
-    level.object = object;
-    level.elements = 0;
-    level.keys.clear();
-  }
-
-  void BeginValue() {
-    if (m_depth > 0 && !m_levels[m_depth - 1].object) ++m_levels[m_depth - 1].elements;
-  }
-
-  void Key(const std::string& key) {
-    Level& level = m_levels[m_depth - 1];
-    if (!level.keys.insert(key).second && m_fault.empty()) {
-      m_fault = Place() + ": repeats the key " + Describe(Json(key));
+    // False when the object has the key already.
+    bool Insert(const std::string& k) {
+      if (keyCount < kFew) {
+        for (size_t i = 0; i < keyCount; ++i) {
+          if (fewKeys[i] == k) return false;
+        }
+        fewKeys[keyCount++] = k;
+        return true;
+      }
+      if (keyCount++ == kFew) manyKeys.insert(std::begin(fewKeys), std::end(fewKeys));
+      return manyKeys.insert(k).second;
     }
-    level.key = key;
-  }
+  };
 
   // Where the object being read lies, as Where::Render puts it.
   std::string Place() const {
@@ -466,6 +556,133 @@ std::string ParseErrorText(const char* what) {
   if (text.compare(0, kPrefix.size(), kPrefix) == 0) text.erase(0, kPrefix.size());
   return text;
 }
+
+// Reads the text in one pass through the parser's SAX interface. Each
+// element of "files" and "folders", and each other top-level value, is built
+// as a small tree, checked by JsonReader as soon as it ends, and dropped: the
+// time and the memory grow with the text, and the file list is never held
+// whole as JSON. (The parser's callback interface, which this replaced,
+// scanned the enclosing array at the end of every object: a million records
+// took minutes.) The parse goes on past a fault, so that faults rank as
+// they did when the whole text was parsed first: not JSON, then a repeated
+// key, then the first fault in the order of the text.
+class StreamingReader final : public nlohmann::json_sax<Json> {
+ public:
+  explicit StreamingReader(JsonReader& reader) : m_reader(reader) {}
+
+  bool null() override { return Scalar(Json(nullptr)); }
+  bool boolean(bool value) override { return Scalar(Json(value)); }
+  bool number_integer(number_integer_t value) override { return Scalar(Json(value)); }
+  bool number_unsigned(number_unsigned_t value) override { return Scalar(Json(value)); }
+  bool number_float(number_float_t value, const string_t&) override { return Scalar(Json(value)); }
+  // Copied, not moved: the text is the parser's buffer, which keeps its
+  // capacity for the next string.
+  bool string(string_t& value) override { return Scalar(Json(value)); }
+  bool binary(binary_t& value) override { return Scalar(Json::binary(value)); }
+
+  bool start_object(std::size_t) override { return Open(true); }
+  bool start_array(std::size_t) override { return Open(false); }
+  bool end_object() override { return Close(); }
+  bool end_array() override { return Close(); }
+
+  bool key(string_t& key) override {
+    m_keys.Key(key);
+    if (!m_built.empty()) m_key = key;
+    return true;
+  }
+
+  bool parse_error(std::size_t, const std::string&, const Json::exception& e) override {
+    m_parseError = ParseErrorText(e.what());
+    return false;
+  }
+
+  // Empty when the text was JSON; otherwise where and why it is not.
+  const std::string& ParseError() const { return m_parseError; }
+  const std::string& RepeatedKey() const { return m_keys.Fault(); }
+
+ private:
+  bool Scalar(Json value) {
+    m_keys.Value();
+    if (!m_built.empty()) {
+      Put(std::move(value));
+    } else {
+      m_piece = std::move(value);
+      Deliver(m_keys.Depth());
+    }
+    return true;
+  }
+
+  bool Open(bool object) {
+    const size_t depth = m_keys.Depth();
+    m_keys.Open(object);
+    if (m_built.empty()) {
+      // The top-level object and the lists under it are read as they come.
+      if (depth == 0 && object) return true;
+      if (depth == 1 && !object && JsonReader::IsList(m_keys.TopKey())) {
+        m_inList = true;
+        return true;
+      }
+      m_pieceDepth = depth;
+      m_piece = object ? Json::object() : Json::array();
+      // A record's three keys in one allocation rather than three.
+      if (object) m_piece.get_ref<Json::object_t&>().reserve(4);
+      m_built.push_back(&m_piece);
+    } else {
+      m_built.push_back(Put(object ? Json::object() : Json::array()));
+    }
+    return true;
+  }
+
+  bool Close() {
+    m_keys.Close();
+    if (m_built.empty()) {
+      m_inList = false;  // a list, or the top-level object, ends
+      return true;
+    }
+    m_built.pop_back();
+    if (m_built.empty()) Deliver(m_pieceDepth);
+    return true;
+  }
+
+  // Adds a value to the innermost container being built. Keys go in without
+  // the object's own search for an equal key, which would make a large
+  // object quadratic; a repeated key is refused anyway.
+  Json* Put(Json value) {
+    Json& parent = *m_built.back();
+    if (parent.is_array()) {
+      Json::array_t& array = parent.get_ref<Json::array_t&>();
+      array.push_back(std::move(value));
+      return &array.back();
+    }
+    Json::object_t& object = parent.get_ref<Json::object_t&>();
+    object.emplace_back(m_key, std::move(value));
+    return &object.back().second;
+  }
+
+  // A whole piece was read at `depth`: 0 the top-level value that is not an
+  // object, 1 a top-level key's value, 2 an element of a list.
+  void Deliver(size_t depth) {
+    if (!m_reader.Failed()) {
+      if (depth == 0) {
+        m_reader.NotAnObject(m_piece);
+      } else if (depth == 1) {
+        m_reader.TopLevel(m_keys.TopKey(), m_piece);
+      } else if (m_inList) {
+        m_reader.ListElement(m_keys.TopKey(), m_keys.TopListIndex(), m_piece);
+      }
+    }
+    m_piece = Json();
+  }
+
+  JsonReader& m_reader;
+  KeyTracker m_keys;
+  Json m_piece;                // the piece being built
+  size_t m_pieceDepth = 0;     // where it began
+  std::vector<Json*> m_built;  // its open objects and arrays, innermost last
+  std::string m_key;           // the key of the value that comes next in them
+  bool m_inList = false;       // inside the top-level "files" or "folders"
+  std::string m_parseError;
+};
 
 }  // namespace
 
@@ -512,23 +729,23 @@ std::string DatabaseToJson(CVelnorDoc& doc) {
 }
 
 bool DatabaseFromJson(std::string_view text, CVelnorDoc& doc, std::string& error) {
-  Json root;
-  RepeatedKeys repeated;
-  try {
-    root = Json::parse(text.begin(), text.end(), [&repeated](int, Json::parse_event_t event, Json& parsed) {
-      return repeated(event, parsed);
-    });
-  } catch (const Json::parse_error& e) {
-    error = "not valid JSON: " + ParseErrorText(e.what());
-    return false;
-  }
-  if (!repeated.Fault().empty()) {
-    error = repeated.Fault();
-    return false;
-  }
   JsonReader reader(doc, error);
-  if (!reader.Database(root)) return false;
-  doc.AddFiles(std::move(reader.m_files));
+  StreamingReader streaming(reader);
+  Json::sax_parse(text.begin(), text.end(), &streaming);
+  if (!streaming.ParseError().empty()) {
+    error = "not valid JSON: " + streaming.ParseError();
+    return false;
+  }
+  if (!streaming.RepeatedKey().empty()) {
+    error = streaming.RepeatedKey();
+    return false;
+  }
+  const std::string& repeat = reader.Finish();
+  if (!repeat.empty()) {
+    error = repeat;
+    return false;
+  }
+  if (reader.Failed()) return false;
   CVelnorDoc::FolderList folders = doc.CopyFolders();
   for (auto& folder : reader.m_folders) folders.push_back(std::move(folder));
   doc.ReplaceFolders(std::move(folders));

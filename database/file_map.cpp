@@ -216,7 +216,10 @@ const std::string* CFileMap::InternType(std::string_view type) {
 }
 
 void CFileMap::reserve(size_t n) {
-  if (Crowded(m_index.size(), n)) Rehash(CapacityFor(n));
+  // A map filled in many batches (a tool adding records as it reads them)
+  // grows by half at least: an index sized to each batch's end would be
+  // rebuilt whole at every batch.
+  if (Crowded(m_index.size(), n)) Rehash(CapacityFor(std::max(n, m_size + m_size / 2)));
 }
 
 void CFileMap::clear() {

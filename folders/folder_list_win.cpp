@@ -80,6 +80,13 @@ bool CFolderList::IsOnCheckBox(POINT point, int row, UINT flags) const {
   return (flags & LVHT_ONITEMSTATEICON) != 0;
 }
 
+void CFolderList::ToggleFocusedRow() {
+  int row = static_cast<int>(SendMessageW(GetSafeHwnd(), LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_FOCUSED));
+  if (row < 0) row = GetSelectedRow();
+  if (row < 0 || static_cast<size_t>(row) >= m_rows.size()) return;
+  if (m_onToggle) m_onToggle(row);
+}
+
 bool CFolderList::OnLeftButtonDown(POINT point) {
   LVHITTESTINFO hit = {};
   hit.pt = point;
@@ -112,6 +119,18 @@ LRESULT CFolderList::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
         EditRowLabel(GetSelectedRow());
         return 0;
       }
+      // Space toggles the focused row's check box, as in every list with
+      // check boxes; a held key toggles once, not back and forth.
+      if (wParam == VK_SPACE) {
+        const bool repeated = (lParam & (1L << 30)) != 0;
+        if (!repeated) ToggleFocusedRow();
+        return 0;
+      }
+      break;
+    case WM_CHAR:
+      // Else the control takes the space as the start of a search by name
+      // and moves the selection to a row whose name begins with one.
+      if (wParam == L' ') return 0;
       break;
     default:
       break;

@@ -1,8 +1,8 @@
 // The folder settings' list: one row per folder, its check box (the row's
 // state image) saying whether the folder is searched. Rows are drawn as the
 // launcher's are. The list turns the user's clicks and keys into requests
-// that the dialog carries out on the document: a click on a check box
-// toggles, a double click explores, Delete removes, and the end of a label
+// that the dialog carries out on the document: a click on a check box or
+// Space toggles, a double click explores, Delete removes, and the end of a label
 // edit renames.
 #pragma once
 
@@ -60,6 +60,8 @@ class CFolderList : public COwnerDrawnList {
   // True when the press was on a check box, which it then toggled.
   bool OnLeftButtonDown(POINT point);
   bool IsOnCheckBox(POINT point, int row, UINT flags) const;
+  // The focused row, or else the selected one.
+  void ToggleFocusedRow();
 
   // The label editor while it is open: Wine reports an edit that ended
   // empty as if it had been cancelled, so Escape is told apart here.

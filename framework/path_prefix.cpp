@@ -16,6 +16,8 @@ bool SameFolderPath(std::string_view a, std::string_view b) {
   return CompareFolded(WithoutFinalSeparator(a), WithoutFinalSeparator(b)) == 0;
 }
 
+std::string FolderPathKey(std::string_view path) { return FoldCase(WithoutFinalSeparator(path)); }
+
 bool IsPathUnder(std::string_view path, std::string_view folder) {
   if (folder.empty()) return true;
   if (folder.back() == kPathSeparator) folder.remove_suffix(1);

@@ -13,3 +13,16 @@ void MoveToWorkAreaCorner(HWND window) {
   MoveWindow(window, placed.left, placed.top, placed.right - placed.left,
              placed.bottom - placed.top, FALSE);
 }
+
+CRect WorkAreaNearest(const CRect& screenRect) {
+  const RECT r = {screenRect.left, screenRect.top, screenRect.right, screenRect.bottom};
+  MONITORINFO info = {};
+  info.cbSize = sizeof(info);
+  RECT work = {0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+  if (GetMonitorInfoW(MonitorFromRect(&r, MONITOR_DEFAULTTONEAREST), &info)) {
+    work = info.rcWork;
+  } else {
+    SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+  }
+  return CRect{work.left, work.top, work.right, work.bottom};
+}

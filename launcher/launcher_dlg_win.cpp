@@ -34,6 +34,26 @@ POINT WorkspaceOffset(HWND hwnd) {
   return POINT{info.rcWork.left - info.rcMonitor.left, info.rcWork.top - info.rcMonitor.top};
 }
 
+// The smallest launcher that still shows the query box and a few rows, in
+// dialog units of its client area; WM_GETMINMAXINFO holds the user to it.
+constexpr LONG kMinClientWidthDlu = 100;
+constexpr LONG kMinClientHeightDlu = 48;
+
+SIZE MinimumWindowSize(HWND dialog) {
+  RECT r = {0, 0, kMinClientWidthDlu, kMinClientHeightDlu};
+  MapDialogRect(dialog, &r);
+  AdjustWindowRectEx(&r, static_cast<DWORD>(GetWindowLongPtrW(dialog, GWL_STYLE)), FALSE,
+                     static_cast<DWORD>(GetWindowLongPtrW(dialog, GWL_EXSTYLE)));
+  return SIZE{r.right - r.left, r.bottom - r.top};
+}
+
+int32_t WorkAreaWidth(HWND hwnd) {
+  RECT r = {};
+  GetWindowRect(hwnd, &r);
+  const CRect work = WorkAreaNearest(CRect{r.left, r.top, r.right, r.bottom});
+  return work.right - work.left;
+}
+
 void InsertColumn(HWND list, int index, const wchar_t* header, int width) {
   LVCOLUMNW column = {};
   column.mask = LVCF_FMT | LVCF_TEXT | LVCF_WIDTH | LVCF_SUBITEM;
@@ -93,8 +113,10 @@ BOOL CLauncherDlg::OnInitDialog() {
   m_icons = std::make_unique<CIconCache>(placeholder.Get());
   SendMessageW(list, LVM_SETIMAGELIST, LVSIL_SMALL, reinterpret_cast<LPARAM>(m_icons->Images()));
 
-  InsertColumn(list, 0, L"Title", m_doc.m_placement.m_nTitleWidth);
-  InsertColumn(list, 1, L"Folder", m_doc.m_placement.m_nFolderWidth);
+  const int32_t workWidth = WorkAreaWidth(hwnd);
+  InsertColumn(list, 0, L"Title", UsableColumnWidth(m_doc.m_placement.m_nTitleWidth, kDefaultTitleWidth, workWidth));
+  InsertColumn(list, 1, L"Folder",
+               UsableColumnWidth(m_doc.m_placement.m_nFolderWidth, kDefaultFolderWidth, workWidth));
   SendMessageW(list, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_FULLROWSELECT, LVS_EX_FULLROWSELECT);
 
   WarnAboutScreenResolution();
@@ -132,10 +154,15 @@ RECT CLauncherDlg::NormalRect() const {
   return placement.rcNormalPosition;
 }
 
+// Whole and usable on the screen as it is now, whatever the saved
+// rectangle holds (the screen may have shrunk since it was saved).
 void CLauncherDlg::RestorePlacement() {
-  const CRect& r = m_doc.m_placement.m_rect;
-  const POINT offset = WorkspaceOffset(GetSafeHwnd());
-  MoveWindow(GetSafeHwnd(), r.left + offset.x, r.top + offset.y, r.right - r.left, r.bottom - r.top, TRUE);
+  const HWND hwnd = GetSafeHwnd();
+  const POINT offset = WorkspaceOffset(hwnd);
+  const SIZE minimum = MinimumWindowSize(hwnd);
+  const CRect sized = SizedLauncherRect(m_doc.m_placement.m_rect, offset.x, offset.y, minimum.cx, minimum.cy);
+  const CRect r = FitIntoWorkArea(sized, WorkAreaNearest(sized));
+  MoveWindow(hwnd, r.left, r.top, r.right - r.left, r.bottom - r.top, TRUE);
 }
 
 void CLauncherDlg::FilterList() { FillList({}); }
@@ -240,6 +267,13 @@ INT_PTR CLauncherDlg::DialogProc(UINT message, WPARAM wParam, LPARAM lParam) {
       return FALSE;
     case WM_TIMER:
       if (wParam == kIconTimer) FetchVisibleIcons();
+      return FALSE;
+    case WM_GETMINMAXINFO:
+      // Only once the dialog has its font: dialog units mean nothing before.
+      if (m_list.GetSafeHwnd()) {
+        const SIZE minimum = MinimumWindowSize(GetSafeHwnd());
+        reinterpret_cast<MINMAXINFO*>(lParam)->ptMinTrackSize = POINT{minimum.cx, minimum.cy};
+      }
       return FALSE;
     case WM_DESTROY:
       OnDestroy();

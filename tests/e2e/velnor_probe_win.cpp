@@ -84,6 +84,17 @@ int QueryBox() {
   return Numbers((r.left + r.right) / 2, (r.top + r.bottom) / 2);
 }
 
+// The open launcher's window rectangle and its list's height.
+int LauncherRect() {
+  const HWND list = LauncherControl(WC_LISTVIEWW);
+  if (!list) return Answer(false, "no launcher");
+  RECT r = {}, rows = {};
+  GetWindowRect(GetParent(list), &r);
+  GetWindowRect(list, &rows);
+  std::printf("%ld %ld %ld %ld %ld\n", r.left, r.top, r.right, r.bottom, rows.bottom - rows.top);
+  return 0;
+}
+
 // The folder settings dialog, while it shows.
 HWND FolderList() {
   for (HWND d = FindWindowW(L"#32770", kTitle); d; d = FindWindowExW(nullptr, d, L"#32770", kTitle)) {
@@ -295,6 +306,7 @@ int wmain(int argc, wchar_t** argv) {
   if (command == L"menu-open") return MenuOpen();   // a popup menu is open: its screen rectangle
   if (command == L"rows") return Rows();            // the row count of the open launcher
   if (command == L"query-box") return QueryBox();   // the middle of the launcher's query box (x y)
+  if (command == L"launcher-rect") return LauncherRect();  // left top right bottom list-height
   if (command == L"folder-row" && arg) return ListRow(FolderList(), _wtoi(arg));  // x y ticked|unticked
   // The launcher's row N: x y unticked.
   if (command == L"result-row" && arg) return ListRow(LauncherControl(WC_LISTVIEWW), _wtoi(arg));

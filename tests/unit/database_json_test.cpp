@@ -100,6 +100,7 @@ TEST(DatabaseJson, RefusalsNameTheirPlace) {
       {"{\"files\":[}", "not valid JSON: at line 1, column 11"},
       {"{} {}", "not valid JSON:"},
       {"{\"files\":[{\"path\":\"caf\xE9\"}]}", "not valid JSON:"},  // bytes that are not UTF-8
+      {R"({"files":[{"path":"a","useCount":1e999}]})", "not valid JSON: number overflow parsing '1e999'"},
       {"[]", "the top level: expected a JSON object, got an array"},
       {R"({"files":{}})", "files: expected an array, got an object"},
       {R"({"files":["C:\\a"]})", "files[0]: expected an object, got \"C:\\\\a\""},
@@ -143,6 +144,18 @@ TEST(DatabaseJson, RefusalsNameTheirPlace) {
     EXPECT_EQ(error.rfind(c.error, 0), 0u) << c.json << " → " << error;
     EXPECT_EQ(error.find('\n'), std::string::npos);
   }
+}
+
+// Records are handed on in batches as they are read: a repeat far from the
+// path it repeats is still found, and still outranks a fault after it.
+TEST(DatabaseJson, APathRepeatedThousandsOfRecordsLaterIsRefused) {
+  std::string json = R"({"files":[)";
+  for (int i = 0; i < 9000; ++i) json += (i ? ",{\"path\":\"f" : "{\"path\":\"f") + std::to_string(i == 8500 ? 3 : i) + "\"}";
+  json += R"(,{"path":"x","useCount":-1.5}]})";
+  CVelnorDoc doc;
+  std::string error;
+  EXPECT_FALSE(DatabaseFromJson(json, doc, error));
+  EXPECT_EQ(error, "files[8500].path: repeats an earlier file's path \"f3\"");
 }
 
 }  // namespace

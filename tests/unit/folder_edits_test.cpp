@@ -17,8 +17,13 @@ using Strings = std::vector<std::string>;
 
 TEST(FolderRules, SamePathsAndMenuStates) {
   const std::string music = JoinPath({"C:", "Music"});
-  EXPECT_TRUE(SameFolderPath(music, JoinPath({"C:", "MUSIC"}) + kPathSeparator));
-  EXPECT_FALSE(SameFolderPath(music, music + "s"));
+  // The key agrees with the comparison, both ways.
+  for (const auto& [other, same] : {std::pair{JoinPath({"C:", "MUSIC"}) + kPathSeparator, true},
+                                    {JoinPath({"c:", "mUsic"}), true}, {music + "s", false},
+                                    {music + kPathSeparator + kPathSeparator, false}, {JoinPath({"C:", "Müsic"}), false}}) {
+    EXPECT_EQ(SameFolderPath(music, other), same) << other;
+    EXPECT_EQ(FolderPathKey(music) == FolderPathKey(other), same) << other;
+  }
   for (const auto& [row, explore, remove] : {std::tuple{-1, false, false}, {0, true, false}, {5, true, false},
                                              {6, true, true}}) {
     const FolderMenuStates states = FolderMenuStatesFor(row);

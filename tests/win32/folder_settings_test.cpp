@@ -112,6 +112,26 @@ TEST_F(FolderSettingsTest, ACheckBoxClickTogglesAndSelectsWithoutEditingAndAName
   EXPECT_TRUE(Enabled(2));
 }
 
+// As the keyboard sends it: down (then held: repeats), the character, up.
+TEST_F(FolderSettingsTest, SpaceTogglesTheFocusedRowOncePerPress) {
+  const auto press = [&](bool held) {
+    PostMessageW(list, WM_KEYDOWN, VK_SPACE, held ? (1 << 30) | 1 : 1);
+    PostMessageW(list, WM_CHAR, L' ', 1);
+    PostMessageW(list, WM_KEYUP, VK_SPACE, 0xC0000001);
+    PumpMessages();
+  };
+  Select(3);
+  press(false);
+  EXPECT_TRUE(Enabled(3) && dlg.GetFolderList()->IsChecked(3));
+  EXPECT_TRUE(dlg.FoldersChanged());
+  press(true);
+  EXPECT_TRUE(Enabled(3));
+  press(false);
+  EXPECT_FALSE(Enabled(3) || dlg.GetFolderList()->IsChecked(3));
+  EXPECT_EQ(Selected(), 3);
+  EXPECT_TRUE(Enabled(2) && Enabled(4));
+}
+
 TEST_F(FolderSettingsTest, DeleteRemovesOnlyTheUsersFoldersAndSelectsTheRowAbove) {
   for (int row : {-1, 0, 5}) {
     Select(row);

@@ -42,6 +42,37 @@ TEST_F(LauncherTest, OpensInTheWorkAreaCornerThenWhereItWasLeftWithItsControlsLa
   EXPECT_EQ(SendMessageW(list, LVM_GETCOLUMNWIDTH, 1, 0), 222);
 }
 
+// What a damaged database or a screen shrunk since the last closing leaves:
+// the launcher still opens whole inside the work area, with room for rows
+// and both columns showing.
+TEST_F(LauncherTest, ASavedPlacementOffTheScreenOrOfNoSizeOpensWholeAndUsable) {
+  RECT work = {};
+  SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+  const CRect saved[] = {
+      {100, work.bottom + 6, 600, work.bottom + 306},  // below the bottom
+      {5000, 100, 5500, 400},                         // far outside
+      {-900, -600, -400, -300},                       // negative
+      {50, 50, 51, 51},                               // one pixel
+      {600, 400, 100, 100},                           // inverted corners
+      {INT32_MIN, INT32_MIN, INT32_MAX, INT32_MAX},
+  };
+  for (const CRect& r : saved) {
+    dlg.reset();  // its closing would save its own placement over this one
+    doc.m_placement.m_bValid = true;
+    doc.m_placement.m_rect = r;
+    doc.m_placement.m_nTitleWidth = 0;
+    doc.m_placement.m_nFolderWidth = 100000;
+    Open();
+    const RECT at = ScreenRect(hwnd), rows = ScreenRect(list), box = ScreenRect(query);
+    EXPECT_TRUE(at.left >= work.left && at.top >= work.top && at.right <= work.right && at.bottom <= work.bottom)
+        << r.left << "," << r.top << " -> " << at.left << "," << at.top << "," << at.right << "," << at.bottom;
+    EXPECT_GE(rows.bottom - rows.top, 40) << r.left;
+    EXPECT_GE(box.right - box.left, 100) << r.left;
+    EXPECT_EQ(SendMessageW(list, LVM_GETCOLUMNWIDTH, 0, 0), 192);
+    EXPECT_EQ(SendMessageW(list, LVM_GETCOLUMNWIDTH, 1, 0), 256);
+  }
+}
+
 // A launcher on a screen of a chosen resolution, counting its warnings.
 class LauncherAtDpi : public CLauncherDlg {
  public:
