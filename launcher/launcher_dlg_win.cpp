@@ -70,6 +70,7 @@ BOOL CLauncherDlg::OnInitDialog() {
   m_query.Attach(query, list, [this] { FilterList(); });
   m_list.Attach(list);
   m_list.m_onOpen = [this] { RunSelection(true); };
+  m_list.m_beforeKeyboardAction = [this] { m_query.ApplyPendingQuery(); };
   m_list.Tip().SetDocument(m_doc);
   // Opening a file from its shell menu is a use, as opening it with Enter;
   // the launcher stays open.
@@ -220,6 +221,9 @@ INT_PTR CLauncherDlg::DialogProc(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_COMMAND:
       switch (LOWORD(wParam)) {
         case IDOK:
+          // Enter right after typing opens the first row of what was typed,
+          // not the row that was on top before the pause came.
+          m_query.ApplyPendingQuery();
           RunSelection(true);
           return TRUE;
         case IDC_NATIVE_MODE:
