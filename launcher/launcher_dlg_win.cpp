@@ -100,11 +100,20 @@ BOOL CLauncherDlg::OnInitDialog() {
 
   WarnAboutScreenResolution();
 
+  // The user types as soon as the hot key is down: the query box has the
+  // keyboard before the slow part (filling a million rows), so keys typed
+  // meanwhile wait in this thread's queue and reach the box in order once
+  // the dialog's loop runs. Nothing sets the box's text: what was typed stays.
   ShowWindow(hwnd, SW_SHOW);
   SetForegroundWindow(hwnd);
+  SetFocus(query);
   FilterList();
   SetTimer(hwnd, kIconTimer, kIconTimerMs, nullptr);
-  return TRUE;
+  // A timer comes once the loop has nothing else to do: the window system
+  // has then put the dialog on the screen with the keyboard in the box.
+  SetTimer(hwnd, kReadyTimer, USER_TIMER_MINIMUM, nullptr);
+  // The focus is where it belongs; the dialog manager must not move it again.
+  return FALSE;
 }
 
 void CLauncherDlg::WarnAboutScreenResolution() {
@@ -214,6 +223,7 @@ void CLauncherDlg::OnDestroy() {
   m_query.Detach();
   m_list.Detach();
   KillTimer(GetSafeHwnd(), kIconTimer);
+  KillTimer(GetSafeHwnd(), kReadyTimer);
 }
 
 INT_PTR CLauncherDlg::DialogProc(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -244,6 +254,10 @@ INT_PTR CLauncherDlg::DialogProc(UINT message, WPARAM wParam, LPARAM lParam) {
       return FALSE;
     case WM_TIMER:
       if (wParam == kIconTimer) FetchVisibleIcons();
+      if (wParam == kReadyTimer) {
+        KillTimer(GetSafeHwnd(), kReadyTimer);
+        if (m_onReadyForKeys) m_onReadyForKeys();
+      }
       return FALSE;
     case WM_DESTROY:
       OnDestroy();
