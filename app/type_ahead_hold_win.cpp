@@ -65,8 +65,9 @@ void CTypeAheadHold::Run(HANDLE started) {
   if (!m_hook) return;
   // The system calls the hook from within this loop.
   while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
-    const bool holdEnds = msg.message == kReleaseMessage || (msg.message == WM_TIMER && msg.wParam == m_holdTimer);
-    if (msg.hwnd == nullptr && holdEnds) SendKept();
+    if (msg.hwnd != nullptr) continue;
+    if (msg.message == kReleaseMessage) SendKept(false);
+    if (msg.message == WM_TIMER && msg.wParam == m_holdTimer) SendKept(true);
   }
   UnhookWindowsHookEx(m_hook);
   // Whatever is still kept goes out, to whichever window is in front.
@@ -96,11 +97,14 @@ bool CTypeAheadHold::OnKey(const KBDLLHOOKSTRUCT& key) {
   return false;
 }
 
-void CTypeAheadHold::SendKept() {
+void CTypeAheadHold::SendKept(bool timedOut) {
   if (!m_holding) return;
+  // Keys sent again that never came back (a hook before this one took
+  // them) must not keep the hold for good.
+  if (timedOut) m_sending = 0;
+  if (m_sending > 0) return;  // what is kept meanwhile goes when they are back
   if (m_holdTimer) KillTimer(nullptr, m_holdTimer);
   m_holdTimer = 0;
-  if (m_sending > 0) return;  // what is kept meanwhile goes when they are back
   if (m_kept.empty()) {
     m_holding = false;
     return;
@@ -113,7 +117,9 @@ void CTypeAheadHold::SendKept() {
     // Refused (a desktop the program may not send to): nothing comes back.
     m_sending = 0;
     m_holding = false;
+    return;
   }
+  m_holdTimer = SetTimer(nullptr, 0, kMaxHoldMs, nullptr);
 }
 
 bool CTypeAheadHold::ModifiersMatch() const {

@@ -42,9 +42,10 @@ class CTypeAheadHold {
   // True when the key is kept (taken out of the input).
   bool OnKey(const KBDLLHOOKSTRUCT& key);
   bool ModifiersMatch() const;
-  // The hold is over: sends the kept keys, or ends the hold once every key
-  // sent came back through the hook and nothing more was kept.
-  void SendKept();
+  // The hold is over (released, or `timedOut`): sends the kept keys, or
+  // ends the hold once every key sent came back through the hook and
+  // nothing more was kept.
+  void SendKept(bool timedOut);
   void Run(HANDLE started);
 
   UINT m_modifiers = 0;
