@@ -75,7 +75,12 @@ void CTypeAheadHold::Run(HANDLE started) {
 }
 
 LRESULT CALLBACK CTypeAheadHold::HookProc(int code, WPARAM wParam, LPARAM lParam) {
-  if (code == HC_ACTION && s_current && s_current->OnKey(*reinterpret_cast<const KBDLLHOOKSTRUCT*>(lParam))) return 1;
+  // Nothing may unwind into the system: a key that cannot be kept (no
+  // memory) goes by.
+  try {
+    if (code == HC_ACTION && s_current && s_current->OnKey(*reinterpret_cast<const KBDLLHOOKSTRUCT*>(lParam))) return 1;
+  } catch (...) {
+  }
   return CallNextHookEx(nullptr, code, wParam, lParam);
 }
 
