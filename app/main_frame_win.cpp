@@ -50,6 +50,9 @@ LRESULT CMainFrame::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
       return 0;
     case WM_HOTKEY:
       BringForward();
+      // Where no launcher took the keys (another window came forward), or
+      // after it closed: nothing waits any longer.
+      m_typeAhead.Release();
       return 0;
     case WM_FOLDER_RESCANNED:
       OnFolderRescanned();
@@ -97,7 +100,10 @@ LRESULT CMainFrame::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
 
 bool CMainFrame::OnCreate() {
   // Taken by another program (or another copy): the tray icon still works.
-  m_hotKey.Register(GetSafeHwnd(), kHotKeyId, kHotKeyModifiers, kHotKeyVirtualKey);
+  if (m_hotKey.Register(GetSafeHwnd(), kHotKeyId, kHotKeyModifiers, kHotKeyVirtualKey)) {
+    // Without it, keys typed while the launcher is made go astray.
+    m_typeAhead.Start(kHotKeyModifiers, kHotKeyVirtualKey);
+  }
   // An elevated copy would otherwise never hear that the taskbar came back.
   ChangeWindowMessageFilterEx(GetSafeHwnd(), TaskbarCreatedMessage(), MSGFLT_ALLOW, nullptr);
   return true;
@@ -162,6 +168,7 @@ void CMainFrame::OnExecuteFiles() {
   // One filter for the program's life: its indexes survive between openings.
   if (!m_pFileFilter) m_pFileFilter = std::make_unique<CFileFilter>(*m_pDoc);
   CLauncherDlg launcher(*m_pDoc, *m_pFileFilter);
+  launcher.m_onReadyForKeys = [this] { m_typeAhead.Release(); };
   m_pLauncherDlg = &launcher;
   m_bLauncherShown = true;
   const CWindowPlacement placement = m_pDoc->m_placement;

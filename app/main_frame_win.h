@@ -10,6 +10,7 @@
 
 #include "app/tray_icon_win.h"
 #include "app/tray_menu_state.h"
+#include "app/type_ahead_hold_win.h"
 #include "framework/env.h"
 #include "framework/win_handles.h"
 #include "framework/window_win.h"
@@ -133,6 +134,8 @@ class CMainFrame : public CWindow {
   // Destroyed in reverse order: the icon goes before the hot key, as in
   // DestroyWindow.
   HotKeyRegistration m_hotKey;
+  // Keys typed right behind the hot key wait for the launcher's query box.
+  CTypeAheadHold m_typeAhead;
   CTrayIcon m_trayIcon;
   std::atomic<bool> m_bRefillPosted{false};
   bool m_bSavePosted = false;

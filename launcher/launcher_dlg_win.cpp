@@ -90,6 +90,7 @@ BOOL CLauncherDlg::OnInitDialog() {
   m_query.Attach(query, list, [this] { FilterList(); });
   m_list.Attach(list);
   m_list.m_onOpen = [this] { RunSelection(true); };
+  m_list.m_beforeKeyboardAction = [this] { m_query.ApplyPendingQuery(); };
   m_list.Tip().SetDocument(m_doc);
   // Opening a file from its shell menu is a use, as opening it with Enter;
   // the launcher stays open.
@@ -121,11 +122,20 @@ BOOL CLauncherDlg::OnInitDialog() {
 
   WarnAboutScreenResolution();
 
+  // The user types as soon as the hot key is down: the query box has the
+  // keyboard before the slow part (filling a million rows), so keys typed
+  // meanwhile wait in this thread's queue and reach the box in order once
+  // the dialog's loop runs. Nothing sets the box's text: what was typed stays.
   ShowWindow(hwnd, SW_SHOW);
   SetForegroundWindow(hwnd);
+  SetFocus(query);
   FilterList();
   SetTimer(hwnd, kIconTimer, kIconTimerMs, nullptr);
-  return TRUE;
+  // A timer comes once the loop has nothing else to do: the window system
+  // has then put the dialog on the screen with the keyboard in the box.
+  SetTimer(hwnd, kReadyTimer, USER_TIMER_MINIMUM, nullptr);
+  // The focus is where it belongs; the dialog manager must not move it again.
+  return FALSE;
 }
 
 void CLauncherDlg::WarnAboutScreenResolution() {
@@ -240,6 +250,7 @@ void CLauncherDlg::OnDestroy() {
   m_query.Detach();
   m_list.Detach();
   KillTimer(GetSafeHwnd(), kIconTimer);
+  KillTimer(GetSafeHwnd(), kReadyTimer);
 }
 
 INT_PTR CLauncherDlg::DialogProc(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -247,6 +258,9 @@ INT_PTR CLauncherDlg::DialogProc(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_COMMAND:
       switch (LOWORD(wParam)) {
         case IDOK:
+          // Enter right after typing opens the first row of what was typed,
+          // not the row that was on top before the pause came.
+          m_query.ApplyPendingQuery();
           RunSelection(true);
           return TRUE;
         case IDC_NATIVE_MODE:
@@ -267,6 +281,10 @@ INT_PTR CLauncherDlg::DialogProc(UINT message, WPARAM wParam, LPARAM lParam) {
       return FALSE;
     case WM_TIMER:
       if (wParam == kIconTimer) FetchVisibleIcons();
+      if (wParam == kReadyTimer) {
+        KillTimer(GetSafeHwnd(), kReadyTimer);
+        if (m_onReadyForKeys) m_onReadyForKeys();
+      }
       return FALSE;
     case WM_GETMINMAXINFO:
       // Only once the dialog has its font: dialog units mean nothing before.

@@ -6,6 +6,7 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -25,6 +26,7 @@ class CLauncherDlg : public CDialog {
  public:
   static constexpr UINT_PTR kIconTimer = 3;
   static constexpr UINT kIconTimerMs = 1000;
+  static constexpr UINT_PTR kReadyTimer = 4;
 
   // Files go to the shell of the document's platform.
   CLauncherDlg(CVelnorDoc& doc, CFileFilter& filter);
@@ -48,6 +50,9 @@ class CLauncherDlg : public CDialog {
   // How the shell's context menu is shown and answered (tests pick for the user).
   ShellMenuPicker m_pickShellCommand = TrackShellMenu;
   CQueryEdit& QueryEdit() { return m_query; }
+  // Once after opening: the launcher is on the screen, the keyboard in its
+  // query box, and keys sent to the window in front reach the box.
+  std::function<void()> m_onReadyForKeys;
   // How many times the list was filled since the dialog opened.
   int FilterRuns() const { return m_filterRuns; }
 

@@ -15,11 +15,21 @@ void CQueryEdit::Detach() {
   CControl::Detach();
   m_list = nullptr;
   m_filter = nullptr;
+  m_pending = false;
 }
 
 void CQueryEdit::OnTextChanged() {
+  if (!GetSafeHwnd()) return;
+  m_pending = true;
   // Setting a running timer again restarts its count.
-  if (GetSafeHwnd()) SetTimer(GetSafeHwnd(), kTypingTimer, kTypingDelayMs, nullptr);
+  SetTimer(GetSafeHwnd(), kTypingTimer, kTypingDelayMs, nullptr);
+}
+
+void CQueryEdit::ApplyPendingQuery() {
+  if (!m_pending) return;
+  m_pending = false;
+  KillTimer(GetSafeHwnd(), kTypingTimer);
+  if (m_filter) m_filter();
 }
 
 bool CQueryEdit::IsNavigationKey(WPARAM vk) {
@@ -29,8 +39,9 @@ bool CQueryEdit::IsNavigationKey(WPARAM vk) {
 LRESULT CQueryEdit::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_TIMER:
-      KillTimer(GetSafeHwnd(), kTypingTimer);
-      if (m_filter) m_filter();
+      // The edit control's own timers (its scrolling while text is selected
+      // with the mouse) share the id: only a waiting change runs the filter.
+      if (wParam == kTypingTimer) ApplyPendingQuery();
       break;
     case WM_KEYDOWN:
       if (IsNavigationKey(wParam) && m_list) {

@@ -1,6 +1,8 @@
 // The launcher's query box: an edit control that waits for a pause in the
 // typing before the list is filtered, and hands the navigation keys to the
-// result list so that a row can be chosen without leaving the box.
+// result list so that a row can be chosen without leaving the box. What acts
+// on the list's selection from the keyboard first applies a query still
+// waiting for its pause, so it acts on the rows of the text as typed.
 #pragma once
 
 #include <windows.h>
@@ -25,6 +27,9 @@ class CQueryEdit : public CControl {
   // The box's text changed (its change notification, passed on by the
   // dialog): the wait for a pause starts again.
   void OnTextChanged();
+  // Runs the filter now when a change still waits for its pause, and ends
+  // the wait; nothing otherwise.
+  void ApplyPendingQuery();
 
   // The keys that move the list's selection rather than the caret.
   static bool IsNavigationKey(WPARAM vk);
@@ -38,4 +43,6 @@ class CQueryEdit : public CControl {
  private:
   HWND m_list = nullptr;
   std::function<void()> m_filter;
+  // A change whose filter run has not happened yet.
+  bool m_pending = false;
 };

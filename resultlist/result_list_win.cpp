@@ -108,6 +108,9 @@ void CResultList::OnGetDispInfo(NMLVDISPINFOW& info) {
 LRESULT CResultList::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
   m_tip.OnListMessage(GetSafeHwnd(), message, wParam, lParam);
   if (message == WM_SYSCHAR && m_onAltKey && m_onAltKey(wParam)) return 0;
+  const bool rowKey = message == WM_KEYDOWN && wParam >= VK_PRIOR && wParam <= VK_DOWN;
+  const bool menuKey = message == WM_CONTEXTMENU && GET_X_LPARAM(lParam) == -1 && GET_Y_LPARAM(lParam) == -1;
+  if ((rowKey || menuKey) && m_beforeKeyboardAction) m_beforeKeyboardAction();
   if (message == WM_CONTEXTMENU) {
     OnContextMenu(POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
     return 0;

@@ -46,6 +46,10 @@ class CResultList : public COwnerDrawnList, public SortKeys {
   std::function<bool(WPARAM)> m_onAltKey;
   // A double click on a row.
   std::function<void()> m_onOpen;
+  // Before a key moves the selection or asks for the focused row's menu:
+  // the owner brings the rows up to date with what the user typed. (The
+  // mouse acts on a row the user sees, so it goes on as it is.)
+  std::function<void()> m_beforeKeyboardAction;
   // A context-menu request (right click, the menu key) for the focused
   // row, now the only one selected, at a screen point.
   std::function<void(CFileInfo&, POINT)> m_onContextMenu;

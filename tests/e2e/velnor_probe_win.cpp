@@ -95,6 +95,18 @@ int LauncherRect() {
   return 0;
 }
 
+// What the query box holds, between brackets so that an empty box answers too.
+int QueryText() {
+  const HWND box = LauncherControl(L"Edit");
+  if (!box) return Answer(false, "no launcher");
+  wchar_t text[512] = {};
+  SendMessageW(box, WM_GETTEXT, 512, reinterpret_cast<LPARAM>(text));
+  char utf8[2048] = {};
+  WideCharToMultiByte(CP_UTF8, 0, text, -1, utf8, sizeof(utf8), nullptr, nullptr);
+  std::printf("[%s]\n", utf8);
+  return 0;
+}
+
 // The folder settings dialog, while it shows.
 HWND FolderList() {
   for (HWND d = FindWindowW(L"#32770", kTitle); d; d = FindWindowExW(nullptr, d, L"#32770", kTitle)) {
@@ -307,6 +319,7 @@ int wmain(int argc, wchar_t** argv) {
   if (command == L"rows") return Rows();            // the row count of the open launcher
   if (command == L"query-box") return QueryBox();   // the middle of the launcher's query box (x y)
   if (command == L"launcher-rect") return LauncherRect();  // left top right bottom list-height
+  if (command == L"query-text") return QueryText();  // the launcher's query text: [TEXT]
   if (command == L"folder-row" && arg) return ListRow(FolderList(), _wtoi(arg));  // x y ticked|unticked
   // The launcher's row N: x y unticked.
   if (command == L"result-row" && arg) return ListRow(LauncherControl(WC_LISTVIEWW), _wtoi(arg));
@@ -322,7 +335,7 @@ int wmain(int argc, wchar_t** argv) {
   // Keeps a file open, shared with nobody, for a number of seconds.
   if (command == L"hold" && argc > 3) return Hold(arg, _wtoi(argv[3]));
   std::fprintf(stderr, "usage: velnor_probe dialog CAPTION|progress CAPTION|frames|menu-open|rows|"
-                       "query-box|folder-row N|folder-rows|result-row N|tip|control ID|post-tray-rbutton|post-command ID|"
+                       "query-box|query-text|folder-row N|folder-rows|result-row N|tip|control ID|post-tray-rbutton|post-command ID|"
                        "hold FILE SECONDS|drop-target SECONDS OUTFILE|shown\n");
   return 2;
 }

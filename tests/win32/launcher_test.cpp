@@ -145,6 +145,49 @@ TEST_F(LauncherTest, EnterDoubleClickAndAltNReachTheShell) {
   EXPECT_EQ(env.launches, (Strings{a, c, a, "a"}));
 }
 
+// Keys typed faster than the typing delay, as a user who knows the name
+// types it: the typing timer is the real one, still waiting when Enter or
+// Down comes, and each acts on the rows of the text as typed. The most used
+// file, on top before the typing, is neither launched nor counted.
+TEST_F(LauncherTest, EnterAndDownRightAfterTypingActOnTheRowsOfWhatWasTyped) {
+  CFileInfo* top = Add("zzalpha.txt", 9);
+  CFileInfo* bravo = Add("zzbravo.txt");
+  CFileInfo* bravo2 = Add("zzbravo2.txt");
+  const auto type = [&](const wchar_t* text) {
+    SetFocus(query);
+    for (const wchar_t* c = text; *c; ++c) SendMessageW(query, WM_CHAR, *c, 1);
+  };
+  const auto key = [&](HWND to, WPARAM vk) {
+    MSG msg = {to, WM_KEYDOWN, vk, 1, 0, {0, 0}};
+    if (!IsDialogMessageW(hwnd, &msg)) SendMessageW(to, WM_KEYDOWN, vk, 1);
+  };
+  Open();
+  const int runs = dlg->FilterRuns();
+  type(L"zzbravo");
+  key(query, VK_RETURN);
+  EXPECT_EQ(env.launches, (Strings{std::string(bravo->Path())}));
+  EXPECT_EQ(dlg->EndResult(), IDOK);
+  EXPECT_EQ(dlg->FilterRuns(), runs + 1);
+  Sleep(CQueryEdit::kTypingDelayMs + 100);
+  PumpMessages();
+  EXPECT_EQ(dlg->FilterRuns(), runs + 1);  // the waiting timer went with the run
+
+  Open();
+  type(L"zzbravo");
+  key(query, VK_DOWN);  // from the box
+  key(query, VK_RETURN);
+  Open();
+  type(L"zzbravo");
+  SetFocus(list);
+  key(list, VK_DOWN);  // in the list, after a Tab or a click into it
+  key(list, VK_RETURN);
+  const std::string second(bravo2->Path());
+  EXPECT_EQ(env.launches, (Strings{std::string(bravo->Path()), second, second}));
+  EXPECT_EQ(bravo->m_nUseCount, 1);
+  EXPECT_EQ(bravo2->m_nUseCount, 2);
+  EXPECT_EQ(top->m_nUseCount, 9);
+}
+
 // For the visible rows and the one partly visible below them, once each; a
 // file the shell cannot describe keeps the placeholder.
 TEST_F(LauncherTest, VisibleRowsGetTheShellsIconOnce) {
