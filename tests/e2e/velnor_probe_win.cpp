@@ -335,7 +335,7 @@ int wmain(int argc, wchar_t** argv) {
   // Keeps a file open, shared with nobody, for a number of seconds.
   if (command == L"hold" && argc > 3) return Hold(arg, _wtoi(argv[3]));
   std::fprintf(stderr, "usage: velnor_probe dialog CAPTION|progress CAPTION|frames|menu-open|rows|"
-                       "query-box|query-text|folder-row N|folder-rows|result-row N|tip|control ID|post-tray-rbutton|post-command ID|"
+                       "query-box|query-text|launcher-rect|folder-row N|folder-rows|result-row N|tip|control ID|post-tray-rbutton|post-command ID|"
                        "hold FILE SECONDS|drop-target SECONDS OUTFILE|shown\n");
   return 2;
 }
