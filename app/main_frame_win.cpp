@@ -57,6 +57,13 @@ LRESULT CMainFrame::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_FOLDER_RESCANNED:
       OnFolderRescanned();
       return 0;
+    case WM_TIMER:
+      if (wParam != kHotKeyRetryTimer) break;
+      TakeHotKey();
+      return 0;
+    case WM_OPEN_GUIDE:
+      OpenGuide();  // unasked: a guide that cannot open says nothing
+      return 0;
     case WM_DATABASE_DAMAGED:
       if (m_pDoc) TellDatabaseDamaged(m_pDoc->GetDatabasePath(), m_pDoc->LastLoad());
       return 0;
@@ -99,11 +106,9 @@ LRESULT CMainFrame::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
 }
 
 bool CMainFrame::OnCreate() {
-  // Taken by another program (or another copy): the tray icon still works.
-  if (m_hotKey.Register(GetSafeHwnd(), kHotKeyId, kHotKeyModifiers, kHotKeyVirtualKey)) {
-    // Without it, keys typed while the launcher is made go astray.
-    m_typeAhead.Start(kHotKeyModifiers, kHotKeyVirtualKey);
-  }
+  // Taken by another program (or another copy): the tray icon still works,
+  // and the key is asked for again until it is free (the other copy exits).
+  if (!TakeHotKey()) SetTimer(GetSafeHwnd(), kHotKeyRetryTimer, kHotKeyRetryMs, nullptr);
   // An elevated copy would otherwise never hear that the taskbar came back.
   ChangeWindowMessageFilterEx(GetSafeHwnd(), TaskbarCreatedMessage(), MSGFLT_ALLOW, nullptr);
   return true;
@@ -128,7 +133,17 @@ MenuHandle CMainFrame::LoadTrayMenu() {
   return MenuHandle(LoadMenuW(ModuleHandle(), MAKEINTRESOURCEW(IDR_MAINFRAME)));
 }
 
+bool CMainFrame::TakeHotKey() {
+  if (m_hotKey.Registered()) return true;
+  if (!m_hotKey.Register(GetSafeHwnd(), kHotKeyId, kHotKeyModifiers, kHotKeyVirtualKey)) return false;
+  KillTimer(GetSafeHwnd(), kHotKeyRetryTimer);
+  // Without it, keys typed while the launcher is made go astray.
+  m_typeAhead.Start(kHotKeyModifiers, kHotKeyVirtualKey);
+  return true;
+}
+
 void CMainFrame::OnTrayRightButtonDown() {
+  TakeHotKey();  // a user at the menu may be looking for why the key did nothing
   if (IsRefreshing()) ShowRefreshProgress();
   const MenuHandle menu = LoadTrayMenu();
   const HMENU popup = menu ? GetSubMenu(menu.Get(), 0) : nullptr;
@@ -396,12 +411,16 @@ void CMainFrame::OnAppAbout() {
 
 void CMainFrame::OnSendFeedback() { GetEnv().ShellLaunch(kFeedbackLink, std::string(), GetSafeHwnd()); }
 
-void CMainFrame::OnStarterHelp() {
+bool CMainFrame::OpenGuide() {
   std::string path = GetModuleFilePath();
   const size_t slash = path.rfind('\\');
   path.erase(slash == std::string::npos ? 0 : slash + 1);
   path += "help.htm";
-  GetEnv().ShellLaunch(path, std::string(), GetSafeHwnd());
+  return GetEnv().ShellLaunchQuietly(path) > kShellLaunchAccepted;
+}
+
+void CMainFrame::OnStarterHelp() {
+  if (!OpenGuide()) TellGuideUnavailable();
 }
 
 void CMainFrame::OnAppExit() { SendMessageW(GetSafeHwnd(), WM_CLOSE, 0, 0); }

@@ -21,6 +21,9 @@ class CFolderSettingsDlg;
 class CVelnorDoc;
 
 constexpr int kHotKeyId = 0;
+// While another program or copy holds the hot key, it is asked for again.
+constexpr UINT_PTR kHotKeyRetryTimer = 1;
+constexpr UINT kHotKeyRetryMs = 2000;
 // The change watcher's word that the index changed (posted, never sent).
 constexpr UINT WM_FOLDER_RESCANNED = WM_APP + 1;
 // Posted once at start-up when the database could not be read.
@@ -32,6 +35,8 @@ constexpr UINT WM_SAVE_DATABASE = WM_APP + 3;
 constexpr UINT WM_PORTABLE_READ_ONLY = WM_APP + 4;
 // Posted once at start-up when the database was damaged.
 constexpr UINT WM_DATABASE_DAMAGED = WM_APP + 5;
+// Posted once by a first start: the guide opens, or quietly does not.
+constexpr UINT WM_OPEN_GUIDE = WM_APP + 6;
 
 // Why the program is asked to end: only a user's exit may wait for an answer.
 enum class CloseReason { kUserExit, kSessionEnd };
@@ -79,6 +84,9 @@ class CMainFrame : public CWindow {
 
   // Opens help.htm beside the executable.
   void OnStarterHelp();
+  // The guide beside the program, through the shell without its messages;
+  // false when it could not be opened.
+  bool OpenGuide();
 
   // The tray menu as stored in the resources; its first popup is shown.
   static MenuHandle LoadTrayMenu();
@@ -93,6 +101,8 @@ class CMainFrame : public CWindow {
 
  private:
   bool OnCreate();
+  // Takes the hot key if it is free now; true when this copy holds it.
+  bool TakeHotKey();
   void OnTrayNotify(UINT mouseMessage);
   void OnTrayRightButtonDown();
   void BringForward();

@@ -59,3 +59,10 @@ void TellDatabaseDamaged(const std::string& databasePath, const DatabaseLoadRepo
               : L"\n\nYour original file is kept, unchanged, as:\n" + Utf8ToWide(report.backupPath);
   MessageBoxW(nullptr, text.c_str(), L"Plovant Velnor", MB_OK | MB_ICONWARNING | MB_SETFOREGROUND);
 }
+
+void TellGuideUnavailable() {
+  MessageBoxW(nullptr,
+              L"The guide could not be opened. It is the file help.htm beside velnor.exe: keep the two "
+              L"together, and make sure a web browser is set to open .htm files.",
+              L"Plovant Velnor", MB_OK | MB_ICONINFORMATION | MB_SETFOREGROUND);
+}

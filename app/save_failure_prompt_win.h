@@ -17,3 +17,6 @@ void TellDatabaseDamaged(const std::string& databasePath, const DatabaseLoadRepo
 // A portable copy whose folder cannot be written keeps its data in
 // `databasePath` (under %APPDATA%) instead of in `programFolder`.
 void TellPortableFolderReadOnly(const std::string& programFolder, const std::string& databasePath);
+
+// Starter Help could not open the guide (help.htm beside velnor.exe).
+void TellGuideUnavailable();

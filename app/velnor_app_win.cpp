@@ -34,11 +34,12 @@ bool CVelnorApp::InitInstance() {
   UpdateWindow(m_pMainFrame->GetSafeHwnd());
 
   // The guide opens on the first start, and again only if no start since has
-  // reached a normal exit (the flag is stored then).
-  if (m_pDoc->m_bFirstRun) {
-    m_pMainFrame->OnStarterHelp();
-    m_pDoc->m_bFirstRun = false;
-  }
+  // reached a normal exit (the flag is stored then). It opens once the
+  // program runs, and without the shell's error box: a machine with no
+  // program for .htm, or a velnor.exe copied alone, must not hold up the
+  // refresh and the hot key behind a question.
+  const bool openGuide = m_pDoc->m_bFirstRun;
+  m_pDoc->m_bFirstRun = false;
 
   const bool trayIconAdded = AddTrayIcon(true);
 
@@ -51,6 +52,7 @@ bool CVelnorApp::InitInstance() {
   if (m_pDoc->LastLoad().unreadable) PostMessageW(m_pMainFrame->GetSafeHwnd(), WM_DATABASE_UNREADABLE, 0, 0);
   if (m_pDoc->LastLoad().damaged) PostMessageW(m_pMainFrame->GetSafeHwnd(), WM_DATABASE_DAMAGED, 0, 0);
   if (m_pDoc->PortableCannotWrite()) PostMessageW(m_pMainFrame->GetSafeHwnd(), WM_PORTABLE_READ_ONLY, 0, 0);
+  if (openGuide) PostMessageW(m_pMainFrame->GetSafeHwnd(), WM_OPEN_GUIDE, 0, 0);
 
   // The taskbar may not have been ready: one more try, at the default size.
   if (!trayIconAdded) AddTrayIcon(false);

@@ -95,6 +95,7 @@ void CFolderScan::ForEachEnabledFolder(ScanOne&& scan) {
 }
 
 void CFolderScan::Refresh(const std::string& caption) {
+  m_doc.SetIndexComplete(false);
   m_doc.MarkNotFound("");
   m_doc.m_bRefreshing = true;
   m_doc.m_bCancelRefresh = false;
@@ -113,6 +114,7 @@ void CFolderScan::Refresh(const std::string& caption) {
     m_counting = nullptr;
   }
 
+  m_doc.SetIndexComplete(!m_doc.m_bCancelRefresh);
   m_doc.m_bCancelRefresh = false;
   m_doc.m_bRefreshing = false;
   m_doc.m_pRefreshDlg = nullptr;

@@ -119,14 +119,18 @@ void CVelnorDoc::Serialize(CArchive& ar) {
     // What the records take (a length of 1, 3 or 7 bytes, the path, the
     // 2-byte object tag, the 12-byte body) and a little for the rest.
     size_t bytes = 256;
+    uint32_t kept = 0;
     for (const CFileInfo* record : m_files) {
+      if (!Keeps(*record)) continue;
       const size_t length = record->Path().size();
       bytes += (length < 255 ? 1 : length < 0xFFFE ? 3 : 7) + length + 14;
+      ++kept;
     }
     for (const auto& folder : m_folders) bytes += folder->m_strName.size() + folder->m_strPath.size() + 32;
     ar.Reserve(bytes);
-    ar.WriteCount(static_cast<uint32_t>(m_files.size()));
+    ar.WriteCount(kept);
     for (const auto& record : m_files) {
+      if (!Keeps(*record)) continue;
       ar.WriteText(record->Path());
       ar.WriteObject(*record);
     }
@@ -157,6 +161,12 @@ void CVelnorDoc::Serialize(CArchive& ar) {
       m_placement.m_nFolderWidth = placement.m_nFolderWidth;
     }
   }
+}
+
+bool CVelnorDoc::Keeps(const CFileInfo& record) const {
+  // Twenty thousand deleted files would otherwise stay in the file for good.
+  return !m_bIndexComplete || record.m_bFound || record.m_nUseCount != 0 || record.m_timeLastUsed != 0 ||
+         record.IsTagged();
 }
 
 void CVelnorDoc::LoadFileRecords(CArchive& ar) {

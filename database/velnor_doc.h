@@ -135,6 +135,12 @@ class CVelnorDoc {
   // The full refresh: every record becomes not found, then every enabled
   // folder is counted and scanned again. Usage data is never touched.
   void RefreshDatabase(const std::string& caption);
+  // Whether the last full refresh read every enabled folder to its end: the
+  // found flags then tell which files exist, and a save leaves out the
+  // record of a file gone that holds nothing a scan could not give back (no
+  // use, no last use, no tag). Refreshes set it; it starts false, so a tool
+  // that never refreshes writes every record it read.
+  void SetIndexComplete(bool complete) { m_bIndexComplete = complete; }
   // Recursive scan of one folder: counts entries into *pCount, or updates the
   // records of its files and steps the progress window.
   void ScanFolder(std::string folder, bool bCountOnly, uint32_t* pCount, ProgressWindow* pProgress);
@@ -212,6 +218,8 @@ class CVelnorDoc {
   // Loads bytes the file map then keeps (its keys are views into them).
   // `kept` is where the bytes then are.
   DatabaseLoadReport LoadDatabaseKept(std::string bytes, std::string_view& kept);
+  // Whether a save writes the record (see SetIndexComplete).
+  bool Keeps(const CFileInfo& record) const;
   void LoadFileRecords(CArchive& ar) VELNOR_REQUIRES(m_lock);
   void ReadFileRecord(CArchive& ar, std::string& converted) VELNOR_REQUIRES(m_lock);
   void LoadFolders(CArchive& ar) VELNOR_REQUIRES(m_lock);
@@ -240,6 +248,7 @@ class CVelnorDoc {
 
   Env& m_env;
   Portable m_portable = Portable::kUnknown;  // decided once, at the first look
+  bool m_bIndexComplete = false;
   mutable Mutex m_lock;
   CFileMap m_files VELNOR_GUARDED_BY(m_lock);
   FolderList m_folders VELNOR_GUARDED_BY(m_lock);

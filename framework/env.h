@@ -131,6 +131,10 @@ class Env {
   // `owner` is the window of any message the shell shows. Returns the
   // shell's instance value: above 32 when it accepted.
   virtual intptr_t ShellLaunch(const std::string& target, const std::string& verb, void* owner) = 0;
+  // As ShellLaunch with the default action, but without the shell's own
+  // message when it cannot (no program for the type, no such file): for
+  // what the program opens unasked, which must never wait for an answer.
+  virtual intptr_t ShellLaunchQuietly(const std::string& target) = 0;
 
   // Seconds since 1970-01-01 UTC.
   virtual int64_t Now() = 0;
@@ -190,6 +194,7 @@ class EnvWrapper : public Env {
   intptr_t ShellLaunch(const std::string& target, const std::string& verb, void* owner) override {
     return m_target.ShellLaunch(target, verb, owner);
   }
+  intptr_t ShellLaunchQuietly(const std::string& target) override { return m_target.ShellLaunchQuietly(target); }
   int64_t Now() override { return m_target.Now(); }
   CalendarTime ToLocalTime(VelnorTime time) override { return m_target.ToLocalTime(time); }
   uint64_t TickCount() override { return m_target.TickCount(); }

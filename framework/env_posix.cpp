@@ -207,6 +207,7 @@ class PosixEnv final : public Env {
   intptr_t ShellLaunch(const std::string&, const std::string&, void*) override {
     return 0;  // no shell to hand anything to: refused
   }
+  intptr_t ShellLaunchQuietly(const std::string&) override { return 0; }
 
   int64_t Now() override { return static_cast<int64_t>(std::time(nullptr)); }
   CalendarTime ToLocalTime(VelnorTime time) override {

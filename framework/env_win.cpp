@@ -118,6 +118,22 @@ class Win32File final : public CFile {
   KernelHandle m_file;
 };
 
+intptr_t Execute(const std::string& target, const std::string& verb, HWND owner, ULONG mask) {
+  // The shell cannot open a path past MAX_PATH ("Path not found"), but
+  // opens the same file by its short form.
+  const std::wstring file = ReachableOrAsGiven(target);
+  const std::wstring wideVerb = Utf8ToWide(verb);
+  SHELLEXECUTEINFOW request = {};
+  request.cbSize = sizeof(request);
+  request.fMask = mask;
+  request.hwnd = owner;
+  request.lpVerb = verb.empty() ? nullptr : wideVerb.c_str();
+  request.lpFile = file.c_str();
+  request.nShow = SW_SHOW;
+  ShellExecuteExW(&request);
+  return reinterpret_cast<intptr_t>(request.hInstApp);
+}
+
 class Win32Env final : public Env {
  public:
   std::unique_ptr<DirectorySearch> OpenDirectory(const std::string& folder) override {
@@ -232,18 +248,10 @@ class Win32Env final : public Env {
   }
 
   intptr_t ShellLaunch(const std::string& target, const std::string& verb, void* owner) override {
-    // The shell cannot open a path past MAX_PATH ("Path not found"), but
-    // opens the same file by its short form.
-    const std::wstring file = ReachableOrAsGiven(target);
-    const std::wstring wideVerb = Utf8ToWide(verb);
-    SHELLEXECUTEINFOW request = {};
-    request.cbSize = sizeof(request);
-    request.hwnd = static_cast<HWND>(owner);
-    request.lpVerb = verb.empty() ? nullptr : wideVerb.c_str();
-    request.lpFile = file.c_str();
-    request.nShow = SW_SHOW;
-    ShellExecuteExW(&request);
-    return reinterpret_cast<intptr_t>(request.hInstApp);
+    return Execute(target, verb, static_cast<HWND>(owner), 0);
+  }
+  intptr_t ShellLaunchQuietly(const std::string& target) override {
+    return Execute(target, std::string(), nullptr, SEE_MASK_FLAG_NO_UI);
   }
 
   int64_t Now() override { return static_cast<int64_t>(std::time(nullptr)); }

@@ -185,6 +185,8 @@ class HotKeyRegistration {
     return m_registered;
   }
 
+  bool Registered() const noexcept { return m_registered; }
+
   // True when the release, if one was needed, succeeded.
   bool Reset() noexcept {
     if (!std::exchange(m_registered, false)) return true;

@@ -200,3 +200,31 @@ TEST(MarkNotFound, TakesTheFolderAndWhatIsBelowItIgnoringCaseButNoSibling) {
 }
 
 }  // namespace
+
+namespace {
+
+// A file deleted and never used leaves nothing worth a record once a
+// finished refresh has not found it; one with a use, a last use or a tag
+// keeps its record, and a refresh cut short or a tool that never refreshed
+// drops nothing.
+TEST_F(FolderScan, ASaveAfterAFinishedRefreshDropsUnusedRecordsOfFilesGone) {
+  AddFolder(m_doc, JoinPath({"C:", "Docs"}));
+  AddRecord(m_doc, Docs("gone.txt"), 0, 0, false);
+  AddRecord(m_doc, Docs("used.txt"), 2, 50, false);
+  AddRecord(m_doc, Docs("seen.txt"), 0, 60, false);
+  const auto saved = [&] {
+    CVelnorDoc read(m_env);
+    read.LoadDatabaseBytes(m_doc.SaveDatabaseBytes());
+    return Keys(read);
+  };
+  EXPECT_EQ(saved().size(), 3u);
+  m_env.onOpenDirectory = [&](const std::string&) { m_doc.m_bCancelRefresh = true; };
+  m_doc.RefreshDatabase(kRefreshCaption);
+  EXPECT_EQ(saved().size(), 3u);
+  m_env.onOpenDirectory = nullptr;
+  m_doc.RefreshDatabase(kRefreshCaption);
+  EXPECT_EQ(saved(), (Strings{Docs("used.txt"), Docs("seen.txt"), Docs("a.txt"), Docs("b.mp3"),
+                              JoinPath({"C:", "Docs", "Sub", "c.lnk"})}));
+}
+
+}  // namespace

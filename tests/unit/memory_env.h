@@ -139,6 +139,7 @@ class MemoryEnv : public Env {
     launches.push_back(verb.empty() ? target : verb + " " + target);
     return shellAccepts(target) ? 42 : 2;
   }
+  intptr_t ShellLaunchQuietly(const std::string& target) override { return ShellLaunch(target, "", nullptr); }
   int64_t Now() override { return now; }
   CalendarTime ToLocalTime(VelnorTime time) override { return UtcCalendar(time, utcOffset); }
   uint64_t TickCount() override { return ticks += tickStep; }

@@ -140,6 +140,16 @@ TEST_F(FrameTest, OptionsAndTheLauncherPlacementAreSavedAsTheyChange) {
   EXPECT_EQ(Saved()->m_placement.m_rect.left, doc->m_placement.m_rect.left);
 }
 
+// A second copy, started while the first held Ctrl+Alt+R, takes the key once
+// the first lets it go (exits): the user is never left without it.
+TEST(HotKeyTest, ACopyStartedWhileTheKeyWasTakenTakesItOnceFree) {
+  ASSERT_TRUE(RegisterHotKey(nullptr, 0x7001, MOD_CONTROL | MOD_ALT, 'R'));
+  StartedApp second;
+  PumpUntil([] { return false; }, 2500);  // the retry finds it taken still
+  ASSERT_TRUE(UnregisterHotKey(nullptr, 0x7001));
+  EXPECT_TRUE(PumpUntil([] { return !StartedApp::HotKeyFree(); }, 5000));
+}
+
 // A later start opens no guide by itself (a first start's: CloseSequenceTest).
 TEST_F(FrameTest, TheGuideBesideTheProgramAndTheMailLinkGoToTheShell) {
   EXPECT_TRUE(env.launches.empty());
@@ -225,6 +235,8 @@ TEST_F(FrameTest, FolderSettingsEndTheLauncherAndOnlyAChangeRefreshesAndRewatche
 TEST(CloseSequenceTest, AFirstStartWritesNothingUntilClosingSavesEverything) {
   StartedApp first(true);
   EXPECT_FALSE(IsWindowVisible(first.frame));
+  EXPECT_TRUE(first.env.launches.empty());  // not before the program runs
+  PumpUntil([&] { return !first.env.launches.empty(); }, 2000);
   EXPECT_EQ(first.env.launches.size(), 1u);  // the guide, as Starter Help opens it
   EXPECT_FALSE(first.doc->m_bFirstRun);
   EXPECT_EQ(first.env.Contents(first.dbPath), nullptr);

@@ -1,0 +1,26 @@
+#!/usr/bin/env bash
+# A first start where the guide cannot open (velnor.exe copied alone, in a
+# prefix with no program for .htm) reaches a working hot key: the start-up
+# refresh ends and Ctrl+Alt+R lists what it found, with nobody answering
+# anything.
+set -euo pipefail
+here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+source "$here/../../scripts/wine-env.sh"
+source "$here/e2e_common.sh"
+
+fresh_prefix
+mkdir -p "$WINEPREFIX/drive_c/Alone"
+cp "$VELNOR" "$WINEPREFIX/drive_c/Alone/velnor.exe"
+touch "$(velnor_appdata_dir)/Microsoft/Windows/Start Menu/Programs/kappa tool.txt"
+
+step "first start of velnor.exe alone"
+wine_start "$WORK/velnor-alone.log" 'C:\Alone\velnor.exe'
+VELNOR_PID=$VELNOR_LAST_PID
+wait_for --timeout 60 -- probe_says 1 frames || fail "velnor.exe did not start"
+wait_refresh_end "$INIT_CAPTION"
+hot_key_launcher 1
+screenshot "$WORK/launcher.png"
+keys key Escape
+wait_for --timeout 10 -- not probe rows || fail "Escape did not close the launcher"
+exit_by_click alone
+echo PASS
