@@ -1,7 +1,7 @@
 #include "resultlist/compare_files.h"
 
 #include "database/file_info.h"
-#include "framework/case_fold.h"
+#include "framework/match_fold.h"
 #include "resultlist/launcher_order.h"
 
 namespace {
@@ -13,9 +13,9 @@ int Sign(int value) { return (value > 0) - (value < 0); }
 int CompareFiles(const CFileInfo& a, const CFileInfo& b, const SortKey& key) {
   switch (key.nKey) {
     case 0:
-      return Sign(CompareFolded(a.Title(), b.Title())) * key.nDirection;
+      return Sign(CompareMatchFolded(a.Title(), b.Title())) * key.nDirection;
     case 1:
-      return Sign(CompareFolded(a.Folder(), b.Folder())) * key.nDirection;
+      return Sign(CompareMatchFolded(a.Folder(), b.Folder())) * key.nDirection;
     case 3:
       return CompareUsage(MakeLauncherOrderKey(a, {}, 0), MakeLauncherOrderKey(b, {}, 0));
     default:
