@@ -26,7 +26,7 @@ import unicodedata
 out_path = sys.argv[1] if len(sys.argv) > 1 else "framework/match_fold_table.inc"
 
 STRIPPED_BLOCKS = [(0x0300, 0x036F), (0x1AB0, 0x1AFF), (0x1DC0, 0x1DFF), (0x20D0, 0x20FF), (0xFE20, 0xFE2F)]
-PLAIN_LATIN = {
+WRITTEN_PLAIN = {
     "ß": "ss", "ẞ": "ss", "æ": "ae", "Æ": "ae", "œ": "oe", "Œ": "oe",
     "ø": "o", "Ø": "o", "ł": "l", "Ł": "l", "đ": "d", "Đ": "d", "ς": "σ",
 }
@@ -79,7 +79,7 @@ def append_folded(out, ch):
             out.append(ord(c))  # composed Hangul stays composed
             continue
         for part in unicodedata.normalize("NFD", c):
-            for p in PLAIN_LATIN.get(lower(part), lower(part)):
+            for p in WRITTEN_PLAIN.get(lower(part), lower(part)):
                 key = (out[-1] if out else 0, ord(p))
                 if key in compose:
                     out[-1] = compose[key]
