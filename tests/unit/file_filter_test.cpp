@@ -95,6 +95,22 @@ TEST(CompareFiles, HeaderClicksToggleButUsageIsNeverReversed) {
   EXPECT_LT(CompareFiles(a, b, keys.m_aSortKeys[kSortUsage]), 0);
 }
 
+TEST(SortFiles, HeaderSortsFoldTitlesAndFoldersAndKeepEqualRowsInPlace) {
+  std::vector<std::unique_ptr<CFileInfo>> owned;
+  std::vector<const CFileInfo*> records;
+  for (const char* path : {"C:\\b\\Fox.txt", "C:\\\xC3\x89\\\xC3\x89mile.txt", "C:\\a\\eagle.txt", "C:\\f\\Eagle.txt"}) {
+    owned.push_back(MakeRecord(path));
+    records.push_back(owned.back().get());
+  }
+  std::vector<uint32_t> order;
+  SortFiles(records, {kSortTitle, +1}, order);
+  EXPECT_EQ(order, (std::vector<uint32_t>{2, 3, 1, 0}));
+  SortFiles(records, {kSortTitle, -1}, order);
+  EXPECT_EQ(order, (std::vector<uint32_t>{0, 1, 2, 3}));
+  SortFiles(records, {kSortFolder, +1}, order);  // C:\a, C:\b, C:\É among the e's, C:\f
+  EXPECT_EQ(order, (std::vector<uint32_t>{2, 0, 1, 3}));
+}
+
 // The folding as the user guide states it, written out here for the
 // letters the random texts use, from what the letters are rather than from
 // the program's table: case; a letter's marks dropped, composed or
