@@ -19,8 +19,6 @@ struct ComposeRow {
   char32_t composed;
 };
 
-#include "framework/match_fold_table.inc"
-
 constexpr FoldRow kFoldRows[] = {
 #define VELNOR_MATCH_FOLD_ROWS
 #include "framework/match_fold_table.inc"
@@ -84,8 +82,6 @@ bool ComposeWithLast(std::string& out, char32_t mark) {
 }
 
 }  // namespace
-
-const char* const kMatchFoldUnicodeVersion = VELNOR_MATCH_FOLD_UNICODE;
 
 void AppendMatchFolded(std::string& out, std::string_view text) {
   size_t i = 0;

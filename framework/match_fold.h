@@ -7,14 +7,12 @@
 // and kana with their voicing marks (ガ is not カ).
 //
 // Paths are compared by case alone (case_fold.h): Café and Cafe are two
-// folders to the file system.
+// folders to the file system. The table comes from Unicode 14.0
+// (scripts/gen_match_fold_table.py).
 #pragma once
 
 #include <string>
 #include <string_view>
-
-// The Unicode version the folding was generated from.
-extern const char* const kMatchFoldUnicodeVersion;
 
 // Appends the folded form of UTF-8 text. Bytes that are not UTF-8 are
 // copied unchanged. Folding is done once per text and once per query: the
