@@ -142,6 +142,13 @@ expect 0 "$CLI" query --db index.dat "sub"
 [ -s out ] && fail "a folder word matched a name: $(cat out)"
 expect 0 "$CLI" query --db index.dat --full-path "sub"
 contains out "c.lnk"
+# Folded as the launcher folds: a decomposed folder name, ß, a full-width tag word.
+zurich="Docs/$(printf 'Zu\314\210rich')"
+mkdir -p "$zurich" && : >"$zurich/Straße.txt"
+expect 0 "$CLI" query --folder Docs --full-path "ZÜRICH strasse"
+contains out "rich/Straße.txt"
+expect 0 "$CLI" query --db index.dat "ｂｅａｔｌｅｓ"
+contains out "Docs/b.mp3"
 refused "no such folder" "$CLI" scan no-such-folder --db index.dat
 expect 2 "$CLI" query --db
 

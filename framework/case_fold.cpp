@@ -18,26 +18,6 @@ constexpr FoldRange kFoldRanges[] = {
 #include "framework/case_fold_table.inc"
 };
 
-// Reads one code point at `i`, advancing it; an invalid byte is returned as
-// itself (above 0x10FFFF's range of encodings it cannot be confused with a
-// letter, and it is copied back byte for byte).
-bool DecodeAt(std::string_view text, size_t& i, char32_t& cp) {
-  const auto* p = reinterpret_cast<const unsigned char*>(text.data());
-  const unsigned char c = p[i];
-  size_t extra;
-  if ((c & 0xE0) == 0xC0) { extra = 1; cp = c & 0x1F; }
-  else if ((c & 0xF0) == 0xE0) { extra = 2; cp = c & 0x0F; }
-  else if ((c & 0xF8) == 0xF0) { extra = 3; cp = c & 0x07; }
-  else return false;
-  if (i + extra >= text.size()) return false;
-  for (size_t k = 1; k <= extra; ++k) {
-    if ((p[i + k] & 0xC0) != 0x80) return false;
-    cp = (cp << 6) | (p[i + k] & 0x3F);
-  }
-  i += extra + 1;
-  return true;
-}
-
 constexpr unsigned char AsciiLower(unsigned char c) {
   return (c >= 'A' && c <= 'Z') ? static_cast<unsigned char>(c + 32) : c;
 }
@@ -52,7 +32,7 @@ inline uint32_t NextFoldedKey(std::string_view text, size_t& i) {
   }
   size_t next = i;
   char32_t cp;
-  if (!DecodeAt(text, next, cp)) {
+  if (!DecodeUtf8At(text, next, cp)) {
     ++i;
     return 0x110000u + c;
   }
@@ -84,7 +64,7 @@ void AppendFolded(std::string& out, std::string_view text) {
     }
     size_t next = i;
     char32_t cp;
-    if (DecodeAt(text, next, cp)) {
+    if (DecodeUtf8At(text, next, cp)) {
       AppendUtf8(out, FoldCodePoint(cp));
       i = next;
     } else {

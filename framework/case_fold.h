@@ -1,6 +1,7 @@
-// Case folding for matching and ordering: every letter with a one-to-one
-// lower-case form (Latin, Greek, Cyrillic, Armenian, ...) maps to it, so
-// the same folding serves the query match and the title order.
+// Case folding for paths, as Windows compares them: every letter with a
+// one-to-one lower-case form (Latin, Greek, Cyrillic, Armenian, ...) maps to
+// it, and nothing else changes, so "Café" and "Cafe" stay two folders. What
+// a query finds, and the title order, fold further (match_fold.h).
 #pragma once
 
 #include <string>

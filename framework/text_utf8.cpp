@@ -106,3 +106,20 @@ bool IsStoredAsUtf8(std::string_view bytes) {
 std::string StoredTextToUtf8(std::string_view bytes) {
   return IsStoredAsUtf8(bytes) ? std::string(bytes) : LegacyToUtf8(bytes);
 }
+
+bool DecodeUtf8At(std::string_view text, size_t& i, char32_t& cp) {
+  const auto* p = reinterpret_cast<const unsigned char*>(text.data());
+  const unsigned char c = p[i];
+  size_t extra;
+  if ((c & 0xE0) == 0xC0) { extra = 1; cp = c & 0x1F; }
+  else if ((c & 0xF0) == 0xE0) { extra = 2; cp = c & 0x0F; }
+  else if ((c & 0xF8) == 0xF0) { extra = 3; cp = c & 0x07; }
+  else return false;
+  if (i + extra >= text.size()) return false;
+  for (size_t k = 1; k <= extra; ++k) {
+    if ((p[i + k] & 0xC0) != 0x80) return false;
+    cp = (cp << 6) | (p[i + k] & 0x3F);
+  }
+  i += extra + 1;
+  return true;
+}

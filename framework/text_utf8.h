@@ -29,3 +29,8 @@ std::string Latin1ToUtf8(std::string_view text);
 
 // Appends the UTF-8 form of one code point (which must be valid).
 void AppendUtf8(std::string& out, char32_t cp);
+
+// Reads the multi-byte sequence at `i`, advancing past it. False, with `i`
+// unchanged, for an ASCII byte or a byte that does not start a sequence; the
+// folding copies such a byte as it is.
+bool DecodeUtf8At(std::string_view text, size_t& i, char32_t& cp);

@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "database/velnor_doc.h"
-#include "framework/case_fold.h"
+#include "framework/match_fold.h"
 #include "framework/env.h"
 #include "framework/substring_search.h"
 #include "resultlist/launcher_order.h"
@@ -14,15 +14,23 @@ namespace {
 // record) and the order is sorted again rather than moved slot by slot.
 constexpr size_t kFewChangedSlots = 256;
 
-// Folds enough of a title for its first 16 folded bytes: 64 bytes cut back
-// to the start of a character hold at least 16 characters. False when that
-// was not all of it.
+// Folds enough of a title for its first 16 folded bytes: most titles fold
+// whole within their first 64 bytes. Folding may drop code points (the
+// marks of a decomposed letter) and may still change the last code point it
+// wrote (a mark that follows joins the letter before it), so a cut prefix
+// is used only when its fold holds 16 bytes ahead of a last code point of
+// at most 4; otherwise all of the title is folded. False when `out` does
+// not hold all of the folded title.
 bool FoldTitlePrefix(std::string_view title, std::string& out) {
   size_t cut = std::min<size_t>(title.size(), 64);
   while (cut > 0 && cut < title.size() && (static_cast<unsigned char>(title[cut]) & 0xC0) == 0x80) --cut;
   out.clear();
-  AppendFolded(out, title.substr(0, cut));
-  return cut == title.size();
+  AppendMatchFolded(out, title.substr(0, cut));
+  if (cut == title.size()) return true;
+  if (out.size() >= 20) return false;
+  out.clear();
+  AppendMatchFolded(out, title);
+  return true;
 }
 
 bool EndsWith(std::string_view text, std::string_view end) {
@@ -109,7 +117,7 @@ void CFileFilter::SortWholeOrder(const CFileMap& files) {
       titles.clear();
       run.clear();
       for (size_t i = first; i < last; ++i) {
-        AppendFolded(titles.text, files.at(keys[i].slot)->Title());
+        AppendMatchFolded(titles.text, files.at(keys[i].slot)->Title());
         titles.starts.push_back(static_cast<uint32_t>(titles.text.size()));
         run.push_back(static_cast<uint32_t>(i - first));
       }
@@ -176,9 +184,9 @@ LauncherOrderKey CFileFilter::KeyOf(const CFileMap& files, uint32_t slot) {
 
 int CFileFilter::CompareTitles(const CFileMap& files, uint32_t a, uint32_t b) {
   m_titleA.clear();
-  AppendFolded(m_titleA, files.at(a)->Title());
+  AppendMatchFolded(m_titleA, files.at(a)->Title());
   m_titleB.clear();
-  AppendFolded(m_titleB, files.at(b)->Title());
+  AppendMatchFolded(m_titleB, files.at(b)->Title());
   return m_titleA.compare(m_titleB);
 }
 
@@ -329,14 +337,14 @@ std::vector<CFileInfo*> CFileFilter::Run(const CFileMap& files, std::string_view
   Refresh(files);
   std::vector<CFileInfo*> rows;
 
+  // Folded once per query, as the texts were when they were built; empty
+  // terms match everything and zero bytes cannot be typed into a match, so
+  // both drop out. The longest term goes first: it is usually the rarest
+  // and leaves the fewest candidates.
   std::vector<std::string> terms;
-  SplitQuery(TrimQuery(query), terms);
-  // Fold once; empty terms match everything and zero bytes cannot be typed
-  // into a match, so both drop out. The longest term goes first: it is
-  // usually the rarest and leaves the fewest candidates.
+  FoldedQueryTerms(query, terms);
   std::vector<std::string> folded;
-  for (const std::string& term : terms) {
-    std::string f = FoldCase(term);
+  for (std::string& f : terms) {
     f.erase(std::remove(f.begin(), f.end(), '\0'), f.end());
     if (!f.empty() && std::find(folded.begin(), folded.end(), f) == folded.end()) folded.push_back(std::move(f));
   }

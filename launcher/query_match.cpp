@@ -1,7 +1,6 @@
 #include "launcher/query_match.h"
 
-#include "database/file_info.h"
-#include "framework/case_fold.h"
+#include "framework/match_fold.h"
 
 namespace {
 
@@ -28,26 +27,6 @@ void SplitQuery(std::string query, std::vector<std::string>& terms) {
   terms.push_back(query.substr(start));
 }
 
-bool ContainsNoCase(std::string_view text, std::string_view term) {
-  if (term.empty()) return true;
-  return FoldCase(text).find(FoldCase(term)) != std::string::npos;
-}
-
-bool NumberContains(int32_t number, std::string_view term) {
-  return std::to_string(number).find(FoldCase(term)) != std::string::npos;
-}
-
-bool RecordMatches(const CFileInfo& record, const std::vector<std::string>& terms, const MatchOptions& options) {
-  const bool tagged = options.mp3Support && record.IsTagged();
-  for (const std::string& term : terms) {
-    bool found = ContainsNoCase(options.searchFullPath ? std::string_view(record.Path()) : record.Name(), term);
-    if (!found && tagged) {
-      const Mp3TagInfo& tag = *record.m_pTag;
-      found = ContainsNoCase(tag.m_strTitle, term) || ContainsNoCase(tag.m_strArtist, term) ||
-              ContainsNoCase(tag.m_strAlbum, term) || ContainsNoCase(tag.m_strComment, term) ||
-              NumberContains(tag.m_nYear, term) || ContainsNoCase(tag.m_strGenre, term);
-    }
-    if (!found) return false;
-  }
-  return true;
+void FoldedQueryTerms(std::string_view query, std::vector<std::string>& terms) {
+  SplitQuery(TrimQuery(MatchFold(query)), terms);
 }

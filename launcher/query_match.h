@@ -1,14 +1,12 @@
 // How a typed query matches a file: every space-separated term must occur,
-// ignoring case, in the file's name (or full path) or, for tagged MP3 files,
-// in one of the tag's fields.
+// both folded as match_fold.h folds (case, accents, composed or decomposed
+// letters, width), in the file's name (or full path) or, for tagged MP3
+// files, in one of the tag's fields.
 #pragma once
 
-#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
-
-class CFileInfo;
 
 struct MatchOptions {
   bool searchFullPath = false;
@@ -20,12 +18,9 @@ struct MatchOptions {
 // everything. Never returns fewer than one term.
 void SplitQuery(std::string query, std::vector<std::string>& terms);
 
-bool ContainsNoCase(std::string_view text, std::string_view term);
-bool NumberContains(int32_t number, std::string_view term);
-
 // The query as typed: white space is trimmed from both ends first.
 std::string TrimQuery(std::string_view query);
 
-// The rule for one record, spelled out plainly: the reference that the fast
-// filter is checked against.
-bool RecordMatches(const CFileInfo& record, const std::vector<std::string>& terms, const MatchOptions& options);
+// The folded terms of a query as typed. The whole query is folded before it
+// is split, so an ideographic space parts words as a space does.
+void FoldedQueryTerms(std::string_view query, std::vector<std::string>& terms);

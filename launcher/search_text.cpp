@@ -4,12 +4,12 @@
 #include <unordered_map>
 
 #include "database/file_map.h"
-#include "framework/case_fold.h"
+#include "framework/match_fold.h"
 
 namespace {
 
 void AppendField(std::string& text, std::string_view field) {
-  AppendFolded(text, field);
+  AppendMatchFolded(text, field);
   text += '\0';
 }
 

@@ -2,6 +2,9 @@
 // usage order and the header clicks.
 #pragma once
 
+#include <cstdint>
+#include <vector>
+
 class CFileInfo;
 
 struct SortKey {
@@ -18,3 +21,8 @@ struct SortKeys {
 
 // Negative when `a` goes first, positive when `b` does, 0 when equal.
 int CompareFiles(const CFileInfo& a, const CFileInfo& b, const SortKey& key);
+
+// The order of CompareFiles for a whole list, stable: `order` receives the
+// indexes of `records` in their sorted order. Titles and folders are folded
+// once each, not at every comparison.
+void SortFiles(const std::vector<const CFileInfo*>& records, const SortKey& key, std::vector<uint32_t>& order);

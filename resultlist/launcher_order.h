@@ -1,6 +1,6 @@
 // The launcher's order, in one place: more uses first; among equal non-zero
-// uses the latest use first; then by title ignoring case; equal rows keep
-// the map's order. The filter's bulk sort, its move of a record after a
+// uses the latest use first; then by title folded as a query is (so Émile
+// sorts among the E's); equal rows keep the map's order. The filter's bulk sort, its move of a record after a
 // launch and the usage column of the header sort all compare through here.
 #pragma once
 
@@ -18,7 +18,7 @@ struct LauncherOrderKey {
   bool titleWhole;       // the 16 bytes hold all of the folded title
 };
 
-// `foldedTitle` is the record's title as FoldCase gives it, or at least its
+// `foldedTitle` is the record's title as MatchFold gives it, or at least its
 // first 16 bytes (then `whole` says whether that was all of it).
 inline LauncherOrderKey MakeLauncherOrderKey(const CFileInfo& record, std::string_view foldedTitle, uint32_t slot,
                                              bool whole = true) {

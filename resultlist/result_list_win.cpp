@@ -70,8 +70,13 @@ void CResultList::OnColumnClick(int column) {
   const int focusedRow = list ? static_cast<int>(SendMessageW(list, LVM_GETNEXTITEM, -1, LVNI_FOCUSED)) : -1;
   const CFileInfo* focused = focusedRow >= 0 && static_cast<size_t>(focusedRow) < m_rows.size() ? m_rows[focusedRow].record : nullptr;
 
-  std::stable_sort(m_rows.begin(), m_rows.end(),
-                   [&key](const Row& a, const Row& b) { return CompareFiles(*a.record, *b.record, key) < 0; });
+  std::vector<const CFileInfo*> records(m_rows.size());
+  std::transform(m_rows.begin(), m_rows.end(), records.begin(), [](const Row& row) { return row.record; });
+  std::vector<uint32_t> order;
+  SortFiles(records, key, order);
+  std::vector<Row> sorted(m_rows.size());
+  std::transform(order.begin(), order.end(), sorted.begin(), [&](uint32_t i) { return m_rows[i]; });
+  m_rows.swap(sorted);
   ForgetRowTexts();
   if (!list) return;
 

@@ -2,8 +2,9 @@
 """Writes framework/case_fold_table.inc: the one-to-one lower-case mappings
 of every letter that has one, as ranges, from Python's Unicode database.
 
-Matching and ordering fold text with this table, so "É" finds "é" and "Д"
-finds "д" whatever the system's code page or locale. Run it again only to
+Paths are compared with this table, so "C:\\Été" and "C:\\été" are one
+folder and "Д" is "д" whatever the system's code page or locale; queries
+and titles fold further (scripts/gen_match_fold_table.py). Run it again only to
 move to a newer Unicode version."""
 import sys
 import unicodedata

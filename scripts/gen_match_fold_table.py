@@ -1,0 +1,146 @@
+#!/usr/bin/env python3
+"""Writes framework/match_fold_table.inc: how each code point folds for
+finding files, from Python's Unicode database.
+
+A typed query finds a name when both, folded, agree; so "cafe", "Café" and
+"Cafe" + U+0301 (as names copied from a Mac are stored) all fold to "cafe".
+The folding of one code point is:
+- full-width and half-width forms become their ordinary forms (Ｒ -> R,
+  ｶ -> カ, the ideographic space -> space); the full-width slash and
+  backslash stay, so that no name ever seems to hold a folder separator;
+- the canonical decomposition, then the one-to-one lower case of each part;
+- the letters users write as plain Latin: ß -> ss, æ -> ae, œ -> oe, ø -> o,
+  ł -> l, đ -> d; and the Greek final sigma -> σ, as its capital is Σ;
+- the diacritical marks (the combining marks of the blocks Latin, Greek and
+  Cyrillic use) are dropped, except where the mark makes a letter of its
+  own: a breve on a Cyrillic letter (й, ў) and the kana voicing marks
+  (ガ, パ). Those compose again with the letter before them, so a decomposed
+  й or a half-width ｶﾞ folds as the composed letter does.
+
+The program composes a kept mark with the letter written before it (the
+COMPOSE rows, and Hangul jamo by arithmetic); every other code point folds
+on its own. Run it again only to move to a newer Unicode version."""
+import sys
+import unicodedata
+
+out_path = sys.argv[1] if len(sys.argv) > 1 else "framework/match_fold_table.inc"
+
+STRIPPED_BLOCKS = [(0x0300, 0x036F), (0x1AB0, 0x1AFF), (0x1DC0, 0x1DFF), (0x20D0, 0x20FF), (0xFE20, 0xFE2F)]
+WRITTEN_PLAIN = {
+    "ß": "ss", "ẞ": "ss", "æ": "ae", "Æ": "ae", "œ": "oe", "Œ": "oe",
+    "ø": "o", "Ø": "o", "ł": "l", "Ł": "l", "đ": "d", "Đ": "d", "ς": "σ",
+}
+KEPT_SEPARATORS = {0xFF0F, 0xFF3C}
+BREVE = 0x0306
+KANA_MARKS = (0x3099, 0x309A)
+
+
+def is_stripped(ch):
+    cp = ord(ch)
+    return unicodedata.category(ch) == "Mn" and any(a <= cp <= b for a, b in STRIPPED_BLOCKS)
+
+
+def lower(ch):
+    if ord(ch) == 0x130:  # capital I with dot: lower() gives two code points
+        return "i"
+    low = ch.lower()
+    return low if len(low) == 1 else ch
+
+
+def unwidth(ch):
+    decomposition = unicodedata.decomposition(ch)
+    if ord(ch) in KEPT_SEPARATORS or not decomposition.startswith(("<wide>", "<narrow>")):
+        return ch
+    return "".join(chr(int(h, 16)) for h in decomposition.split()[1:])
+
+
+def is_hangul_syllable(cp):
+    return 0xAC00 <= cp <= 0xD7A3
+
+
+# The kept marks and the letters they compose with, keyed by the folded
+# letter (what the program has just written when the mark comes).
+compose = {}
+for mark in (BREVE,) + KANA_MARKS:
+    for base in range(0x110000):
+        if 0xD800 <= base <= 0xDFFF or is_hangul_syllable(base):
+            continue
+        if mark == BREVE and not 0x0400 <= base <= 0x04FF:
+            continue
+        composed = unicodedata.normalize("NFC", chr(base) + chr(mark))
+        if len(composed) == 1 and lower(chr(base)) == chr(base):
+            compose[(base, mark)] = ord(lower(composed))
+
+
+def append_folded(out, ch):
+    """Folds one code point onto the list `out`, as the program does."""
+    for c in unwidth(ch):
+        if is_hangul_syllable(ord(c)):
+            out.append(ord(c))  # composed Hangul stays composed
+            continue
+        for part in unicodedata.normalize("NFD", c):
+            for p in WRITTEN_PLAIN.get(lower(part), lower(part)):
+                key = (out[-1] if out else 0, ord(p))
+                if key in compose:
+                    out[-1] = compose[key]
+                elif not is_stripped(p):
+                    out.append(ord(p))
+
+
+def fold_alone(ch):
+    out = []
+    append_folded(out, ch)
+    return out
+
+
+# Which mark a code point composes with, if any: a kept mark as it is, or
+# as the half-width form folds.
+def mark_of(ch):
+    folded_first = [ord(c) for c in unwidth(ch)]
+    for m in (BREVE,) + KANA_MARKS:
+        if folded_first and folded_first[0] == m:
+            return m
+    return 0
+
+
+compose = {k: v for k, v in compose.items() if fold_alone(chr(k[0])) == [k[0]]}
+
+rows = []
+longest = 0
+for cp in range(0x110000):
+    if 0xD800 <= cp <= 0xDFFF or cp < 0x80 or is_hangul_syllable(cp):
+        continue
+    ch = chr(cp)
+    folded = fold_alone(ch)
+    mark = mark_of(ch)
+    # The program tries a composition only for a code point that is a kept
+    # mark alone; none other may start with one.
+    parts = unicodedata.normalize("NFD", unwidth(ch))
+    assert mark == 0 or len(unwidth(ch)) == 1, hex(cp)
+    assert mark != 0 or ord(parts[0]) not in (BREVE,) + KANA_MARKS, hex(cp)
+    if folded != [cp] or mark:
+        rows.append((cp, mark, folded))
+        longest = max(longest, len(folded))
+assert longest <= 3, longest
+
+# The folding must be its own fixed point: folded text folds to itself.
+for cp, mark, folded in rows:
+    again = []
+    for c in folded:
+        append_folded(again, chr(c))
+    assert again == folded, (hex(cp), folded, again)
+
+with open(out_path, "w") as f:
+    f.write("// Generated by scripts/gen_match_fold_table.py (Unicode %s). Do not edit.\n"
+            % unicodedata.unidata_version)
+    f.write("#ifdef VELNOR_MATCH_FOLD_ROWS\n")
+    f.write("// code point, the kept mark it composes with (or 0), what it folds to\n")
+    for cp, mark, folded in rows:
+        to = ", ".join("0x%04X" % c for c in folded) if folded else "0"
+        f.write("{0x%04X, 0x%04X, {%s}},\n" % (cp, mark, to))
+    f.write("#endif\n#ifdef VELNOR_MATCH_COMPOSE_ROWS\n")
+    f.write("// folded letter, kept mark, the letter they make\n")
+    for (base, mark), composed in sorted(compose.items()):
+        f.write("{0x%04X, 0x%04X, 0x%04X},\n" % (base, mark, composed))
+    f.write("#endif\n")
+print("%d code points fold, %d compositions" % (len(rows), len(compose)))
