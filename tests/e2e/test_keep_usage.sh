@@ -2,7 +2,8 @@
 # Usage data against other programs: velnor.dat held open, shared with
 # nobody, while the program starts keeps its exact bytes through "E&xit"
 # (after one notice; the run's data goes to velnor.dat.new); two copies each
-# starting a script with Enter both keep their use after both exits.
+# starting a script with Enter both keep their use after both exits, the
+# second through the hot key it took when the first exited.
 set -euo pipefail
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 source "$here/../../scripts/wine-env.sh"
@@ -62,8 +63,14 @@ launch_by_enter alpha
 probe post-command 57665 || fail "could not post E&xit"  # to the copy started first
 VELNOR_PID=$first wait_exit first
 VELNOR_PID=$second
-focus_desktop
-xdotool mousemove --window "$DESKTOP" 1013 757 click --repeat 2 --delay 100 1  # the second copy's icon
+# The copy left takes Ctrl+Alt+R once the first let it go (it asks again
+# every two seconds): pressed until a launcher answers.
+hot_key_opens() {
+  focus_desktop
+  xdotool key ctrl+alt+r
+  wait_for --timeout 3 -- probe rows
+}
+wait_for --timeout 30 -- hot_key_opens || fail "the second copy never took Ctrl+Alt+R"
 launch_by_enter bravo
 exit_by_click second
 "$CLI" dump "$DATABASE" >"$WORK/dump.json" || fail "velnor-cli dump failed"
