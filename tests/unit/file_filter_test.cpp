@@ -36,9 +36,11 @@ class FilterFixture : public ::testing::Test {
 };
 
 TEST_F(FilterFixture, TheLauncherOrderHoldsAndALaunchMovesTheFileAtOnce) {
-  Add("C:\\x", "Beta.txt");
+  // Never used yet with a last use (a database loaded from JSON can say
+  // so): the time plays no part, titles alone order them.
+  Add("C:\\x", "Beta.txt", 0, 9000);
   Add("C:\\x", "yesterday.txt", 5, 1000);
-  Add("C:\\x", "alpha.txt");
+  Add("C:\\x", "alpha.txt", 0, 100);
   CFileInfo* today = Add("C:\\x", "today.txt", 5, 2000);
   Add("C:\\x", "twice.txt", 2, 5000);
   Add("C:\\1", "readme.txt");
@@ -185,9 +187,9 @@ std::vector<CFileInfo*> Reference(const CVelnorDoc& doc, const std::string& quer
   std::stable_sort(rows.begin(), rows.end(), [](const CFileInfo* x, const CFileInfo* y) {
     return ReferenceFold(x->Title()) < ReferenceFold(y->Title());
   });
-  SortKeys keys;
-  std::stable_sort(rows.begin(), rows.end(), [&](const CFileInfo* x, const CFileInfo* y) {
-    return CompareFiles(*x, *y, keys.m_aSortKeys[kSortUsage]) < 0;
+  std::stable_sort(rows.begin(), rows.end(), [](const CFileInfo* x, const CFileInfo* y) {
+    if (x->m_nUseCount != y->m_nUseCount) return x->m_nUseCount > y->m_nUseCount;
+    return x->m_nUseCount != 0 && x->m_timeLastUsed > y->m_timeLastUsed;
   });
   return rows;
 }
