@@ -9,9 +9,16 @@
 
 namespace {
 
+// Every read starts mid-file, and the scan reads on from there afterwards.
 bool Read(const std::string& file, Mp3TagInfo& tag) {
   MemoryEnv::MemoryFile mp3(file);
-  return ReadId3Tag(mp3, tag);
+  const uint64_t start = file.size() / 2;
+  mp3.Seek(start);
+  const bool read = ReadId3Tag(mp3, tag);
+  uint64_t position = 0;
+  EXPECT_TRUE(mp3.GetPosition(position));
+  EXPECT_EQ(position, start);
+  return read;
 }
 
 TEST(Id3v1, NeedsTheUpperCaseMarkerInTheLast128Bytes) {
