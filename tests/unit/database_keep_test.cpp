@@ -77,17 +77,25 @@ TEST_F(KeepDatabase, AFileThatCannotBeReadIsWaitedForThenKeptAndNeverReplaced) {
 }
 
 TEST_F(KeepDatabase, TwoCopiesSavingInTurnKeepEachOthersLaunches) {
-  CVelnorDoc first(m_env), second(m_env);
+  CVelnorDoc first(m_env), second(m_faults);
   first.LoadDatabaseFrom(m_path);
   second.LoadDatabaseFrom(m_path);
   first.RecordLaunch(*first.FindFile("a.txt"), 500);
   first.m_bSearchFullPath = true;
   ASSERT_TRUE(first.SaveDatabaseTo(m_path));
   EXPECT_EQ(UsesOnDisk("a.txt"), 2);
+  const std::string firstSaved = *m_env.Contents(m_path);
 
   second.RecordLaunch(*second.FindFile("a.txt"), 300);
   second.RecordLaunch(*second.FindFile("b.txt"), 400);
   AddRecord(second, "found.txt");
+  // Held by another program through every read of the save, let go just
+  // before it would write: the other copy's changes were never read.
+  m_faults.lockedPath = m_path;
+  m_faults.lockedForReads = 6;
+  EXPECT_FALSE(second.SaveDatabaseTo(m_path));
+  EXPECT_TRUE(m_faults.lockedPath.empty());  // so the file could have been written
+  EXPECT_TRUE(*m_env.Contents(m_path) == firstSaved) << "the first copy's save was overwritten";
   ASSERT_TRUE(second.SaveDatabaseTo(m_path));  // the last writer's options win
   CVelnorDoc saved(m_env);
   saved.LoadDatabaseFrom(m_path);
@@ -109,7 +117,7 @@ TEST_F(KeepDatabase, StartUpRemovesOnlyTheLeftoversOfSavesCutShort) {
   m_env.specialFolders[kCsidlAppData] = JoinPath({"C:", "AppData"});
   CVelnorDoc doc(m_env);
   const std::string folder = JoinPath({"C:", "AppData", "Plovant"}) + kPathSeparator;
-  const std::vector<std::string> kept = {"velnor.dat.tmp", "velnor.dat.12a.tmp", "other.dat.5.tmp",
+  const std::vector<std::string> kept = {"velnor.dat.tmp", "velnor.dat..tmp", "velnor.dat.12a.tmp", "other.dat.5.tmp",
                                          "velnor.dat.damaged", "velnor.dat.1.tmp.txt"};
   const std::vector<std::string> removed = {"velnor.dat.4711.tmp", "velnor.dat.9.tmp"};
   for (const auto* names : {&kept, &removed}) {

@@ -14,7 +14,7 @@ class FaultyEnv : public EnvWrapper {
 
   size_t readLimit = SIZE_MAX; // an open file gives at most this many bytes; a larger file's whole read fails
   std::string lockedPath;      // a sharing violation: cannot be opened, read, renamed or replaced
-  int lockedForReads = -1;     // >= 0: the lock clears after this many more reads
+  int lockedForReads = -1;     // >= 0: the lock clears after this many more reads, as the last one fails
   std::string deniedPath;      // exists, but reading it is refused
   std::string vanishedFolder;  // it and everything below cannot be searched
   std::string readOnlyFolder;  // nothing in it or below can be written
@@ -33,7 +33,7 @@ class FaultyEnv : public EnvWrapper {
   ReadResult ReadWholeFile(const std::string& path, std::string& out) override {
     if (path == lockedPath) {
       if (lockedForReads != 0) {
-        if (lockedForReads > 0) --lockedForReads;
+        if (lockedForReads > 0 && --lockedForReads == 0) lockedPath.clear();
         return ReadResult::kBusy;
       }
       lockedPath.clear();
