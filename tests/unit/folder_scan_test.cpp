@@ -58,15 +58,16 @@ TEST_F(FolderScan, ALinkBackIntoTheTreeIsNotEnteredWhileALinkElsewhereIs) {
   m_env.AddFolderLink(JoinPath({x, "build", "Release"}), x);
   m_env.AddFolderLink(JoinPath({x, "build", "Debug"}), x);
   m_env.AddFolderLink(JoinPath({x, "docs"}), JoinPath({"C:", "Docs"}));
+  m_env.AddFolderLink(JoinPath({x, "self"}), x);  // to the very folder it sits in
   m_env.AddFolderLink(JoinPath({"C:", "Docs", "Sub", "up"}), x);  // back to the start, from below a link
   AddFolder(m_doc, x);
   m_doc.RefreshDatabase(kRefreshCaption);
   EXPECT_EQ(Found(), (Strings{JoinPath({x, "f1.txt"}), JoinPath({x, "docs", "a.txt"}), JoinPath({x, "docs", "b.mp3"}),
                               JoinPath({x, "docs", "Sub", "c.lnk"})}));
-  // x: 2 dots, f1.txt, build, docs; build: 2 dots and both links; docs:
-  // 2 dots, a.txt, b.mp3, Sub; Sub: 2 dots, c.lnk, up. Both passes alike.
+  // x: 2 dots, f1.txt, build, docs, self; build: 2 dots and both links;
+  // docs: 2 dots, a.txt, b.mp3, Sub; Sub: 2 dots, c.lnk, up. Both passes alike.
   EXPECT_EQ(m_env.log,
-            (Strings{"create " + std::string(kRefreshCaption), "range 18", "show", "destroy after 18 steps"}));
+            (Strings{"create " + std::string(kRefreshCaption), "range 19", "show", "destroy after 19 steps"}));
 }
 
 TEST_F(FolderScan, TagsAreReadOnlyFromMp3FilesWithSupportOnAndFollowTheFile) {
