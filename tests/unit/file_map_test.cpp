@@ -71,4 +71,22 @@ TEST(FileMap, AgreesWithAPlainModel) {
   EXPECT_EQ(map.Lookup(order.back())->m_nUseCount, 2);
 }
 
+// Keys whose 32-bit hashes agree are still two records: with GCC's and
+// MinGW's std::hash the first two collide, with MSVC's the last two.
+TEST(FileMap, KeysWhoseHashesCollideStayApart) {
+  const std::vector<std::string> keys = {"C:\\f1950", "C:\\f82632", "C:\\f7603", "C:\\f17442"};
+  CFileMap map, loaded;
+  CFileMap::Records batch, handedBack;
+  for (int32_t i = 0; i < 4; ++i) {
+    EXPECT_EQ(map.Insert(MakeRecord(keys[i], i)), nullptr) << keys[i];
+    batch.push_back(MakeRecord(keys[i], i));
+  }
+  loaded.InsertAll(std::move(batch), handedBack);
+  EXPECT_TRUE(handedBack.empty());
+  for (const CFileMap* m : {&map, &loaded}) {
+    ASSERT_EQ(m->size(), 4u);
+    for (int32_t i = 0; i < 4; ++i) EXPECT_EQ(m->Lookup(keys[i])->m_nUseCount, i) << keys[i];
+  }
+}
+
 }  // namespace
