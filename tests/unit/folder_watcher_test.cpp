@@ -93,6 +93,7 @@ TEST_F(FolderWatcher, RescanFindsNewFilesBelowTheFolderAndLosesGoneOnesWithTheir
   AddFolder(m_doc, JoinPath({"C:", "F1x"}));  // at index 0, so C:\F1 is at 2
   Start(2);
   m_doc.FindFile(FileIn(1, "old.txt"))->m_nUseCount = 7;
+  ASSERT_TRUE(m_env.notifications.WaitUntilIdle());  // it looked at the folders
 
   m_env.AddFile(JoinPath({Folder(1), "Sub", "new.txt"}));
   m_env.RemoveFile(FileIn(1, "old.txt"));
@@ -124,6 +125,7 @@ TEST_F(FolderWatcher, AChangeWhileTheFolderIsReadBringsAnotherRescan) {
 
 TEST_F(FolderWatcher, SkipsFoldersDisabledOrRemovedSinceItStartedAndKeepsWatching) {
   Start(3);
+  ASSERT_TRUE(m_env.notifications.WaitUntilIdle());
   CVelnorDoc::FolderList folders = m_doc.CopyFolders();
   folders[0]->m_bEnabled = false;
   folders.pop_back();  // folder 2 removed from the list
