@@ -323,6 +323,9 @@ void CMainFrame::OnRefreshDatabase() {
   // same command, now "Cancel Refresh", arrives through the message pump.
   doc->RefreshDatabase(kRefreshCaption);
   PrepareFilter();
+  // A refresh watches everything again: a folder dropped by the watcher,
+  // or one added or enabled since it started.
+  StartFolderWatcher();
 }
 
 void CMainFrame::PrepareFilter() {
@@ -348,8 +351,6 @@ void CMainFrame::OnFolderSettings() {
     // Kept before the refresh, which may take long.
     m_pDoc->SaveDatabase();
     OnRefreshDatabase();
-    // The watcher watches the folders as they were when it started.
-    StartFolderWatcher();
   }
   m_bFolderSettingsShown = false;
   m_pFolderSettingsDlg = nullptr;

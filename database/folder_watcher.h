@@ -25,11 +25,20 @@ struct RescanReport {
 using RescanDone = std::function<void(const RescanReport&)>;
 
 // The watcher thread's body. Watches the enabled folders among the first
-// ChangeNotifier::kMaxFolders of the list as it stands now (a folder that
-// cannot be watched is left out, the others still are) and rescans a folder
-// each time it changes; a folder disabled or removed since is skipped.
-// Returns when the notifier is stopped, or when no folder is left to watch.
+// ChangeNotifier::kMaxFolders of the list as it stands now and rescans a
+// folder each time it changes; a folder disabled or removed since is
+// skipped. Every kCheckIntervalMs it also looks at what stands at each
+// folder's path, since a notification can neither see its folder come back
+// nor (on Windows, where it follows the folder) see it renamed away: a
+// folder that is gone, or another folder in its place, is rescanned (its
+// files lost, or found), and watched again once it can be. Returns when the
+// notifier is stopped, or at once when no folder could ever be watched.
 void FolderWatchProc(CVelnorDoc& doc, ChangeNotifier& notifier, const RescanDone& rescanned);
+
+// Often enough that a folder made again is watched before anyone looks for
+// what it holds; each look asks only for the identity of a handful of
+// folders, never lists one.
+inline constexpr uint32_t kCheckIntervalMs = 3000;
 
 class CWatcherThread {
  public:

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 
 class ChangeNotifier {
@@ -26,10 +27,13 @@ class ChangeNotifier {
     kStopped,  // Stop was called
     kFailed,   // `index`: the folder whose notification broke, or
                // kUnknown when the platform cannot say which
+    kTimeout,  // nothing happened for `timeoutMs`
   };
   static constexpr size_t kUnknown = static_cast<size_t>(-1);
-  // Blocks until a watched folder changes or Stop is called.
-  virtual WaitResult Wait(size_t& index) = 0;
+  // Blocks until a watched folder changes, Stop is called or `timeoutMs`
+  // have passed; it waits out the time even with no folder watched. It may
+  // return kTimeout early, never kChanged for nothing.
+  virtual WaitResult Wait(size_t& index, uint32_t timeoutMs) = 0;
 
   // Watches a folder again once its change has been handled. False when the
   // notification broke; the folder should then be dropped.

@@ -27,33 +27,33 @@ class Win32ChangeNotifier final : public ChangeNotifier {
     return true;
   }
 
-  WaitResult Wait(size_t& index) override {
+  WaitResult Wait(size_t& index, uint32_t timeoutMs) override {
     index = kUnknown;
     if (!PrepareToWait()) return WaitResult::kStopped;
     std::vector<HANDLE> raw;
     for (const auto& handle : m_handles) raw.push_back(handle.Get());
-    if (raw.empty()) return WaitResult::kFailed;
-    for (;;) {
-      // Alertable, so that Stop can end the wait without a handle of its
-      // own: all 64 places of the wait stay for folders.
-      const DWORD result = WaitForMultipleObjectsEx(static_cast<DWORD>(raw.size()), raw.data(), FALSE, INFINITE, TRUE);
-      if (result == WAIT_IO_COMPLETION) {
-        if (IsStopped()) return WaitResult::kStopped;
-        continue;
-      }
-      if (result < WAIT_OBJECT_0 + raw.size()) {
-        index = result - WAIT_OBJECT_0;
-        return WaitResult::kChanged;
-      }
-      // The wait does not say which handle broke; asking each does.
-      for (size_t i = 0; i < raw.size(); ++i) {
-        if (WaitForSingleObject(raw[i], 0) == WAIT_FAILED) {
-          index = i;
-          break;
-        }
-      }
-      return WaitResult::kFailed;
+    // Alertable, so that Stop can end the wait without a handle of its own:
+    // all 64 places of the wait stay for folders. Any other wake-up before
+    // the time is out only brings the caller's check forward.
+    if (raw.empty()) {
+      return SleepEx(timeoutMs, TRUE) == WAIT_IO_COMPLETION && IsStopped() ? WaitResult::kStopped
+                                                                         : WaitResult::kTimeout;
     }
+    const DWORD result = WaitForMultipleObjectsEx(static_cast<DWORD>(raw.size()), raw.data(), FALSE, timeoutMs, TRUE);
+    if (result == WAIT_IO_COMPLETION) return IsStopped() ? WaitResult::kStopped : WaitResult::kTimeout;
+    if (result == WAIT_TIMEOUT) return WaitResult::kTimeout;
+    if (result < WAIT_OBJECT_0 + raw.size()) {
+      index = result - WAIT_OBJECT_0;
+      return WaitResult::kChanged;
+    }
+    // The wait does not say which handle broke; asking each does.
+    for (size_t i = 0; i < raw.size(); ++i) {
+      if (WaitForSingleObject(raw[i], 0) == WAIT_FAILED) {
+        index = i;
+        break;
+      }
+    }
+    return WaitResult::kFailed;
   }
 
   bool Rearm(size_t index) override {

@@ -134,6 +134,23 @@ intptr_t Execute(const std::string& target, const std::string& verb, HWND owner,
   return reinterpret_cast<intptr_t>(request.hInstApp);
 }
 
+// The change watcher asks every few seconds whether its folders are there:
+// a card reader or a floppy drive without its medium must answer "not
+// there", never with the system's "insert a disk" box.
+class NoCriticalErrorBox {
+ public:
+  NoCriticalErrorBox() { m_set = SetThreadErrorMode(m_previous | SEM_FAILCRITICALERRORS, &m_previous) != FALSE; }
+  ~NoCriticalErrorBox() {
+    if (m_set) SetThreadErrorMode(m_previous, nullptr);
+  }
+  NoCriticalErrorBox(const NoCriticalErrorBox&) = delete;
+  NoCriticalErrorBox& operator=(const NoCriticalErrorBox&) = delete;
+
+ private:
+  DWORD m_previous = GetThreadErrorMode();
+  bool m_set = false;
+};
+
 class Win32Env final : public Env {
  public:
   std::unique_ptr<DirectorySearch> OpenDirectory(const std::string& folder) override {
@@ -156,6 +173,7 @@ class Win32Env final : public Env {
     // that may not be read still has an identity. Backup semantics is what
     // opens a folder at all; without the reparse point flag, links are
     // followed to where they lead.
+    const NoCriticalErrorBox quiet;
     KernelHandle handle(CreateFileW(ReachableOrAsGiven(folder).c_str(), 0,
                                     FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
                                     FILE_FLAG_BACKUP_SEMANTICS, nullptr));

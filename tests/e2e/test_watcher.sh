@@ -5,7 +5,10 @@
 #  1. a matching file saved into the watched folder appears in the list
 #     with nobody pressing anything (the time it took is printed);
 #  2. a matching file deleted from it drops out of the list;
-#  3. after "E&xit", velnor.dat still holds the deleted file's use count.
+#  3. the watched folder renamed away: its file drops out; made again, a
+#     file put into it appears, and so does the next one (watched again);
+#  4. the folder deleted and made again: the same;
+#  5. after "E&xit", velnor.dat still holds the deleted file's use count.
 # Files are changed directly in the watched folder: Wine signals changes
 # in subfolders that existed before the watch only once they are listed.
 set -euo pipefail
@@ -58,6 +61,27 @@ step "a deleted file drops out"
 rm "$WATCHED/gamma note.txt"
 wait_for --timeout 10 --interval 0.02 -- probe_says 1 rows || fail "the deleted file stayed in the list"
 
+# NAME: the folder made again with one matching file, then another: the
+# first is found when the folder is taken up again, the second only if it
+# is watched again (a folder that did not change is never read again).
+made_again() {
+  mkdir "$WATCHED"
+  touch "$WATCHED/gamma $1 one.txt"
+  wait_for --timeout 15 --interval 0.1 -- probe_says 1 rows || fail "$1: the folder made again was not read"
+  touch "$WATCHED/gamma $1 two.txt"
+  wait_for --timeout 10 --interval 0.05 -- probe_says 2 rows || fail "$1: the folder made again is not watched"
+}
+
+step "the folder renamed away: its file drops out; made again, it is watched"
+mv "$WATCHED" "$WATCHED-away"
+wait_for --timeout 15 --interval 0.1 -- probe_says 0 rows || fail "the folder renamed away kept its file listed"
+made_again renamed
+
+step "the folder deleted and made again is watched again"
+rm -r "$WATCHED"
+wait_for --timeout 15 --interval 0.1 -- probe_says 0 rows || fail "the deleted folder kept its files listed"
+made_again deleted
+
 step "Exit keeps the deleted file's uses"
 keys key Escape
 wait_for --timeout 10 -- not probe rows || fail "Escape did not close the launcher"
@@ -67,6 +91,6 @@ python3 - "$WORK/dump.json" <<'PY' || fail "velnor.dat lost what the watcher saw
 import json, sys
 files = {f["path"]: f for f in json.load(open(sys.argv[1]))["files"]}
 assert files["C:\\watched\\gamma note.txt"]["useCount"] == 5, files
-assert "C:\\watched\\gamma new.txt" in files, files
+assert "C:\\watched\\gamma deleted two.txt" in files, files
 PY
 echo "PASS"

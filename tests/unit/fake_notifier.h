@@ -1,11 +1,13 @@
 // Change notifications fired by hand, for watcher tests: the test fires a
-// folder's notification and waits until the watcher has handled it. Like
-// Wine, it forgets a change made between a signal and the re-arming.
+// folder's notification, or lets a wait's time run out, and waits until the
+// watcher has handled it. Like Wine, it forgets a change made between a
+// signal and the re-arming, and a folder deleted cannot be re-armed.
 #pragma once
 
 #include <algorithm>
 #include <chrono>
 #include <condition_variable>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <set>
@@ -18,6 +20,9 @@ class FakeNotifications {
  public:
   std::set<std::string> refused;      // folders the platform will not watch
   std::set<std::string> brokenRearm;  // folders whose notification cannot be re-armed
+  // Whether a folder exists now: one that does not cannot be watched or
+  // re-armed. Asked on the watcher's thread, while the test waits for it.
+  std::function<bool(const std::string&)> exists = [](const std::string&) { return true; };
 
   int created = 0;                    // watchers started
 
@@ -28,6 +33,7 @@ class FakeNotifications {
     ++created;
     m_watched.clear();
     m_signalled.clear();
+    m_timedOut = false;
     m_stopped = false;
     return std::make_unique<Handle>(*this);
   }
@@ -46,6 +52,12 @@ class FakeNotifications {
     m_broken = folder;
     m_changed.notify_all();
   }
+  // Ends the next wait as if its time had run out.
+  void TimeOut() {
+    Locked hold(m_mutex);
+    m_timedOut = true;
+    m_changed.notify_all();
+  }
   // True once the watcher waits with nothing left to handle.
   bool WaitUntilIdle() {
     Locked hold(m_mutex);
@@ -61,18 +73,20 @@ class FakeNotifications {
   struct Handle : ChangeNotifier {
     explicit Handle(FakeNotifications& all) : m_all(all) {}
     bool Add(const std::string& folder) override { return m_all.Add(folder); }
-    WaitResult Wait(size_t& index) override { return m_all.Wait(index); }
+    WaitResult Wait(size_t& index, uint32_t) override { return m_all.Wait(index); }
     bool Rearm(size_t index) override { return m_all.Rearm(index); }
     void Remove(size_t index) override { m_all.Remove(index); }
     void Stop() override { m_all.Stop(); }
     FakeNotifications& m_all;
   };
 
-  bool Pending() const { return !m_broken.empty() || std::count(m_signalled.begin(), m_signalled.end(), true) > 0; }
+  bool Pending() const {
+    return m_timedOut || !m_broken.empty() || std::count(m_signalled.begin(), m_signalled.end(), true) > 0;
+  }
 
   bool Add(const std::string& folder) {
     Locked hold(m_mutex);
-    if (refused.count(folder) || m_watched.size() >= ChangeNotifier::kMaxFolders) return false;
+    if (refused.count(folder) || !exists(folder) || m_watched.size() >= ChangeNotifier::kMaxFolders) return false;
     m_watched.push_back(folder);
     m_signalled.push_back(false);
     return true;
@@ -91,12 +105,14 @@ class FakeNotifications {
       return WaitResult::kFailed;
     }
     index = std::find(m_signalled.begin(), m_signalled.end(), true) - m_signalled.begin();
-    return WaitResult::kChanged;
+    if (index < m_signalled.size()) return WaitResult::kChanged;
+    m_timedOut = false;
+    return WaitResult::kTimeout;
   }
   bool Rearm(size_t index) {
     Locked hold(m_mutex);
     m_signalled[index] = false;
-    return !brokenRearm.count(m_watched[index]);
+    return !brokenRearm.count(m_watched[index]) && exists(m_watched[index]);
   }
   void Remove(size_t index) {
     Locked hold(m_mutex);
@@ -114,6 +130,7 @@ class FakeNotifications {
   std::vector<std::string> m_watched;
   std::vector<bool> m_signalled;
   std::string m_broken;
+  bool m_timedOut = false;
   bool m_waiting = false;
   bool m_stopped = false;
 };

@@ -21,10 +21,11 @@ std::string FileIn(int i, const std::string& name) { return JoinPath({Folder(i),
 // and a watcher started over it as the program starts it.
 class FolderWatcher : public ::testing::Test {
  protected:
-  void Start(int folders, const std::vector<int>& disabled = {}) {
+  void Start(int folders, const std::vector<int>& disabled = {}, const std::vector<int>& missing = {}) {
+    const auto in = [](const std::vector<int>& list, int i) { return std::find(list.begin(), list.end(), i) != list.end(); };
     for (int i = 0; i < folders; ++i) {
-      m_env.AddFile(FileIn(i, "old.txt"));
-      AddFolder(m_doc, Folder(i), std::find(disabled.begin(), disabled.end(), i) == disabled.end());
+      if (!in(missing, i)) m_env.AddFile(FileIn(i, "old.txt"));
+      AddFolder(m_doc, Folder(i), !in(disabled, i));
     }
     m_doc.RefreshDatabase(kInitializeCaption);
     m_doc.m_pWatcherThread = std::make_unique<CWatcherThread>(m_doc, [this](const RescanReport& report) {
@@ -39,6 +40,15 @@ class FolderWatcher : public ::testing::Test {
     Strings paths;
     for (int i : folders) paths.push_back(Folder(i));
     m_env.notifications.Fire(paths);
+    EXPECT_TRUE(m_env.notifications.WaitUntilIdle());
+    std::lock_guard<std::mutex> hold(m_mutex);
+    return std::move(m_rescanned);
+  }
+  // Lets the watcher's wait run out, so that it looks at every folder's
+  // path; returns the folders it rescanned.
+  std::vector<int> Check() {
+    EXPECT_TRUE(m_env.notifications.WaitUntilIdle());
+    m_env.notifications.TimeOut();
     EXPECT_TRUE(m_env.notifications.WaitUntilIdle());
     std::lock_guard<std::mutex> hold(m_mutex);
     return std::move(m_rescanned);
@@ -83,6 +93,7 @@ TEST_F(FolderWatcher, RescanFindsNewFilesBelowTheFolderAndLosesGoneOnesWithTheir
   AddFolder(m_doc, JoinPath({"C:", "F1x"}));  // at index 0, so C:\F1 is at 2
   Start(2);
   m_doc.FindFile(FileIn(1, "old.txt"))->m_nUseCount = 7;
+  ASSERT_TRUE(m_env.notifications.WaitUntilIdle());  // it looked at the folders
 
   m_env.AddFile(JoinPath({Folder(1), "Sub", "new.txt"}));
   m_env.RemoveFile(FileIn(1, "old.txt"));
@@ -114,6 +125,7 @@ TEST_F(FolderWatcher, AChangeWhileTheFolderIsReadBringsAnotherRescan) {
 
 TEST_F(FolderWatcher, SkipsFoldersDisabledOrRemovedSinceItStartedAndKeepsWatching) {
   Start(3);
+  ASSERT_TRUE(m_env.notifications.WaitUntilIdle());
   CVelnorDoc::FolderList folders = m_doc.CopyFolders();
   folders[0]->m_bEnabled = false;
   folders.pop_back();  // folder 2 removed from the list
@@ -124,6 +136,8 @@ TEST_F(FolderWatcher, SkipsFoldersDisabledOrRemovedSinceItStartedAndKeepsWatchin
   EXPECT_EQ(Fire({1}), (std::vector<int>{1}));
 }
 
+// Taken up again, a notification that breaks at once would bring a rescan
+// every few seconds: the folder waits for the next refresh.
 TEST_F(FolderWatcher, ABrokenNotificationIsDroppedAndTheOthersStayWatched) {
   m_env.notifications.brokenRearm = {Folder(0)};
   Start(3);
@@ -132,6 +146,68 @@ TEST_F(FolderWatcher, ABrokenNotificationIsDroppedAndTheOthersStayWatched) {
   ASSERT_TRUE(m_env.notifications.WaitUntilIdle());
   EXPECT_EQ(m_env.notifications.Watched(), (Strings{Folder(2)}));
   EXPECT_EQ(Fire({2}), (std::vector<int>{2}));
+  EXPECT_EQ(Check(), (std::vector<int>{}));
+  EXPECT_EQ(m_env.notifications.Watched(), (Strings{Folder(2)}));
+}
+
+// Each look asks for the identity of each folder and nothing more.
+TEST_F(FolderWatcher, ALookAtFoldersThatDidNotChangeReadsNoFolder) {
+  Start(3);
+  ASSERT_TRUE(m_env.notifications.WaitUntilIdle());
+  int listed = 0;
+  m_env.onOpenDirectory = [&](const std::string&) { ++listed; };
+  const int lookups = m_env.identityLookups;
+  for (int i = 0; i < 5; ++i) EXPECT_EQ(Check(), (std::vector<int>{}));
+  EXPECT_EQ(listed, 0);
+  EXPECT_EQ(m_env.identityLookups - lookups, 5 * 3);
+  EXPECT_EQ(m_env.notifications.Watched(), (Strings{Folder(0), Folder(1), Folder(2)}));
+}
+
+// Folder 0 is deleted and made again between two looks, unseen by its
+// notification (Windows'); folder 1's deletion is signalled and breaks it
+// (Wine's); folder 2 was missing when the watcher started.
+TEST_F(FolderWatcher, AFolderMadeAgainIsWatchedAgainAndItsFilesFound) {
+  Start(3, {}, {2});
+  ASSERT_TRUE(m_env.notifications.WaitUntilIdle());
+  EXPECT_EQ(m_env.notifications.Watched(), (Strings{Folder(0), Folder(1)}));
+
+  m_env.RemoveFolder(Folder(0));
+  m_env.AddFile(FileIn(0, "new.txt"));
+  m_env.RemoveFolder(Folder(1));
+  EXPECT_EQ(Fire({1}), (std::vector<int>{1}));
+  EXPECT_FALSE(Found(FileIn(1, "old.txt")));
+  EXPECT_EQ(m_env.notifications.Watched(), (Strings{Folder(0)}));
+  m_env.AddFile(FileIn(1, "new.txt"));
+  m_env.AddFile(FileIn(2, "new.txt"));
+  EXPECT_EQ(Check(), (std::vector<int>{0, 1, 2}));
+  EXPECT_EQ(m_env.notifications.Watched(), (Strings{Folder(0), Folder(1), Folder(2)}));
+  for (int i = 0; i < 3; ++i) EXPECT_TRUE(Found(FileIn(i, "new.txt"))) << i;
+  EXPECT_FALSE(Found(FileIn(0, "old.txt")));
+
+  // Watched for real: a file added later is found at its change.
+  m_env.AddFile(FileIn(1, "later.txt"));
+  EXPECT_EQ(Fire({1}), (std::vector<int>{1}));
+  EXPECT_TRUE(Found(FileIn(1, "later.txt")));
+}
+
+// Renamed away, the folder reports nothing (Windows' notification follows
+// it): the look finds it gone, once, and takes it back when it returns.
+TEST_F(FolderWatcher, AFolderRenamedAwayLosesItsFilesUntilItComesBack) {
+  Start(2);
+  m_doc.FindFile(FileIn(1, "old.txt"))->m_nUseCount = 3;
+  ASSERT_TRUE(m_env.notifications.WaitUntilIdle());
+  m_env.RemoveFolder(Folder(1));
+  m_env.AddFile(JoinPath({"C:", "Elsewhere", "old.txt"}));
+  EXPECT_EQ(Check(), (std::vector<int>{1}));
+  EXPECT_FALSE(Found(FileIn(1, "old.txt")));
+  EXPECT_TRUE(Found(FileIn(0, "old.txt")));
+  EXPECT_EQ(m_env.notifications.Watched(), (Strings{Folder(0)}));
+  EXPECT_EQ(Check(), (std::vector<int>{}));
+
+  m_env.AddFile(FileIn(1, "old.txt"));
+  EXPECT_EQ(Check(), (std::vector<int>{1}));
+  EXPECT_TRUE(Found(FileIn(1, "old.txt")));
+  EXPECT_EQ(m_doc.FindFile(FileIn(1, "old.txt"))->m_nUseCount, 3);
 }
 
 }  // namespace

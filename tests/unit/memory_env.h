@@ -37,6 +37,9 @@ inline std::string JoinPath(std::initializer_list<std::string> parts) {
 
 class MemoryEnv : public Env {
  public:
+  MemoryEnv() {
+    notifications.exists = [this](const std::string& folder) { return m_children.count(folder) != 0; };
+  }
   // Adds a file (and every folder above it) by its full path.
   void AddFile(const std::string& path, std::string contents = "") {
     const size_t cut = path.rfind(kPathSeparator);
@@ -47,11 +50,24 @@ class MemoryEnv : public Env {
   void AddFolder(const std::string& path) {
     if (m_children.count(path)) return;
     m_children[path];
+    m_serials[path] = ++m_lastSerial;  // a folder made again is another folder
     const size_t cut = path.rfind(kPathSeparator);
     if (cut != std::string::npos && cut > 0) {
       AddFolder(path.substr(0, cut));
       m_children[path.substr(0, cut)].push_back({path.substr(cut + 1), true});
     }
+  }
+  // Deletes a folder and everything in it; a rename is this and AddFile.
+  void RemoveFolder(const std::string& path) {
+    const auto below = [&](const std::string& p) {
+      return p == path || p.compare(0, path.size() + 1, path + kPathSeparator) == 0;
+    };
+    std::erase_if(m_children, [&](const auto& e) { return below(e.first); });
+    std::erase_if(m_serials, [&](const auto& e) { return below(e.first); });
+    std::erase_if(m_contents, [&](const auto& e) { return below(e.first); });
+    const size_t cut = path.rfind(kPathSeparator);
+    std::erase_if(m_children[path.substr(0, cut)],
+                  [&](const DirectoryEntry& e) { return e.name == path.substr(cut + 1); });
   }
   // A link at `path` to the folder `target`, as a junction is: listed as a
   // folder, it lists what the target holds and has the target's identity.
@@ -84,7 +100,7 @@ class MemoryEnv : public Env {
     ++identityLookups;
     const std::string real = Resolve(folder);
     if (!m_children.count(real)) return false;
-    id.file = std::hash<std::string>()(real);
+    id.file = m_serials.at(real);
     return true;
   }
   std::unique_ptr<CFile> OpenFile(const std::string& path) override {
@@ -165,8 +181,8 @@ class MemoryEnv : public Env {
   std::function<bool(const std::string&)> shellAccepts = [](const std::string&) { return true; };
   int64_t now = 1700000000;
   int64_t utcOffset = 0;              // the time zone, in seconds east of UTC
-  uint64_t ticks = 0;
-  uint64_t tickStep = 0;              // how far the clock moves at every look
+  std::atomic<uint64_t> ticks{0};     // the watcher's thread looks too
+  std::atomic<uint64_t> tickStep{0};  // how far the clock moves at every look
   int pumps = 0;
   std::vector<uint32_t> paused;       // every pause asked for, in order
   std::atomic<int> identityLookups{0};  // folder identities asked for
@@ -275,6 +291,8 @@ class MemoryEnv : public Env {
   std::mutex m_hookLock;
   std::map<std::string, std::vector<DirectoryEntry>> m_children;
   std::map<std::string, std::string> m_contents;
+  std::map<std::string, uint64_t> m_serials;  // each folder's identity
+  uint64_t m_lastSerial = 0;
   std::map<std::string, std::string> m_links;  // link path -> target folder
   std::set<std::string> m_held;                // locked files open now
 };

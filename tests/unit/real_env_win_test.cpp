@@ -180,15 +180,18 @@ TEST_F(RealEnv, FolderLinksBackIntoTheTreeAreNotEnteredAndOthersAre) {
   EXPECT_EQ(keys, (std::vector<std::string>{elsewhere + "\\e.txt", Path("other\\e.txt"), x + "\\f1.txt"}));
 }
 
-TEST_F(RealEnv, ChangeNotificationsWakeForAChangeAndForAStop) {
+TEST_F(RealEnv, ChangeNotificationsWakeForAChangeATimeAndAStop) {
   std::unique_ptr<ChangeNotifier> notifier = Env::Default().CreateChangeNotifier();
   ASSERT_NE(notifier, nullptr);
+  size_t none = 0;
+  EXPECT_EQ(notifier->Wait(none, 20), ChangeNotifier::WaitResult::kTimeout);  // nothing watched yet
   EXPECT_FALSE(notifier->Add(Path("missing")));
   ASSERT_TRUE(notifier->Add(m_root));
+  EXPECT_EQ(notifier->Wait(none, 20), ChangeNotifier::WaitResult::kTimeout);
   const auto wait = [&] {
     return std::async(std::launch::async, [&] {
       size_t index = 99;
-      const ChangeNotifier::WaitResult result = notifier->Wait(index);
+      const ChangeNotifier::WaitResult result = notifier->Wait(index, 60000);
       return std::make_pair(result, index);
     });
   };

@@ -130,6 +130,8 @@ class StartedApp {
     EXPECT_TRUE(app.InitInstance());
     doc = app.m_pDoc;
     frame = app.GetMainFrame()->GetSafeHwnd();
+    // The watcher has looked at the folders: the test may change them.
+    if (!firstStart) EXPECT_TRUE(env.notifications.WaitUntilIdle());
   }
   ~StartedApp() { DeleteScratchRunKey(); }
 

@@ -229,6 +229,18 @@ TEST_F(FrameTest, FolderSettingsEndTheLauncherAndOnlyAChangeRefreshesAndRewatche
   EXPECT_TRUE(doc->GetFolder(0, folder) && folder.m_bEnabled && folder.m_strName == "Renamed");
 }
 
+// A refresh watches again a folder whose notification broke, which the
+// watcher itself leaves alone while the folder stays the same.
+TEST_F(FrameTest, ARefreshWatchesADroppedFolderAgain) {
+  ASSERT_TRUE(env.notifications.WaitUntilIdle());
+  env.notifications.Break(JoinPath({"C:", "Mine"}));
+  ASSERT_TRUE(env.notifications.WaitUntilIdle());
+  ASSERT_TRUE(env.notifications.Watched().empty());
+  Command(ID_REFRESH_DATABASE);
+  EXPECT_TRUE(env.notifications.WaitUntilIdle());
+  EXPECT_EQ(env.notifications.Watched(), (std::vector<std::string>{JoinPath({"C:", "Mine"})}));
+}
+
 // No database yet, and no guide beside this program: nothing may stop or
 // hold up the start, and nothing is written before the exit. With autorun
 // off, the exit deletes the Run value an earlier one wrote.
