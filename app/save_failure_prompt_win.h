@@ -1,11 +1,15 @@
-// What the user is told about the database file: the question asked when it
-// cannot be written at exit, and the notice when it could not be read.
+// What the user is told in a box of the program's own: the question asked
+// when the database cannot be written at exit, and the notices after
+// start-up (a database unreadable or damaged, a portable folder that cannot
+// be written, a guide that cannot be opened).
 #pragma once
 
 #include <string>
 
-#include "app/velnor_app_win.h"
 #include "database/velnor_doc.h"
+
+// What to do when the database could not be written at exit.
+enum class SaveFailureChoice { kRetry, kExitWithoutSaving, kKeepRunning };
 
 SaveFailureChoice AskSaveFailure(const std::string& databasePath);
 

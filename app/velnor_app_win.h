@@ -11,12 +11,10 @@
 #include "app/autorun.h"
 #include "app/main_frame_win.h"
 #include "app/program_env_win.h"
+#include "app/save_failure_prompt_win.h"
 #include "database/velnor_doc.h"
 
 class CVelnorView;
-
-// What to do when the database could not be written at exit.
-enum class SaveFailureChoice { kRetry, kExitWithoutSaving, kKeepRunning };
 
 class CVelnorApp : private CMainFrame::Owner {
  public:

@@ -80,12 +80,6 @@ bool IsAbsoluteFolderPath(std::string_view path, char separator) {
 
 void CVelnorDoc::RefreshDatabase(const std::string& caption) { CFolderScan(*this).Refresh(caption); }
 
-void CVelnorDoc::ScanFolder(std::string folder, bool bCountOnly, uint32_t* pCount, ProgressWindow* pProgress) {
-  CFolderScan scan(*this);
-  scan.Scan(std::move(folder), bCountOnly, pCount, pProgress);
-  scan.Flush();
-}
-
 template <typename ScanOne>
 void CFolderScan::ForEachEnabledFolder(ScanOne&& scan) {
   CFolder folder;

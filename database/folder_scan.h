@@ -32,7 +32,7 @@ class CFolderScan {
   // `caption` (kept hidden for the start-up refresh).
   void Refresh(const std::string& caption);
 
-  // CVelnorDoc::ScanFolder: one folder tree, counted into *pCount or its
+  // One folder tree, counted into *pCount or its
   // files' records updated, stepping `pProgress` once per entry; nothing
   // for a folder that is not absolute. A file the launcher could not open
   // is stepped over like a "." entry, never recorded. A link

@@ -141,9 +141,6 @@ class CVelnorDoc {
   // use, no last use, no tag). Refreshes set it; it starts false, so a tool
   // that never refreshes writes every record it read.
   void SetIndexComplete(bool complete) { m_bIndexComplete = complete; }
-  // Recursive scan of one folder: counts entries into *pCount, or updates the
-  // records of its files and steps the progress window.
-  void ScanFolder(std::string folder, bool bCountOnly, uint32_t* pCount, ProgressWindow* pProgress);
   // Marks not found every record below `folder` (all for ""), except the
   // records in `kept` (sorted). Works through the map in short stretches,
   // letting go of the lock between them, so the launcher never waits long

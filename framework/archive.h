@@ -31,7 +31,6 @@ class CArchive {
   CArchive& operator=(const CArchive&) = delete;
 
   bool IsStoring() const { return m_out != nullptr; }
-  bool IsLoading() const { return m_out == nullptr; }
 
   // Both directions, for Serialize bodies.
   void Int32(int32_t& value);

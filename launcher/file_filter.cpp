@@ -44,6 +44,9 @@ std::string_view Unterminated(std::string_view entry) { return entry.substr(0, e
 
 void CFileFilter::Refresh(const CFileMap& files) {
   std::vector<uint32_t> changed = files.TakeChangedSlots();
+  // Past about an eighth of the map new (a few dozen at least, so that a
+  // small map is not rebuilt for every new file), indexing afresh costs less
+  // than adding the new slots one by one.
   if (m_structure != files.structureGeneration() || m_textGeneration != files.textGeneration() ||
       files.size() < m_slots || files.size() - m_slots > files.size() / 8 + 64 || changed.size() > kFewChangedSlots) {
     RebuildAll(files);
@@ -293,7 +296,8 @@ void CFileFilter::MatchTerm(std::string_view term, bool first, bool fullPath) {
   const bool required = !first;
   const uint32_t stamp = ++m_stamp;
   if (!first && m_candidates.size() * 16 < m_slots) {
-    // Few candidates left: look inside each one's own text instead.
+    // Few candidates left (under one slot in sixteen): looking inside each
+    // one's own text costs less than a pass over the whole buffer.
     size_t kept = 0;
     for (const uint32_t slot : m_candidates) {
       if (SlotContains(slot, term, fullPath)) m_candidates[kept++] = slot;
@@ -358,6 +362,8 @@ std::vector<CFileInfo*> CFileFilter::Run(const CFileMap& files, std::string_view
   }
 
   PrepareTexts(files, options);
+  // Each term marks folders with a new 32-bit stamp: before the stamps wrap
+  // round the marks are cleared, so an old mark never passes for a new one.
   if (m_stamp > 0xFFFFFF00u) {
     std::fill(m_folderMark.begin(), m_folderMark.end(), 0);
     std::fill(m_folderEdge.begin(), m_folderEdge.end(), 0);

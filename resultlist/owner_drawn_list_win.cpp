@@ -152,6 +152,8 @@ void COwnerDrawnList::DrawItem(const DRAWITEMSTRUCT& item) {
   }
 
   const RECT& r = item.rcItem;
+  // The state image's number sits in bits 12-15 of the state (as
+  // INDEXTOSTATEIMAGEMASK puts it there); 0 is none, 1 the list's first.
   const UINT stateImage = (state & LVIS_STATEIMAGEMASK) >> 12;
   const HIMAGELIST stateList =
       reinterpret_cast<HIMAGELIST>(SendMessageW(GetSafeHwnd(), LVM_GETIMAGELIST, LVSIL_STATE, 0));
@@ -165,6 +167,7 @@ void COwnerDrawnList::DrawItem(const DRAWITEMSTRUCT& item) {
   if (smallList && r.left < r.right - 1) {
     RECT icon = {LVIR_ICON, 0, 0, 0};
     SendMessageW(GetSafeHwnd(), LVM_GETITEMRECT, index, reinterpret_cast<LPARAM>(&icon));
+    // The small image list's icons are 16 x 16 pixels.
     ImageList_DrawEx(smallList, RowImage(index), dc, icon.left, icon.top, 16, 16, m_crBack, blend,
                      iconStyle | (state & LVIS_OVERLAYMASK));
   }
