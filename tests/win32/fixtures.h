@@ -131,7 +131,9 @@ class StartedApp {
     doc = app.m_pDoc;
     frame = app.GetMainFrame()->GetSafeHwnd();
     // The watcher has looked at the folders: the test may change them.
-    if (!firstStart) EXPECT_TRUE(env.notifications.WaitUntilIdle());
+    if (!firstStart) {
+      EXPECT_TRUE(env.notifications.WaitUntilIdle());
+    }
   }
   ~StartedApp() { DeleteScratchRunKey(); }
 

@@ -378,8 +378,11 @@ TEST_F(QueryEditTest, NavigationKeysMoveTheListAndTheOthersTheCaret) {
 TEST_F(QueryEditTest, TypingFiltersOnce400MillisecondsAfterTheLastChange) {
   const int before = dlg->FilterRuns();
   for (const wchar_t* text : {L"f", L"fi", L"fil", L"file1", L"file13"}) {
+    const ULONGLONG changed = GetTickCount64();
     SetWindowTextW(query, text);
     Sleep(100);
+    // A machine too busy to come back within the pause proves nothing about it.
+    if (GetTickCount64() - changed >= 300) continue;
     PumpMessages();
     EXPECT_EQ(dlg->FilterRuns(), before);
   }
