@@ -101,7 +101,7 @@ void CFolderScan::Refresh(const std::string& caption) {
   {
     CountingWalk counting(m_doc);
     m_counting = &counting;
-    ForEachEnabledFolder([&](std::string path) { Scan(std::move(path), false, nullptr, window.get()); });
+    ForEachEnabledFolder([&](std::string path) { ScanFiles(std::move(path), window.get()); });
     Flush();
     const uint32_t total = counting.Wait();
     if (window && !m_progressStarted) StartProgress(window.get(), total);
@@ -118,7 +118,7 @@ uint32_t CFolderScan::CountEnabledFolders(CVelnorDoc& doc) {
   CFolderScan scan(doc);
   scan.m_pumpMessages = false;  // a counting thread owns no window
   uint32_t count = 0;
-  scan.ForEachEnabledFolder([&](std::string path) { scan.Scan(std::move(path), true, &count, nullptr); });
+  scan.ForEachEnabledFolder([&](std::string path) { scan.CountEntries(std::move(path), count); });
   return count;
 }
 
@@ -139,15 +139,23 @@ void CFolderScan::StartProgress(ProgressWindow* pProgress, uint32_t range) {
   pProgress->StepBy(m_stepsBeforeRange);
 }
 
-void CFolderScan::Scan(std::string folder, bool bCountOnly, uint32_t* pCount, ProgressWindow* pProgress) {
+void CFolderScan::CountEntries(std::string folder, uint32_t& count) {
+  Walk(std::move(folder), Pass::kCount, &count, nullptr);
+}
+
+void CFolderScan::ScanFiles(std::string folder, ProgressWindow* progress) {
+  Walk(std::move(folder), Pass::kUpdate, nullptr, progress);
+}
+
+void CFolderScan::Walk(std::string folder, Pass pass, uint32_t* pCount, ProgressWindow* pProgress) {
   if (!IsAbsoluteFolderPath(folder)) return;
   if (folder.empty() || folder.back() != kPathSeparator) folder += kPathSeparator;
   FolderChain chain(m_env);
   chain.Enter(std::move(folder));
-  ScanCurrent(chain, bCountOnly, pCount, pProgress);
+  ScanCurrent(chain, pass, pCount, pProgress);
 }
 
-void CFolderScan::ScanCurrent(FolderChain& chain, bool bCountOnly, uint32_t* pCount, ProgressWindow* pProgress) {
+void CFolderScan::ScanCurrent(FolderChain& chain, Pass pass, uint32_t* pCount, ProgressWindow* pProgress) {
   const std::string& folder = chain.Current();
   const std::unique_ptr<DirectorySearch> search = m_env.OpenDirectory(folder);
   if (!search) return;
@@ -163,14 +171,14 @@ void CFolderScan::ScanCurrent(FolderChain& chain, bool bCountOnly, uint32_t* pCo
       sub += kPathSeparator;
       if (!entry.isLink || !chain.LeadsBack(sub)) {
         chain.Enter(std::move(sub));
-        ScanCurrent(chain, bCountOnly, pCount, pProgress);
+        ScanCurrent(chain, pass, pCount, pProgress);
         chain.Leave();
       }
-    } else if (!bCountOnly && CanOpen(folder, entry.name)) {
+    } else if (pass == Pass::kUpdate && CanOpen(folder, entry.name)) {
       m_pending.push_back(ReadFile(folder, entry.name));
       if (m_pending.size() == kApplyBatch) Flush();
     }
-    if (bCountOnly) {
+    if (pass == Pass::kCount) {
       if (pCount) ++*pCount;
     } else {
       Step(pProgress);
@@ -187,7 +195,7 @@ size_t CFolderScan::Rescan(const std::string& folder) {
   std::vector<const CFileInfo*> found;
   m_found = &found;
   m_pumpMessages = false;  // the watcher's thread owns no window
-  Scan(folder, false, nullptr, nullptr);
+  ScanFiles(folder, nullptr);
   Flush();
   m_found = nullptr;
   // Only now are the files that are gone marked: the folder's records never

@@ -32,14 +32,16 @@ class CFolderScan {
   // `caption` (kept hidden for the start-up refresh).
   void Refresh(const std::string& caption);
 
-  // One folder tree, counted into *pCount or its
-  // files' records updated, stepping `pProgress` once per entry; nothing
-  // for a folder that is not absolute. A file the launcher could not open
-  // is stepped over like a "." entry, never recorded. A link
-  // that leads back to a folder the scan is inside of is counted as an
-  // entry and not entered, in both passes alike. Files found are applied
-  // to the document in batches: Flush applies what is still pending.
-  void Scan(std::string folder, bool bCountOnly, uint32_t* pCount, ProgressWindow* pProgress);
+  // The two passes over one folder tree; nothing for a folder that is not
+  // absolute. A link that leads back to a folder the scan is inside of is
+  // counted as an entry and not entered, in both passes alike.
+  // The counting pass: adds the tree's entries to `count`.
+  void CountEntries(std::string folder, uint32_t& count);
+  // The update pass: the records of the tree's files are updated, stepping
+  // `progress` (null: none) once per entry. A file the launcher could not
+  // open is stepped over like a "." entry, never recorded. Files found are
+  // applied to the document in batches: Flush applies what is still pending.
+  void ScanFiles(std::string folder, ProgressWindow* progress);
   void Flush();
 
   // The change watcher's rescan of one folder tree: its files are found
@@ -68,8 +70,10 @@ class CFolderScan {
   // change while messages are pumped.
   template <typename ScanOne>
   void ForEachEnabledFolder(ScanOne&& scan);
-  // Scan's work on the chain's current folder, and below it.
-  void ScanCurrent(FolderChain& chain, bool bCountOnly, uint32_t* pCount, ProgressWindow* pProgress);
+  enum class Pass { kCount, kUpdate };
+  void Walk(std::string folder, Pass pass, uint32_t* pCount, ProgressWindow* pProgress);
+  // A pass's work on the chain's current folder, and below it.
+  void ScanCurrent(FolderChain& chain, Pass pass, uint32_t* pCount, ProgressWindow* pProgress);
   // Whether the launcher could open the file `name` in `folder`: a path
   // past MAX_PATH only through its short form, where it has one.
   bool CanOpen(const std::string& folder, const std::string& name);
