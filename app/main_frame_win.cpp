@@ -7,7 +7,6 @@
 #include "app/about_dlg_win.h"
 #include "app/save_failure_prompt_win.h"
 #include "app/tray_menu_state.h"
-#include "database/folder_watcher.h"
 #include "database/velnor_doc.h"
 #include "folders/folder_settings_dlg_win.h"
 #include "framework/env.h"
@@ -31,7 +30,8 @@ UINT TaskbarCreatedMessage() {
 
 }  // namespace
 
-CMainFrame::CMainFrame(CVelnorDoc* doc, Owner& owner) : m_pDoc(doc), m_owner(owner) {}
+CMainFrame::CMainFrame(CVelnorDoc* doc, Owner& owner)
+    : m_pDoc(doc), m_owner(owner), m_refresh(doc ? std::make_unique<CRefreshController>(*doc) : nullptr) {}
 
 bool CMainFrame::Create() {
   const HICON icon = LoadIconW(ModuleHandle(), MAKEINTRESOURCEW(IDR_MAINFRAME));
@@ -114,7 +114,7 @@ bool CMainFrame::OnCreate() {
   return true;
 }
 
-bool CMainFrame::IsRefreshing() const { return m_pDoc && m_pDoc->m_bRefreshing; }
+bool CMainFrame::IsRefreshing() const { return m_refresh && m_refresh->IsRunning(); }
 
 void CMainFrame::OnTrayNotify(UINT mouseMessage) {
   switch (mouseMessage) {
@@ -202,7 +202,7 @@ void CMainFrame::PostSaveDatabase() {
 
 void CMainFrame::ShowRefreshProgress() {
   // The start-up refresh keeps its window hidden; asking shows it.
-  if (m_pDoc && m_pDoc->m_pRefreshDlg) m_pDoc->m_pRefreshDlg->ShowAndActivate();
+  if (ProgressWindow* window = m_refresh ? m_refresh->GetProgressWindow() : nullptr) window->ShowAndActivate();
 }
 
 void CMainFrame::ActivateLauncher() {
@@ -277,11 +277,11 @@ bool CMainFrame::OnCommand(UINT id) {
 TrayMenuInputs CMainFrame::MenuInputs() const {
   TrayMenuInputs in;
   if (const CVelnorDoc* doc = m_pDoc) {
-    in.refreshing = doc->m_bRefreshing;
     in.autorun = doc->m_bAutorun;
     in.mp3Support = doc->m_bMp3Support;
     in.searchFullPath = doc->m_bSearchFullPath;
   }
+  in.refreshing = IsRefreshing();
   in.launcherShown = m_bLauncherShown;
   in.folderSettingsOpen = m_pFolderSettingsDlg != nullptr;
   return in;
@@ -312,20 +312,22 @@ void CMainFrame::OnInitMenuPopup(HMENU popup) {
 
 void CMainFrame::OnRefreshDatabase() {
   if (m_bLauncherShown) EndLauncher();
-  CVelnorDoc* doc = m_pDoc;
-  if (!doc) return;
-  if (doc->m_bRefreshing) {
-    // The running scan stops at its next entry.
-    doc->m_bCancelRefresh = true;
+  if (!m_refresh) return;
+  if (m_refresh->IsRunning()) {
+    m_refresh->Cancel();
     return;
   }
   // Returns when the refresh has finished or was cancelled; meanwhile this
   // same command, now "Cancel Refresh", arrives through the message pump.
-  doc->RefreshDatabase(kRefreshCaption);
+  RunRefresh(RefreshKind::kUserRequested);
   PrepareFilter();
   // A refresh watches everything again: a folder dropped by the watcher,
   // or one added or enabled since it started.
   StartFolderWatcher();
+}
+
+void CMainFrame::RunRefresh(RefreshKind kind) {
+  if (m_refresh) m_refresh->Refresh(kind);
 }
 
 void CMainFrame::PrepareFilter() {
@@ -357,11 +359,8 @@ void CMainFrame::OnFolderSettings() {
 }
 
 void CMainFrame::StartFolderWatcher() {
-  if (!m_pDoc) return;
-  // The old watcher stops (and waits for a rescan it is in) before the new
-  // one reads the folder list.
-  m_pDoc->m_pWatcherThread.reset();
-  m_pDoc->m_pWatcherThread = std::make_unique<CWatcherThread>(*m_pDoc, [this](const RescanReport& report) {
+  if (!m_refresh) return;
+  m_refresh->RestartWatcher([this](const RescanReport& report) {
     PostFolderRescanned();
     // For a debugger or a log of the debug output: how the watcher keeps up.
     // ASCII only, so the narrow call loses nothing (Wine shows only narrow ones).

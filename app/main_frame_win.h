@@ -11,6 +11,7 @@
 #include "app/tray_icon_win.h"
 #include "app/tray_menu_state.h"
 #include "app/type_ahead_hold_win.h"
+#include "database/refresh_controller.h"
 #include "framework/env.h"
 #include "framework/win_handles.h"
 #include "framework/window_win.h"
@@ -76,6 +77,8 @@ class CMainFrame : public CWindow {
   // filled again. Requests that arrive before the first is handled are one.
   void PostFolderRescanned();
 
+  // A full refresh of that kind; the frame's commands stay live meanwhile.
+  void RunRefresh(RefreshKind kind);
   // Starts the change watcher over the folders as they are now, in place of
   // one that runs; it asks an open launcher to refill through this frame.
   void StartFolderWatcher();
@@ -90,6 +93,9 @@ class CMainFrame : public CWindow {
 
   // The tray menu as stored in the resources; its first popup is shown.
   static MenuHandle LoadTrayMenu();
+
+  // Null without a document.
+  CRefreshController* GetRefreshController() const { return m_refresh.get(); }
 
   CLauncherDlg* m_pLauncherDlg = nullptr;
   bool m_bLauncherShown = false;
@@ -149,4 +155,6 @@ class CMainFrame : public CWindow {
   CTrayIcon m_trayIcon;
   std::atomic<bool> m_bRefillPosted{false};
   bool m_bSavePosted = false;
+  // Last, so destroyed first: the watcher it owns posts through this frame.
+  std::unique_ptr<CRefreshController> m_refresh;
 };

@@ -6,7 +6,6 @@
 #include "app/save_failure_prompt_win.h"
 #include "app/velnor_view_win.h"
 #include "database/default_folders.h"
-#include "database/folder_watcher.h"
 
 CVelnorApp::CVelnorApp(Env& env)
     : m_exitProcess([](UINT code) { ::ExitProcess(code); }),
@@ -15,9 +14,8 @@ CVelnorApp::CVelnorApp(Env& env)
 
 CVelnorApp::~CVelnorApp() {
   // Reached only where the process exit was replaced (tests): the real exit
-  // leaves everything to the system. The watcher goes first: it posts to
-  // the frame.
-  if (m_pDoc) m_pDoc->m_pWatcherThread.reset();
+  // leaves everything to the system. The frame goes before the document:
+  // its watcher uses the document.
   m_pView.reset();
   m_pMainFrame.reset();
   if (m_bOleInitialized) OleUninitialize();
@@ -47,7 +45,7 @@ bool CVelnorApp::InitInstance() {
   m_bOleInitialized = SUCCEEDED(OleInitialize(nullptr));
 
   AddDefaultFolders();
-  RefreshDatabase(kInitializeCaption);
+  RefreshDatabase(RefreshKind::kStartUp);
   StartFolderWatcher();
   if (m_pDoc->LastLoad().unreadable) PostMessageW(m_pMainFrame->GetSafeHwnd(), WM_DATABASE_UNREADABLE, 0, 0);
   if (m_pDoc->LastLoad().damaged) PostMessageW(m_pMainFrame->GetSafeHwnd(), WM_DATABASE_DAMAGED, 0, 0);
@@ -76,9 +74,9 @@ void CVelnorApp::AddDefaultFolders() {
   ::AddDefaultFolders(*m_pDoc);
 }
 
-void CVelnorApp::RefreshDatabase(const std::string& caption) {
+void CVelnorApp::RefreshDatabase(RefreshKind kind) {
   // Pumps messages while it runs: the tray icon and the hot key already work.
-  m_pDoc->RefreshDatabase(caption);
+  m_pMainFrame->RunRefresh(kind);
   m_pMainFrame->PrepareFilter();
 }
 

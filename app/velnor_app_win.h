@@ -64,10 +64,11 @@ class CVelnorApp : private CMainFrame::Owner {
 
   // Later steps of start-up; each arrives with its own part of the program.
   void AddDefaultFolders();
-  void RefreshDatabase(const std::string& caption);
+  void RefreshDatabase(RefreshKind kind);
   void StartFolderWatcher();
 
   CProgramEnv m_env;
+  // Before the frame, so it outlives the frame's change watcher.
   std::unique_ptr<CVelnorDoc> m_doc;
   std::unique_ptr<CMainFrame> m_pMainFrame;
   std::unique_ptr<CVelnorView> m_pView;

@@ -18,6 +18,7 @@
 
 #include "bench/bench_tree.h"
 #include "bench/realistic_paths.h"
+#include "database/refresh_controller.h"
 #include "database/velnor_doc.h"
 #include "launcher/file_filter.h"
 
@@ -101,7 +102,7 @@ void BM_MemoryAfterRefresh(benchmark::State& state) {
           CVelnorDoc::FolderList folders;
           folders.push_back(std::make_unique<CFolder>("tree", std::filesystem::absolute(root).string(), true, 140));
           doc.ReplaceFolders(std::move(folders));
-          doc.RefreshDatabase(kRefreshCaption);
+          CRefreshController(doc).Refresh(RefreshKind::kUserRequested);
         },
         growth);
     if (!ok) state.SkipWithError("the measuring child failed");

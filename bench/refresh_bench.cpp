@@ -12,6 +12,7 @@
 #include <string>
 
 #include "bench/bench_tree.h"
+#include "database/refresh_controller.h"
 #include "database/velnor_doc.h"
 
 namespace {
@@ -33,10 +34,11 @@ void BM_FullRefresh(benchmark::State& state) {
   CVelnorDoc::FolderList folders;
   folders.push_back(std::make_unique<CFolder>("tree", std::filesystem::absolute(root).string(), true, 140));
   doc.ReplaceFolders(std::move(folders));
+  CRefreshController refresh(doc);
   const long before = ResidentBytes();
-  doc.RefreshDatabase(kRefreshCaption);  // first refresh makes the records
+  refresh.Refresh(RefreshKind::kUserRequested);  // first refresh makes the records
   const long after = ResidentBytes();
-  for (auto _ : state) doc.RefreshDatabase(kRefreshCaption);
+  for (auto _ : state) refresh.Refresh(RefreshKind::kUserRequested);
   size_t found = 0;
   doc.VisitFiles([&](const CFileMap& files) {
     for (const auto& record : files) found += record->m_bFound ? 1 : 0;

@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <memory>
 
+#include "database/refresh_controller.h"
 #include "database/velnor_doc.h"
 #include "framework/env.h"
 
@@ -81,6 +82,6 @@ std::unique_ptr<ProgressWindow> IndexEnv::CreateProgressWindow(const std::string
 
 uint32_t RefreshForIndex(CVelnorDoc& doc, IndexEnv& env) {
   env.m_total = 0;
-  doc.RefreshDatabase(kRefreshCaption);
+  CRefreshController(doc).Refresh(RefreshKind::kUserRequested);
   return env.m_total;
 }

@@ -9,9 +9,6 @@
 #include "database/id3v1.h"
 #include "framework/path_prefix.h"
 
-const char kInitializeCaption[] = "Initialize Database - Plovant Velnor";
-const char kRefreshCaption[] = "Refresh Database - Plovant Velnor";
-
 namespace {
 
 bool EndsWithMp3(const std::string& path) {
@@ -40,11 +37,11 @@ bool SameTag(const Mp3TagInfo* a, const Mp3TagInfo* b) {
 // disk; it never touches a record or a window.
 class CountingWalk {
  public:
-  explicit CountingWalk(CVelnorDoc& doc) {
+  CountingWalk(CVelnorDoc& doc, const std::atomic<bool>* cancel) {
     try {
-      m_thread = std::thread([this, &doc] { Finish(CFolderScan::CountEnabledFolders(doc)); });
+      m_thread = std::thread([this, &doc, cancel] { Finish(CFolderScan::CountEnabledFolders(doc, cancel)); });
     } catch (const std::system_error&) {
-      Finish(CFolderScan::CountEnabledFolders(doc));  // no thread to be had: count here first
+      Finish(CFolderScan::CountEnabledFolders(doc, cancel));  // no thread to be had: count here first
     }
   }
   ~CountingWalk() { Wait(); }
@@ -78,8 +75,6 @@ bool IsAbsoluteFolderPath(std::string_view path, char separator) {
   return server > 2 && server + 1 < path.size() && !IsWindowsSeparator(path[server + 1]);
 }
 
-void CVelnorDoc::RefreshDatabase(const std::string& caption) { CFolderScan(*this).Refresh(caption); }
-
 template <typename ScanOne>
 void CFolderScan::ForEachEnabledFolder(ScanOne&& scan) {
   CFolder folder;
@@ -88,37 +83,25 @@ void CFolderScan::ForEachEnabledFolder(ScanOne&& scan) {
   }
 }
 
-void CFolderScan::Refresh(const std::string& caption) {
+void CFolderScan::Refresh(RefreshKind kind, ProgressWindow* window) {
   m_doc.SetIndexComplete(false);
   m_doc.MarkNotFound("");
-  m_doc.m_bRefreshing = true;
-  m_doc.m_bCancelRefresh = false;
-  std::unique_ptr<ProgressWindow> window = m_env.CreateProgressWindow(caption);
-  m_doc.m_pRefreshDlg = window.get();
-  // The start-up refresh works unseen; showing it only to hide it again
-  // would flash a window on every start.
-  m_showProgress = caption != kInitializeCaption;
-  {
-    CountingWalk counting(m_doc);
-    m_counting = &counting;
-    ForEachEnabledFolder([&](std::string path) { Scan(std::move(path), false, nullptr, window.get()); });
-    Flush();
-    const uint32_t total = counting.Wait();
-    if (window && !m_progressStarted) StartProgress(window.get(), total);
-    m_counting = nullptr;
-  }
-
-  m_doc.SetIndexComplete(!m_doc.m_bCancelRefresh);
-  m_doc.m_bCancelRefresh = false;
-  m_doc.m_bRefreshing = false;
-  m_doc.m_pRefreshDlg = nullptr;
+  m_showProgress = ShowsProgressByItself(kind);
+  CountingWalk counting(m_doc, m_cancel);
+  m_counting = &counting;
+  ForEachEnabledFolder([&](std::string path) { ScanFiles(std::move(path), window); });
+  Flush();
+  const uint32_t total = counting.Wait();
+  if (window && !m_progressStarted) StartProgress(window, total);
+  m_counting = nullptr;
 }
 
-uint32_t CFolderScan::CountEnabledFolders(CVelnorDoc& doc) {
+uint32_t CFolderScan::CountEnabledFolders(CVelnorDoc& doc, const std::atomic<bool>* cancel) {
   CFolderScan scan(doc);
+  scan.m_cancel = cancel;
   scan.m_pumpMessages = false;  // a counting thread owns no window
   uint32_t count = 0;
-  scan.ForEachEnabledFolder([&](std::string path) { scan.Scan(std::move(path), true, &count, nullptr); });
+  scan.ForEachEnabledFolder([&](std::string path) { scan.CountEntries(std::move(path), count); });
   return count;
 }
 
@@ -139,15 +122,23 @@ void CFolderScan::StartProgress(ProgressWindow* pProgress, uint32_t range) {
   pProgress->StepBy(m_stepsBeforeRange);
 }
 
-void CFolderScan::Scan(std::string folder, bool bCountOnly, uint32_t* pCount, ProgressWindow* pProgress) {
+void CFolderScan::CountEntries(std::string folder, uint32_t& count) {
+  Walk(std::move(folder), Pass::kCount, &count, nullptr);
+}
+
+void CFolderScan::ScanFiles(std::string folder, ProgressWindow* progress) {
+  Walk(std::move(folder), Pass::kUpdate, nullptr, progress);
+}
+
+void CFolderScan::Walk(std::string folder, Pass pass, uint32_t* pCount, ProgressWindow* pProgress) {
   if (!IsAbsoluteFolderPath(folder)) return;
   if (folder.empty() || folder.back() != kPathSeparator) folder += kPathSeparator;
   FolderChain chain(m_env);
   chain.Enter(std::move(folder));
-  ScanCurrent(chain, bCountOnly, pCount, pProgress);
+  ScanCurrent(chain, pass, pCount, pProgress);
 }
 
-void CFolderScan::ScanCurrent(FolderChain& chain, bool bCountOnly, uint32_t* pCount, ProgressWindow* pProgress) {
+void CFolderScan::ScanCurrent(FolderChain& chain, Pass pass, uint32_t* pCount, ProgressWindow* pProgress) {
   const std::string& folder = chain.Current();
   const std::unique_ptr<DirectorySearch> search = m_env.OpenDirectory(folder);
   if (!search) return;
@@ -163,19 +154,19 @@ void CFolderScan::ScanCurrent(FolderChain& chain, bool bCountOnly, uint32_t* pCo
       sub += kPathSeparator;
       if (!entry.isLink || !chain.LeadsBack(sub)) {
         chain.Enter(std::move(sub));
-        ScanCurrent(chain, bCountOnly, pCount, pProgress);
+        ScanCurrent(chain, pass, pCount, pProgress);
         chain.Leave();
       }
-    } else if (!bCountOnly && CanOpen(folder, entry.name)) {
+    } else if (pass == Pass::kUpdate && CanOpen(folder, entry.name)) {
       m_pending.push_back(ReadFile(folder, entry.name));
       if (m_pending.size() == kApplyBatch) Flush();
     }
-    if (bCountOnly) {
+    if (pass == Pass::kCount) {
       if (pCount) ++*pCount;
     } else {
       Step(pProgress);
     }
-    if (m_doc.m_bCancelRefresh) return;
+    if (m_cancel && *m_cancel) return;
     PumpMessages();
   }
 }
@@ -187,7 +178,7 @@ size_t CFolderScan::Rescan(const std::string& folder) {
   std::vector<const CFileInfo*> found;
   m_found = &found;
   m_pumpMessages = false;  // the watcher's thread owns no window
-  Scan(folder, false, nullptr, nullptr);
+  ScanFiles(folder, nullptr);
   Flush();
   m_found = nullptr;
   // Only now are the files that are gone marked: the folder's records never

@@ -5,11 +5,13 @@
 // document, its platform, and the pace of the message pump.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "database/refresh_kind.h"
 #include "database/velnor_doc.h"
 
 class FolderChain;
@@ -25,21 +27,27 @@ bool IsAbsoluteFolderPath(std::string_view path, char separator = kPathSeparator
 
 class CFolderScan {
  public:
+  // For a rescan, which nothing cancels.
   explicit CFolderScan(CVelnorDoc& doc) : m_doc(doc), m_env(doc.GetEnv()) {}
+  // For a refresh: once `cancel` is set, every pass stops at its next entry.
+  CFolderScan(CVelnorDoc& doc, const std::atomic<bool>& cancel)
+      : m_doc(doc), m_env(doc.GetEnv()), m_cancel(&cancel) {}
 
-  // CVelnorDoc::RefreshDatabase: marks every record not found, then counts
-  // and scans every enabled folder, with a progress window captioned
-  // `caption` (kept hidden for the start-up refresh).
-  void Refresh(const std::string& caption);
+  // The refresh's work (CRefreshController::Refresh): marks every record not
+  // found, then counts and scans every enabled folder, stepping `window`
+  // (null: none), which shows once the count is in if the kind says so.
+  void Refresh(RefreshKind kind, ProgressWindow* window);
 
-  // One folder tree, counted into *pCount or its
-  // files' records updated, stepping `pProgress` once per entry; nothing
-  // for a folder that is not absolute. A file the launcher could not open
-  // is stepped over like a "." entry, never recorded. A link
-  // that leads back to a folder the scan is inside of is counted as an
-  // entry and not entered, in both passes alike. Files found are applied
-  // to the document in batches: Flush applies what is still pending.
-  void Scan(std::string folder, bool bCountOnly, uint32_t* pCount, ProgressWindow* pProgress);
+  // The two passes over one folder tree; nothing for a folder that is not
+  // absolute. A link that leads back to a folder the scan is inside of is
+  // counted as an entry and not entered, in both passes alike.
+  // The counting pass: adds the tree's entries to `count`.
+  void CountEntries(std::string folder, uint32_t& count);
+  // The update pass: the records of the tree's files are updated, stepping
+  // `progress` (null: none) once per entry. A file the launcher could not
+  // open is stepped over like a "." entry, never recorded. Files found are
+  // applied to the document in batches: Flush applies what is still pending.
+  void ScanFiles(std::string folder, ProgressWindow* progress);
   void Flush();
 
   // The change watcher's rescan of one folder tree: its files are found
@@ -50,7 +58,8 @@ class CFolderScan {
   size_t Rescan(const std::string& folder);
 
   // The counting pass alone: how many entries the enabled folders hold.
-  static uint32_t CountEnabledFolders(CVelnorDoc& doc);
+  // Stops early once `cancel` (null: nothing) is set.
+  static uint32_t CountEnabledFolders(CVelnorDoc& doc, const std::atomic<bool>* cancel);
 
   // How long the message queue may wait between two drains. The scan asks
   // after every directory entry, and even an empty queue costs a trip into
@@ -68,8 +77,10 @@ class CFolderScan {
   // change while messages are pumped.
   template <typename ScanOne>
   void ForEachEnabledFolder(ScanOne&& scan);
-  // Scan's work on the chain's current folder, and below it.
-  void ScanCurrent(FolderChain& chain, bool bCountOnly, uint32_t* pCount, ProgressWindow* pProgress);
+  enum class Pass { kCount, kUpdate };
+  void Walk(std::string folder, Pass pass, uint32_t* pCount, ProgressWindow* pProgress);
+  // A pass's work on the chain's current folder, and below it.
+  void ScanCurrent(FolderChain& chain, Pass pass, uint32_t* pCount, ProgressWindow* pProgress);
   // Whether the launcher could open the file `name` in `folder`: a path
   // past MAX_PATH only through its short form, where it has one.
   bool CanOpen(const std::string& folder, const std::string& name);
@@ -84,6 +95,7 @@ class CFolderScan {
 
   CVelnorDoc& m_doc;
   Env& m_env;
+  const std::atomic<bool>* m_cancel = nullptr;  // null: a rescan, never cancelled
   // The first entry of a scan always drains the queue: a cancel chosen
   // right after the start, or the hot key, is answered at once.
   bool m_pumpMessages = true;

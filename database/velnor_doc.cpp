@@ -1,7 +1,5 @@
 #include "database/velnor_doc.h"
 
-#include "database/folder_watcher.h"
-
 #include <algorithm>
 #include <unordered_set>
 #include <utility>
@@ -16,8 +14,6 @@ constexpr const char kPortableMarker[] = "portable.txt";
 }  // namespace
 
 CVelnorDoc::CVelnorDoc(Env& env) : m_env(env), m_copyId(NewMark(env)) {}
-
-CVelnorDoc::~CVelnorDoc() { m_pWatcherThread.reset(); }
 
 bool CVelnorDoc::OnNewDocument() {
   LoadDatabase();

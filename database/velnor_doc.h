@@ -24,12 +24,6 @@
 #include "framework/env.h"
 #include "framework/mutex.h"
 
-class CWatcherThread;
-
-// The caption of the start-up refresh, whose progress window stays hidden.
-extern const char kInitializeCaption[];
-extern const char kRefreshCaption[];
-
 // What a load found, for the command-line tool and for the damaged-file backup.
 struct DatabaseLoadReport {
   bool opened = false;        // the file existed and was read
@@ -72,8 +66,6 @@ class CVelnorDoc {
   using FileVisitor = std::function<void(const CFileMap&)>;
 
   explicit CVelnorDoc(Env& env = Env::Default());
-  // Stops the change watcher first: its thread uses the document.
-  ~CVelnorDoc();
   CVelnorDoc(const CVelnorDoc&) = delete;
   CVelnorDoc& operator=(const CVelnorDoc&) = delete;
 
@@ -132,9 +124,6 @@ class CVelnorDoc {
   // Both directions. Loading adds to what the document already holds.
   void Serialize(CArchive& ar);
 
-  // The full refresh: every record becomes not found, then every enabled
-  // folder is counted and scanned again. Usage data is never touched.
-  void RefreshDatabase(const std::string& caption);
   // Whether the last full refresh read every enabled folder to its end: the
   // found flags then tell which files exist, and a save leaves out the
   // record of a file gone that holds nothing a scan could not give back (no
@@ -186,15 +175,11 @@ class CVelnorDoc {
   bool GetFolder(size_t index, CFolder& folder) const;
 
   // Run-time state and stored options.
-  bool m_bRefreshing = false;
   bool m_bAutorun = true;
   CWindowPlacement m_placement;
   // Read by the change watcher's rescans on their own thread.
   std::atomic<bool> m_bMp3Support{true};
-  std::unique_ptr<CWatcherThread> m_pWatcherThread;
   bool m_bDpiWarningShown = false;
-  ProgressWindow* m_pRefreshDlg = nullptr;
-  std::atomic<bool> m_bCancelRefresh{false};
   bool m_bSearchFullPath = false;
   bool m_bFirstRun = true;
 

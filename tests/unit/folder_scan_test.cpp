@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "database/refresh_controller.h"
 #include "tests/unit/byte_helpers.h"
 #include "tests/unit/doc_builder.h"
 #include "tests/unit/faulty_env.h"
@@ -13,6 +14,9 @@
 namespace {
 
 using Strings = std::vector<std::string>;
+
+const std::string kRefreshCreated = "create Refresh Database - Plovant Velnor";
+const std::string kStartUpCreated = "create Initialize Database - Plovant Velnor";
 
 std::string Mp3(const std::string& title, uint8_t genre) {
   return std::string(1000, 'a') + TagBytes().Put(3, title).Byte(127, genre).bytes;
@@ -27,26 +31,28 @@ class FolderScan : public ::testing::Test {
   }
   static std::string Docs(const std::string& name) { return JoinPath({"C:", "Docs", name}); }
   Strings Found() const { return Keys(m_doc, true); }
+  void Refresh(RefreshKind kind = RefreshKind::kUserRequested) { m_refresh.Refresh(kind); }
 
   MemoryEnv m_env;
   FaultyEnv m_faults{m_env};
   CVelnorDoc m_doc{m_faults};
+  CRefreshController m_refresh{m_doc};
 };
 
 // The range counts 2 dots, a.txt, b.mp3, Sub, Sub's 2 dots and c.lnk.
 TEST_F(FolderScan, CountsEveryEntryAndFindsEveryFile) {
   AddFolder(m_doc, JoinPath({"C:", "Docs"}) + kPathSeparator);  // a trailing separator changes no key
-  m_doc.RefreshDatabase(kRefreshCaption);
-  EXPECT_EQ(m_env.log, (Strings{"create " + std::string(kRefreshCaption), "range 8", "show", "destroy after 8 steps"}));
+  Refresh();
+  EXPECT_EQ(m_env.log, (Strings{kRefreshCreated, "range 8", "show", "destroy after 8 steps"}));
   const std::string c = JoinPath({"C:", "Docs", "Sub", "c.lnk"});
   EXPECT_EQ(Found(), (Strings{Docs("a.txt"), Docs("b.mp3"), c}));
   EXPECT_EQ(m_doc.FindFile(c)->Name(), "c.lnk");
-  EXPECT_EQ(m_doc.m_pRefreshDlg, nullptr);
+  EXPECT_EQ(m_refresh.GetProgressWindow(), nullptr);
 
   // The start-up refresh does the same work without ever showing its window.
   m_env.log.clear();
-  m_doc.RefreshDatabase(kInitializeCaption);
-  EXPECT_EQ(m_env.log, (Strings{"create " + std::string(kInitializeCaption), "range 8", "destroy after 8 steps"}));
+  Refresh(RefreshKind::kStartUp);
+  EXPECT_EQ(m_env.log, (Strings{kStartUpCreated, "range 8", "destroy after 8 steps"}));
   EXPECT_EQ(m_env.identityLookups, 0);  // no link met, nothing asked of the platform
 }
 
@@ -61,20 +67,20 @@ TEST_F(FolderScan, ALinkBackIntoTheTreeIsNotEnteredWhileALinkElsewhereIs) {
   m_env.AddFolderLink(JoinPath({x, "self"}), x);  // to the very folder it sits in
   m_env.AddFolderLink(JoinPath({"C:", "Docs", "Sub", "up"}), x);  // back to the start, from below a link
   AddFolder(m_doc, x);
-  m_doc.RefreshDatabase(kRefreshCaption);
+  Refresh();
   EXPECT_EQ(Found(), (Strings{JoinPath({x, "f1.txt"}), JoinPath({x, "docs", "a.txt"}), JoinPath({x, "docs", "b.mp3"}),
                               JoinPath({x, "docs", "Sub", "c.lnk"})}));
   // x: 2 dots, f1.txt, build, docs, self; build: 2 dots and both links;
   // docs: 2 dots, a.txt, b.mp3, Sub; Sub: 2 dots, c.lnk, up. Both passes alike.
   EXPECT_EQ(m_env.log,
-            (Strings{"create " + std::string(kRefreshCaption), "range 19", "show", "destroy after 19 steps"}));
+            (Strings{kRefreshCreated, "range 19", "show", "destroy after 19 steps"}));
 }
 
 TEST_F(FolderScan, TagsAreReadOnlyFromMp3FilesWithSupportOnAndFollowTheFile) {
   m_env.AddFile(Docs("SONG.MP3"), Mp3("Loud", 125));
   m_env.AddFile(Docs("song.mp3.txt"), Mp3("Not a song", 1));
   AddFolder(m_doc, JoinPath({"C:", "Docs"}));
-  m_doc.RefreshDatabase(kRefreshCaption);
+  Refresh();
   EXPECT_EQ(m_env.opened, (Strings{Docs("b.mp3"), Docs("SONG.MP3")}));
   const CFileInfo* song = m_doc.FindFile(Docs("SONG.MP3"));
   ASSERT_TRUE(song->IsTagged());
@@ -86,17 +92,17 @@ TEST_F(FolderScan, TagsAreReadOnlyFromMp3FilesWithSupportOnAndFollowTheFile) {
   // gone, or cut short by a failing read, loses it.
   m_faults.lockedPath = Docs("SONG.MP3");
   m_env.AddFile(Docs("b.mp3"), "no tag any more");
-  m_doc.RefreshDatabase(kRefreshCaption);
+  Refresh();
   EXPECT_TRUE(song->IsTagged());
   EXPECT_FALSE(m_doc.FindFile(Docs("b.mp3"))->IsTagged());
   m_faults.lockedPath.clear();
   m_faults.readLimit = 100;
-  m_doc.RefreshDatabase(kRefreshCaption);
+  Refresh();
   EXPECT_FALSE(song->IsTagged());
 
   m_env.opened.clear();
   m_doc.m_bMp3Support = false;
-  m_doc.RefreshDatabase(kRefreshCaption);
+  Refresh();
   EXPECT_TRUE(m_env.opened.empty());
 }
 
@@ -105,15 +111,15 @@ TEST_F(FolderScan, TagsAreReadOnlyFromMp3FilesWithSupportOnAndFollowTheFile) {
 // one disabled and one missing contribute nothing.
 TEST_F(FolderScan, FoldersThatAreGoneOrDisabledContributeNothingAndRecordsStay) {
   AddFolder(m_doc, JoinPath({"C:", "Docs"}));
-  m_doc.RefreshDatabase(kRefreshCaption);
+  Refresh();
   m_faults.vanishedFolder = JoinPath({"C:", "Docs", "Sub"});
-  m_doc.RefreshDatabase(kRefreshCaption);
+  Refresh();
   EXPECT_EQ(Found(), (Strings{Docs("a.txt"), Docs("b.mp3")}));
   CVelnorDoc::FolderList folders = m_doc.CopyFolders();
   folders[0]->m_bEnabled = false;
   m_doc.ReplaceFolders(std::move(folders));
   AddFolder(m_doc, JoinPath({"C:", "Gone"}));
-  m_doc.RefreshDatabase(kRefreshCaption);
+  Refresh();
   EXPECT_TRUE(Found().empty());
   EXPECT_EQ(m_doc.FileCount(), 3u);
 }
@@ -138,7 +144,7 @@ TEST_F(FolderScan, EmptyAndRelativeFoldersAreNeitherWalkedNorRescanned) {
   AddFolder(m_doc, "");
   AddFolder(m_doc, "Docs");
   AddFolder(m_doc, JoinPath({"C:", "Docs", "Sub"}));
-  m_doc.RefreshDatabase(kRefreshCaption);
+  Refresh();
   const std::string sub = JoinPath({"C:", "Docs", "Sub"}) + kPathSeparator;
   EXPECT_EQ(listed, (Strings{sub, sub}));  // the counting pass, then the update pass
   EXPECT_EQ(CFolderScan(m_doc).Rescan(""), 0u);
@@ -154,7 +160,7 @@ TEST_F(FolderScan, FilesPastThePathLimitAreRecordedOnlyWhenTheyCanBeOpened) {
   for (const std::string& path : {fits, named, unnamed}) m_env.AddFile(path);
   m_env.shortNamed.insert(named);
   AddFolder(m_doc, deep);
-  m_doc.RefreshDatabase(kRefreshCaption);
+  Refresh();
   EXPECT_EQ(Found(), (Strings{fits, named}));
   EXPECT_EQ(m_env.log[1], "range 5");  // every entry still counts, and is stepped over
   EXPECT_EQ(m_env.log.back(), "destroy after 5 steps");
@@ -164,22 +170,22 @@ TEST_F(FolderScan, ACancelStopsBothPassesAndOnlyTheUpdatePassDrainsTheQueue) {
   m_env.AddFile(JoinPath({"C:", "Music", "x.txt"}));
   AddFolder(m_doc, JoinPath({"C:", "Docs"}));
   AddFolder(m_doc, JoinPath({"C:", "Music"}));
-  m_env.onPump = [&] { m_doc.m_bCancelRefresh = true; };
-  m_doc.RefreshDatabase(kRefreshCaption);
+  m_env.onPump = [&] { m_refresh.Cancel(); };
+  Refresh();
   EXPECT_TRUE(Found().empty());
   // The cancel comes with the first drain, after Docs' "."; Docs then takes
   // "..", Music its "." (the counting pass, on its own thread, stops too).
   EXPECT_EQ(m_env.log.back(), "destroy after 3 steps");
-  EXPECT_FALSE(m_doc.m_bCancelRefresh);
-  EXPECT_FALSE(m_doc.m_bRefreshing);
+  EXPECT_FALSE(m_refresh.CancelPending());
+  EXPECT_FALSE(m_refresh.IsRunning());
 
   m_env.onPump = nullptr;
   m_env.pumps = 0;
-  m_doc.RefreshDatabase(kRefreshCaption);  // Docs' 8 entries, the clock standing still
+  Refresh();  // Docs' 8 entries, the clock standing still
   EXPECT_EQ(m_env.pumps, 1);
   m_env.pumps = 0;
   m_env.tickStep = 5;  // every entry takes 5 ms: a drain every third entry
-  m_doc.RefreshDatabase(kRefreshCaption);
+  Refresh();
   EXPECT_EQ(m_env.pumps, 4);  // the first entry of Docs and of Music too
 }
 
@@ -219,11 +225,12 @@ TEST_F(FolderScan, ASaveAfterAFinishedRefreshDropsUnusedRecordsOfFilesGone) {
     return Keys(read);
   };
   EXPECT_EQ(saved().size(), 3u);
-  m_env.onOpenDirectory = [&](const std::string&) { m_doc.m_bCancelRefresh = true; };
-  m_doc.RefreshDatabase(kRefreshCaption);
+  m_env.onOpenDirectory = [&](const std::string&) { m_refresh.Cancel(); };
+  Refresh();
+  EXPECT_EQ(m_env.log[1], "range 1");  // the counting pass stopped at its first entry too
   EXPECT_EQ(saved().size(), 3u);
   m_env.onOpenDirectory = nullptr;
-  m_doc.RefreshDatabase(kRefreshCaption);
+  Refresh();
   EXPECT_EQ(saved(), (Strings{Docs("used.txt"), Docs("seen.txt"), Docs("a.txt"), Docs("b.mp3"),
                               JoinPath({"C:", "Docs", "Sub", "c.lnk"})}));
 }

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "database/refresh_controller.h"
 #include "tests/unit/doc_builder.h"
 #include "tests/unit/memory_env.h"
 
@@ -27,8 +28,8 @@ class FolderWatcher : public ::testing::Test {
       if (!in(missing, i)) m_env.AddFile(FileIn(i, "old.txt"));
       AddFolder(m_doc, Folder(i), !in(disabled, i));
     }
-    m_doc.RefreshDatabase(kInitializeCaption);
-    m_doc.m_pWatcherThread = std::make_unique<CWatcherThread>(m_doc, [this](const RescanReport& report) {
+    m_refresh.Refresh(RefreshKind::kStartUp);
+    m_refresh.RestartWatcher([this](const RescanReport& report) {
       std::lock_guard<std::mutex> hold(m_mutex);
       m_rescanned.push_back(static_cast<int>(report.folderIndex));
     });
@@ -61,7 +62,8 @@ class FolderWatcher : public ::testing::Test {
   MemoryEnv m_env;
   std::mutex m_mutex;
   std::vector<int> m_rescanned;
-  CVelnorDoc m_doc{m_env};  // destroyed first: it stops the watcher
+  CVelnorDoc m_doc{m_env};
+  CRefreshController m_refresh{m_doc};  // destroyed first: it stops the watcher
 };
 
 // Two changes at once rescan the earlier folder first.
@@ -81,7 +83,7 @@ TEST_F(FolderWatcher, EndsAtOnceWithNothingToWatch) {
   AddFolder(m_doc, "");  // enabled, but relative: never scanned, so never watched
   AddFolder(m_doc, "F9");
   Start(2, {0, 1});
-  m_doc.m_pWatcherThread.reset();
+  m_refresh.StopWatcher();
   ASSERT_TRUE(m_env.notifications.Watched().empty());
   std::unique_ptr<ChangeNotifier> notifier = m_env.CreateChangeNotifier();
   FolderWatchProc(m_doc, *notifier, nullptr);  // returns: nothing to wait for

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "database/refresh_controller.h"
 #include "database/velnor_doc.h"
 
 namespace fs = std::filesystem;
@@ -44,7 +45,7 @@ class RealEnv : public ::testing::Test {
     CVelnorDoc::FolderList folders;
     folders.push_back(std::make_unique<CFolder>("t", m_root, true, kIconStartMenu));
     m_doc.ReplaceFolders(std::move(folders));
-    m_doc.RefreshDatabase(kRefreshCaption);
+    CRefreshController(m_doc).Refresh(RefreshKind::kUserRequested);
   }
 
   std::string m_root;

@@ -1,14 +1,19 @@
 // The tray frame of a started program: its icon, menu and hot key, the
 // launcher it runs, and the one way the program ends.
-#include <algorithm>
+#include <functional>
 #include <map>
+#include <optional>
 
+#include "database/refresh_dlg_win.h"
 #include "folders/folder_settings_dlg_win.h"
 #include "tests/win32/fixtures.h"
 
 namespace {
 
-class FrameTest : public ::testing::Test, public StartedApp {};
+class FrameTest : public ::testing::Test, public StartedApp {
+ protected:
+  CRefreshController& Refresh() { return *app.GetMainFrame()->GetRefreshController(); }
+};
 
 TEST_F(FrameTest, PutsTheIconBackWhenTheTaskbarIsCreatedAgain) {
   ASSERT_TRUE(app.RemoveTrayIcon());
@@ -20,29 +25,31 @@ TEST_F(FrameTest, PutsTheIconBackWhenTheTaskbarIsCreatedAgain) {
 // The start-up refresh keeps its window hidden until someone asks for it;
 // a single click or a move over the icon asks nothing.
 TEST_F(FrameTest, DuringARefreshEveryWayInShowsTheProgressWindow) {
-  const std::unique_ptr<ProgressWindow> progress = env.CreateProgressWindow("refresh");
-  doc->m_pRefreshDlg = progress.get();
-  doc->m_bRefreshing = true;
-  HotKey();
-  Tray(WM_LBUTTONDBLCLK);
+  const CRefreshController::Session running = Refresh().Begin(RefreshKind::kStartUp);
+  const auto* dlg = dynamic_cast<const CRefreshDlg*>(running.Window());
+  ASSERT_NE(dlg, nullptr);
+  const auto shownBy = [&](const std::function<void()>& way) {
+    ShowWindow(dlg->GetSafeHwnd(), SW_HIDE);
+    way();
+    return IsWindowVisible(dlg->GetSafeHwnd()) != FALSE;
+  };
+  EXPECT_TRUE(shownBy([&] { HotKey(); }));
+  EXPECT_TRUE(shownBy([&] { Tray(WM_LBUTTONDBLCLK); }));
   InsideModalLoop menu(L"#32768", nullptr, [](HWND) { EndMenu(); });
-  for (UINT mouse : {WM_LBUTTONDOWN, WM_LBUTTONUP, WM_RBUTTONUP, WM_MOUSEMOVE}) Tray(mouse);
+  EXPECT_FALSE(shownBy([&] {
+    for (UINT mouse : {WM_LBUTTONDOWN, WM_LBUTTONUP, WM_RBUTTONUP, WM_MOUSEMOVE}) Tray(mouse);
+  }));
   EXPECT_FALSE(menu.ran);
-  Tray(WM_RBUTTONDOWN);  // and the menu opens
+  EXPECT_TRUE(shownBy([&] { Tray(WM_RBUTTONDOWN); }));  // and the menu opens
   EXPECT_TRUE(menu.ran);
-  EXPECT_EQ(std::count(env.log.begin(), env.log.end(), "activate"), 3);
-  // A refresh that has no window yet.
-  doc->m_pRefreshDlg = nullptr;
-  HotKey();
-  Tray(WM_LBUTTONDBLCLK);
-  doc->m_bRefreshing = false;
 }
 
 // Read from inside the menu's own loop: the states worked out for this
 // moment reach the nested Preferences popup too, and the resource's marks
 // play no part.
 TEST_F(FrameTest, TheRealTrayMenuShowsTheComputedStates) {
-  doc->m_bRefreshing = true;  // as inside a refresh's message pump
+  std::optional<CRefreshController::Session> running;
+  running.emplace(Refresh(), RefreshKind::kUserRequested);  // as inside a refresh's message pump
   doc->m_bMp3Support = false;
   doc->m_bSearchFullPath = true;
   UINT defaultItem = 0;
@@ -58,7 +65,7 @@ TEST_F(FrameTest, TheRealTrayMenuShowsTheComputedStates) {
     EndMenu();
   });
   Tray(WM_RBUTTONDOWN);
-  doc->m_bRefreshing = false;
+  running.reset();
   ASSERT_TRUE(inside.ran);
   EXPECT_EQ(defaultItem, static_cast<UINT>(ID_EXECUTE_FILES));  // still bold while disabled
   EXPECT_STREQ(refreshText, L"&Cancel Refresh");
@@ -84,13 +91,12 @@ TEST_F(FrameTest, OptionCommandsToggleTheirFlagsAndOnlyMp3SupportRefreshes) {
   EXPECT_FALSE(doc->m_bMp3Support);
   EXPECT_NE(doc->FindFile(added), nullptr);
 
-  doc->m_bRefreshing = true;
+  const CRefreshController::Session running = Refresh().Begin(RefreshKind::kUserRequested);
   for (UINT id : {ID_SEARCH_FULL_PATH, ID_AUTORUN, ID_MP3_SUPPORT}) Command(id);
   EXPECT_TRUE(doc->m_bSearchFullPath);
   EXPECT_FALSE(doc->m_bAutorun);
   EXPECT_FALSE(doc->m_bMp3Support);
-  EXPECT_FALSE(doc->m_bCancelRefresh);
-  doc->m_bRefreshing = false;
+  EXPECT_FALSE(Refresh().CancelPending());
 }
 
 // A second launcher would hold the hot key's call in a loop of its own
