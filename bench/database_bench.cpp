@@ -186,7 +186,7 @@ void BM_CountedUse(benchmark::State& state) {
       paths.emplace_back(record->Path());
     }
   });
-  std::vector<CFileInfo*> records;
+  std::vector<const CFileInfo*> records;
   for (const std::string& path : paths) records.push_back(doc.FindFile(path));
   std::vector<double> took;
   size_t next = 0;

@@ -48,22 +48,21 @@ Corpus& TheCorpus() {
     CFileMap::Records records;
     for (size_t i = 0; i < kRecords && !relative.empty(); ++i) {
       const std::string path = std::string(roots[(i / relative.size()) % 8]) + "/" + relative[i % relative.size()];
-      auto record = std::make_unique<CFileInfo>();
-      record->SetKeyPath(path);
+      FileRecordValues values;
+      values.found = true;
+      if (rng() % 50 == 0) {
+        values.useCount = 1 + static_cast<int>(rng() % 40);
+        values.lastUsed = 1700000000 + static_cast<VelnorTime>(rng() % 10000000);
+      }
+      if (rng() % 50 == 0) {
+        values.tag = std::make_unique<Mp3TagInfo>();
+        values.tag->m_strArtist = "Artist " + std::to_string(rng() % 5000);
+        values.tag->m_strTitle = "Song " + std::to_string(rng() % 50000);
+        values.tag->m_nYear = 1960 + static_cast<int32_t>(rng() % 60);
+        values.tag->m_strGenre = "Rock";
+      }
+      auto record = std::make_unique<CFileInfo>(path, std::move(values));
       record->SetNameLength(path.size() - path.rfind('/') - 1);
-      record->m_bFound = true;
-      if (rng() % 50 == 0) {
-        record->m_nUseCount = 1 + static_cast<int>(rng() % 40);
-        record->m_timeLastUsed = 1700000000 + static_cast<VelnorTime>(rng() % 10000000);
-      }
-      if (rng() % 50 == 0) {
-        record->m_pTag = std::make_unique<Mp3TagInfo>();
-        record->m_pTag->m_strArtist = "Artist " + std::to_string(rng() % 5000);
-        record->m_pTag->m_strTitle = "Song " + std::to_string(rng() % 50000);
-        record->m_pTag->m_nYear = 1960 + static_cast<int32_t>(rng() % 60);
-        record->m_pTag->m_strGenre = "Rock";
-        record->m_bHasTag = true;
-      }
       names << record->Name() << '\n';
       records.push_back(std::move(record));
     }

@@ -106,13 +106,12 @@ void FillRealisticDatabase(CVelnorDoc& doc, size_t fileCount, uint32_t seed) {
   CFileMap::Records records;
   records.reserve(fileCount);
   for (std::string& path : MakeRealisticPaths(fileCount, seed)) {
-    auto record = std::make_unique<CFileInfo>();
-    record->SetKeyPath(std::move(path));
+    FileRecordValues values;
     if (gen.Pick(3) == 0) {
-      record->m_nUseCount = static_cast<int32_t>(1 + gen.Pick(500));
-      record->m_timeLastUsed = 1000000000 + gen.Pick(700000000);
+      values.useCount = static_cast<int32_t>(1 + gen.Pick(500));
+      values.lastUsed = 1000000000 + gen.Pick(700000000);
     }
-    records.push_back(std::move(record));
+    records.push_back(std::make_unique<CFileInfo>(path, std::move(values)));
   }
   doc.AddFiles(std::move(records));
   const std::array<std::array<const char*, 2>, 6> defaults = {{

@@ -41,7 +41,7 @@ void BM_FullRefresh(benchmark::State& state) {
   for (auto _ : state) refresh.Refresh(RefreshKind::kUserRequested);
   size_t found = 0;
   doc.VisitFiles([&](const CFileMap& files) {
-    for (const auto& record : files) found += record->m_bFound ? 1 : 0;
+    for (const auto& record : files) found += record->Found() ? 1 : 0;
   });
   const double records = static_cast<double>(doc.FileCount());
   state.counters["records"] = records;

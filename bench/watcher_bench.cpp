@@ -43,10 +43,11 @@ void BM_WatcherRescan(benchmark::State& state) {
   CVelnorDoc doc;
   CFileMap::Records others;
   for (int i = 0; i < kOtherRecords; ++i) {
-    auto record = std::make_unique<CFileInfo>();
-    record->SetKeyPath("/elsewhere/folder" + std::to_string(i % 500) + "/file" + std::to_string(i) + ".lnk");
+    FileRecordValues values;
+    values.found = true;
+    auto record = std::make_unique<CFileInfo>(
+        "/elsewhere/folder" + std::to_string(i % 500) + "/file" + std::to_string(i) + ".lnk", std::move(values));
     record->SetNameLength(record->Path().size() - record->Path().rfind('/') - 1);
-    record->m_bFound = true;
     others.push_back(std::move(record));
   }
   doc.AddFiles(std::move(others));

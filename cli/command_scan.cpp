@@ -25,7 +25,7 @@ int RunScan(const CommandArgs& args, const CliContext& context) {
   size_t found = 0;
   size_t records = 0;
   doc.VisitFiles([&](const CFileMap& files) {
-    for (const auto& record : files) found += record->m_bFound ? 1 : 0;
+    for (const auto& record : files) found += record->Found() ? 1 : 0;
     records = files.size();
   });
   context.console.Out("entries " + std::to_string(entries) + ", files " + std::to_string(found) + ", records " +

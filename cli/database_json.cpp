@@ -51,10 +51,10 @@ void AppendFile(std::string& out, const CFileInfo& file) {
   AppendString(out, file.Path());
   out += ',';
   AppendKey(out, "useCount");
-  AppendNumber(out, file.m_nUseCount);
+  AppendNumber(out, file.UseCount());
   out += ',';
   AppendKey(out, "lastUsed");
-  AppendNumber(out, file.m_timeLastUsed);
+  AppendNumber(out, file.LastUsed());
   out += '}';
 }
 
@@ -311,7 +311,7 @@ class JsonReader {
   // later, so a repeat among them is still the first fault in the text.
   bool File(const Json& value, const Where& where) {
     if (!ObjectExpected(value, where)) return false;
-    auto record = std::make_unique<CFileInfo>();
+    FileRecordValues values;
     const std::string* path = nullptr;
     for (auto it = value.begin(); it != value.end(); ++it) {
       const std::string& key = it.key();
@@ -320,11 +320,11 @@ class JsonReader {
       if (key == "path") {
         ok = Text(it.value(), at, path);
       } else if (key == "useCount") {
-        ok = Int32(it.value(), at, record->m_nUseCount);
+        ok = Int32(it.value(), at, values.useCount);
       } else if (key == "lastUsed") {
         int64_t t;
         ok = Integer(it.value(), at, 0, kUInt32Max, t);
-        if (ok) record->m_timeLastUsed = t;
+        if (ok) values.lastUsed = t;
       } else {
         ok = UnknownKey(where, key);
       }
@@ -333,8 +333,7 @@ class JsonReader {
     if (path == nullptr) return Fail(where, "\"path\" is missing");
     if (path->empty()) return Fail(where.At("path"), "is empty");
     if (!WithoutNul(*path, where.At("path"))) return false;
-    record->SetKeyPath(*path);
-    m_batch.push_back(std::move(record));
+    m_batch.push_back(std::make_unique<CFileInfo>(*path, std::move(values)));
     if (m_batch.size() == kBatch) Flush();
     return true;
   }

@@ -3,8 +3,18 @@
 #include <algorithm>
 #include <cstring>
 #include <limits>
+#include <utility>
 
 VELNOR_IMPLEMENT_SERIAL(CFileInfo, 1)
+
+CFileInfo::CFileInfo(std::string_view path, FileRecordValues values)
+    : m_bFound(values.found),
+      m_bHasTag(values.tag != nullptr),
+      m_nUseCount(values.useCount),
+      m_timeLastUsed(values.lastUsed),
+      m_pTag(std::move(values.tag)) {
+  SetKeyPath(path);
+}
 
 CFileInfo::~CFileInfo() { ReleasePath(); }
 

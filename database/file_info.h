@@ -32,11 +32,30 @@ inline std::string_view TitleFromName(std::string_view name) {
   return dot == std::string_view::npos ? name : name.substr(0, dot);
 }
 
+// What a record holds besides its path, for one made outside the document:
+// a tool reading a format of its own, a test setting the scene. Once the
+// record is added, only the document changes these.
+struct FileRecordValues {
+  int32_t useCount = 0;
+  VelnorTime lastUsed = 0;
+  bool found = false;
+  std::unique_ptr<Mp3TagInfo> tag;  // null: an untagged file
+};
+
+// Records in the document are shared with the change watcher's thread, and
+// list rows keep pointers to them outside the document's lock: so everyone
+// but the document holds them const and reads through the accessors, and
+// only the document and its map, as friends, change the fields, under that
+// lock. Friends rather than private setters: a setter only those two could
+// call would be no narrower than the field it sets, and their code keeps
+// reading as the rules it follows.
 class CFileInfo : public CObject {
   VELNOR_DECLARE_SERIAL(CFileInfo)
 
  public:
   CFileInfo() = default;
+  // A record not yet added, for `path`, holding `values`.
+  CFileInfo(std::string_view path, FileRecordValues values);
   ~CFileInfo() override;
   CFileInfo(const CFileInfo&) = delete;
   CFileInfo& operator=(const CFileInfo&) = delete;
@@ -59,34 +78,38 @@ class CFileInfo : public CObject {
   // Derives name, title and folder from the path; the name is its last
   // `nameLength` bytes, after one separator.
   void SetNameLength(size_t nameLength);
+
+  // The last scan found the file (or it was loaded so).
+  bool Found() const { return m_bFound; }
+  int32_t UseCount() const { return m_nUseCount; }
+  VelnorTime LastUsed() const { return m_timeLastUsed; }
+  bool IsTagged() const { return m_bHasTag && m_pTag != nullptr; }
+  // The ID3v1 tag; look only when IsTagged().
+  const Mp3TagInfo* Tag() const { return m_pTag.get(); }
+
+ private:
+  friend class CVelnorDoc;
+  friend class CFileMap;
+  friend void MergeUsage(CFileInfo& into, const CFileInfo& from);
+
   // `type` must outlive the record (the file map keeps one copy of each).
   void SetType(const std::string* type) { m_pType = type; }
 
-  bool IsTagged() const { return m_bHasTag && m_pTag != nullptr; }
-
-  // The fields are laid out by size, public and private mixed, so that a
-  // record takes 56 bytes on a 64-bit system.
-  bool m_bFound = false;
-  bool m_bHasTag = false;
-
- private:
-  uint16_t m_nNameLength = 0;
-  uint32_t m_nPathLength = 0;  // the top bit: the path is this record's own copy
-
- public:
-  int32_t m_nUseCount = 0;
-  int32_t m_nImage = 0;
-  VelnorTime m_timeLastUsed = 0;
-  std::unique_ptr<Mp3TagInfo> m_pTag;
-
- private:
-  friend class CFileMap;
   static constexpr uint32_t kOwnsPath = 0x80000000u;
   static constexpr uint32_t kLengthMask = ~kOwnsPath;
   void ReleasePath();
   // Points the record at text its map keeps.
   void ViewPath(std::string_view path);
 
+  // Laid out by size, so that a record takes 56 bytes on a 64-bit system.
+  bool m_bFound = false;
+  bool m_bHasTag = false;
+  uint16_t m_nNameLength = 0;
+  uint32_t m_nPathLength = 0;  // the top bit: the path is this record's own copy
+  int32_t m_nUseCount = 0;
+  int32_t m_nImage = 0;
+  VelnorTime m_timeLastUsed = 0;
+  std::unique_ptr<Mp3TagInfo> m_pTag;
   const char* m_pPath = nullptr;
   const std::string* m_pType = nullptr;
 };

@@ -26,17 +26,6 @@ inline void PrefetchForRead(const void* p) {
 #endif
 }
 
-void ResetRecord(CFileInfo& record) {
-  record.SetKeyPath(std::string_view());
-  record.SetType(nullptr);
-  record.m_bFound = false;
-  record.m_bHasTag = false;
-  record.m_nUseCount = 0;
-  record.m_nImage = 0;
-  record.m_timeLastUsed = 0;
-  record.m_pTag.reset();
-}
-
 }  // namespace
 
 uint32_t CFileMap::HashOf(std::string_view key) {
@@ -84,10 +73,15 @@ void CFileMap::ReindexAll() {
   }
 }
 
-CFileInfo* CFileMap::Lookup(std::string_view key) const {
+const CFileInfo* CFileMap::Lookup(std::string_view key) const {
   if (m_index.empty()) return nullptr;
   const IndexEntry& entry = m_index[Probe(key, HashOf(key))];
   return entry.slotPlusOne == 0 ? nullptr : at(entry.slotPlusOne - 1);
+}
+
+CFileInfo* CFileMap::Lookup(std::string_view key) {
+  const size_t slot = SlotOf(key);
+  return slot == m_size ? nullptr : at(slot);
 }
 
 size_t CFileMap::SlotOf(std::string_view key) const {
@@ -117,6 +111,17 @@ CFileInfo* CFileMap::Add(std::string_view path) {
   entry = IndexEntry{static_cast<uint32_t>(m_size + 1), hash};
   ++m_size;
   return &record;
+}
+
+void CFileMap::ResetRecord(CFileInfo& record) {
+  record.SetKeyPath(std::string_view());
+  record.SetType(nullptr);
+  record.m_bFound = false;
+  record.m_bHasTag = false;
+  record.m_nUseCount = 0;
+  record.m_nImage = 0;
+  record.m_timeLastUsed = 0;
+  record.m_pTag.reset();
 }
 
 void CFileMap::TakeFields(CFileInfo& to, CFileInfo& from) {

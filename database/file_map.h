@@ -28,7 +28,10 @@ class CFileMap {
   CFileMap(const CFileMap&) = delete;
   CFileMap& operator=(const CFileMap&) = delete;
 
-  CFileInfo* Lookup(std::string_view key) const;
+  // A const map hands out const records: only the document, which holds
+  // its map under its lock, gets to change one.
+  const CFileInfo* Lookup(std::string_view key) const;
+  CFileInfo* Lookup(std::string_view key);
   // The record's slot (its place in insertion order), or size() if absent.
   size_t SlotOf(std::string_view key) const;
 
@@ -59,12 +62,12 @@ class CFileMap {
   class const_iterator {
    public:
     using iterator_category = std::forward_iterator_tag;
-    using value_type = CFileInfo*;
+    using value_type = const CFileInfo*;
     using difference_type = std::ptrdiff_t;
-    using pointer = CFileInfo* const*;
-    using reference = CFileInfo*;
+    using pointer = const CFileInfo* const*;
+    using reference = const CFileInfo*;
     const_iterator(const CFileMap* map, size_t slot) : m_map(map), m_slot(slot) {}
-    CFileInfo* operator*() const { return m_map->at(m_slot); }
+    const CFileInfo* operator*() const { return m_map->at(m_slot); }
     const_iterator& operator++() {
       ++m_slot;
       return *this;
@@ -81,7 +84,8 @@ class CFileMap {
   bool empty() const { return m_size == 0; }
   const_iterator begin() const { return const_iterator(this, 0); }
   const_iterator end() const { return const_iterator(this, m_size); }
-  CFileInfo* at(size_t slot) const { return &m_blocks[slot >> kBlockBits][slot & kBlockMask]; }
+  const CFileInfo* at(size_t slot) const { return &m_blocks[slot >> kBlockBits][slot & kBlockMask]; }
+  CFileInfo* at(size_t slot) { return &m_blocks[slot >> kBlockBits][slot & kBlockMask]; }
 
   void reserve(size_t n);
   void clear();
@@ -105,7 +109,7 @@ class CFileMap {
   void MarkFoundChanged() { ++m_foundGeneration; }
   void MarkTextChanged(size_t slot) { m_changedSlots.push_back(static_cast<uint32_t>(slot)); }
   // The slots told since the last call (one reader takes them).
-  std::vector<uint32_t> TakeChangedSlots() const { return std::exchange(m_changedSlots, {}); }
+  std::vector<uint32_t> TakeTextChangedSlots() { return std::exchange(m_changedSlots, {}); }
 
  private:
   static constexpr unsigned kBlockBits = 12;
@@ -115,6 +119,8 @@ class CFileMap {
   void MoveRecord(CFileInfo& to, CFileInfo& from);
   // Every field but the path (the tag moves).
   static void TakeFields(CFileInfo& to, CFileInfo& from);
+  // Empty, as a record is made.
+  static void ResetRecord(CFileInfo& record);
   std::unique_ptr<CFileInfo> Detach(CFileInfo& record);
   void RemoveSlots(const std::vector<size_t>& dead);
 
@@ -125,8 +131,7 @@ class CFileMap {
   size_t m_size = 0;
   CTextArena m_texts;
   std::set<std::string, std::less<>> m_types;
-  // Taken by a reader that sees the map as const: a queue, not state.
-  mutable std::vector<uint32_t> m_changedSlots;
+  std::vector<uint32_t> m_changedSlots;
 
   // The key index: open addressing over slots. An entry holds its record's
   // slot + 1 (0: empty) and the key's 32-bit hash, so growing never rereads a

@@ -125,10 +125,12 @@ void CVelnorDoc::Serialize(CArchive& ar) {
     for (const auto& folder : m_folders) bytes += folder->m_strName.size() + folder->m_strPath.size() + 32;
     ar.Reserve(bytes);
     ar.WriteCount(kept);
-    for (const auto& record : m_files) {
-      if (!Keeps(*record)) continue;
-      ar.WriteText(record->Path());
-      ar.WriteObject(*record);
+    // By slot: an archive writes through the same Serialize that reads.
+    for (size_t slot = 0; slot < m_files.size(); ++slot) {
+      CFileInfo& record = *m_files.at(slot);
+      if (!Keeps(record)) continue;
+      ar.WriteText(record.Path());
+      ar.WriteObject(record);
     }
     ar.WriteCount(static_cast<uint32_t>(m_folders.size()));
     for (const auto& folder : m_folders) ar.WriteObject(*folder);
@@ -257,7 +259,12 @@ void CVelnorDoc::VisitFiles(const FileVisitor& visit) const {
   visit(m_files);
 }
 
-CFileInfo* CVelnorDoc::FindFile(std::string_view path) const {
+void CVelnorDoc::VisitFilesAndChanges(const ChangesVisitor& visit) {
+  MutexLock hold(m_lock);
+  visit(m_files, m_files.TakeTextChangedSlots());
+}
+
+const CFileInfo* CVelnorDoc::FindFile(std::string_view path) const {
   MutexLock hold(m_lock);
   return m_files.Lookup(path);
 }
@@ -275,13 +282,15 @@ void CVelnorDoc::AddFiles(CFileMap::Records records) {
   }
 }
 
-void CVelnorDoc::RecordLaunch(CFileInfo& record, VelnorTime now, const FileVisitor& afterwards) {
+void CVelnorDoc::RecordLaunch(const CFileInfo& record, VelnorTime now, const FileVisitor& afterwards) {
   std::string path;
   {
     MutexLock hold(m_lock);
-    if (record.m_nUseCount < INT32_MAX) ++record.m_nUseCount;
-    record.m_timeLastUsed = now;
-    path.assign(record.Path());
+    CFileInfo* mine = m_files.Lookup(record.Path());
+    if (mine == nullptr) return;
+    if (mine->m_nUseCount < INT32_MAX) ++mine->m_nUseCount;
+    mine->m_timeLastUsed = now;
+    path.assign(mine->Path());
     if (afterwards) afterwards(m_files);
   }
   // On the disk before the launcher goes back to the user; the lock is not
@@ -292,10 +301,12 @@ void CVelnorDoc::RecordLaunch(CFileInfo& record, VelnorTime now, const FileVisit
   }
 }
 
-void CVelnorDoc::SetFileType(CFileInfo& record, const std::string& type, int image) {
+void CVelnorDoc::SetFileType(const CFileInfo& record, const std::string& type, int image) {
   MutexLock hold(m_lock);
-  record.SetType(m_files.InternType(type));
-  record.m_nImage = image;
+  CFileInfo* mine = m_files.Lookup(record.Path());
+  if (mine == nullptr) return;
+  mine->SetType(m_files.InternType(type));
+  mine->m_nImage = image;
 }
 
 CVelnorDoc::FolderList CVelnorDoc::CopyFolders() const {

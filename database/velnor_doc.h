@@ -137,12 +137,17 @@ class CVelnorDoc {
   void MarkNotFound(std::string_view folder, const std::vector<const CFileInfo*>& kept = {});
 
   // --- File records. Records are never removed while the program runs, so
-  // pointers to them stay valid; their fields change only under the lock.
+  // pointers to them stay valid; their fields change only under the lock,
+  // here, so the document hands them out const.
 
   // Runs `visit` over the records under the lock; it must not keep the map
   // nor call back into the document (the lock is not recursive).
   void VisitFiles(const FileVisitor& visit) const;
-  CFileInfo* FindFile(std::string_view path) const;
+  // As VisitFiles, handing over too the slots whose searchable text changed
+  // since the last such visit (the launcher's filter is their one reader).
+  using ChangesVisitor = std::function<void(const CFileMap&, std::vector<uint32_t> changedSlots)>;
+  void VisitFilesAndChanges(const ChangesVisitor& visit);
+  const CFileInfo* FindFile(std::string_view path) const;
   size_t FileCount() const;
   // Adds records as a load does: a key met again replaces the earlier record,
   // which is freed (nothing may point to it: for loads and tools only).
@@ -155,13 +160,16 @@ class CVelnorDoc {
   // listed there. Records are rebuilt, so nothing may point to them: for
   // tools only, as AddFiles.
   MoveReport MoveRecords(std::string_view from, std::string_view to);
-  // One accepted launch: the count goes up by one and the time is stamped;
-  // `afterwards` then runs under the same lock (the filter's reordering).
-  // The use is on the disk, in the usage log, when this returns (unless the
-  // log cannot be written: then it waits in memory for the next save).
-  void RecordLaunch(CFileInfo& record, VelnorTime now, const FileVisitor& afterwards = nullptr);
-  // The shell's type name and the launcher's image for a record.
-  void SetFileType(CFileInfo& record, const std::string& type, int image);
+  // One accepted launch of the file `record` names: its count goes up by
+  // one and the time is stamped; `afterwards` then runs under the same lock
+  // (the filter's reordering). The use is on the disk, in the usage log,
+  // when this returns (unless the log cannot be written: then it waits in
+  // memory for the next save). The document changes its own record, found
+  // by the path under the lock; a record it does not hold counts nothing.
+  void RecordLaunch(const CFileInfo& record, VelnorTime now, const FileVisitor& afterwards = nullptr);
+  // The shell's type name and the launcher's image for a record, found as
+  // RecordLaunch finds it.
+  void SetFileType(const CFileInfo& record, const std::string& type, int image);
   // A scan's results, under one hold of the lock: each file's record is
   // made or renamed, found, and given the tag read; with `applied`, the
   // records are appended to it.

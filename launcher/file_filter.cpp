@@ -1,6 +1,7 @@
 #include "launcher/file_filter.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "database/velnor_doc.h"
 #include "framework/match_fold.h"
@@ -42,8 +43,7 @@ std::string_view Unterminated(std::string_view entry) { return entry.substr(0, e
 
 }  // namespace
 
-void CFileFilter::Refresh(const CFileMap& files) {
-  std::vector<uint32_t> changed = files.TakeChangedSlots();
+void CFileFilter::Refresh(const CFileMap& files, std::vector<uint32_t> changed) {
   // Past about an eighth of the map new (a few dozen at least, so that a
   // small map is not rebuilt for every new file), indexing afresh costs less
   // than adding the new slots one by one.
@@ -157,11 +157,11 @@ void CFileFilter::RebuildPresent(const CFileMap& files) {
   m_foundGeneration = files.foundGeneration();
   m_presentStale = false;
   size_t found = 0;
-  for (const CFileInfo* record : files) found += record->m_bFound ? 1 : 0;
+  for (const CFileInfo* record : files) found += record->Found() ? 1 : 0;
   std::vector<uint32_t>().swap(m_present);
   m_present.reserve(found);  // exactly: a million rows grown by doubling would hold twice that
   for (const uint32_t slot : m_order) {
-    if (files.at(slot)->m_bFound) m_present.push_back(slot);
+    if (files.at(slot)->Found()) m_present.push_back(slot);
   }
 }
 
@@ -314,20 +314,22 @@ void CFileFilter::MatchTerm(std::string_view term, bool first, bool fullPath) {
   ScanNames(term, required);
 }
 
-std::vector<CFileInfo*> CFileFilter::Run(std::string_view query, const MatchOptions& options) {
-  std::vector<CFileInfo*> rows;
-  m_doc.VisitFiles([&](const CFileMap& files) { rows = Run(files, query, options); });
+std::vector<const CFileInfo*> CFileFilter::Run(std::string_view query, const MatchOptions& options) {
+  std::vector<const CFileInfo*> rows;
+  m_doc.VisitFilesAndChanges([&](const CFileMap& files, std::vector<uint32_t> changed) {
+    rows = Run(files, std::move(changed), query, options);
+  });
   return rows;
 }
 
 void CFileFilter::Prepare(const MatchOptions& options) {
-  m_doc.VisitFiles([&](const CFileMap& files) {
-    Refresh(files);
+  m_doc.VisitFilesAndChanges([&](const CFileMap& files, std::vector<uint32_t> changed) {
+    Refresh(files, std::move(changed));
     PrepareTexts(files, options);
   });
 }
 
-void CFileFilter::RecordLaunch(CFileInfo& record, VelnorTime now) {
+void CFileFilter::RecordLaunch(const CFileInfo& record, VelnorTime now) {
   m_doc.RecordLaunch(record, now, [&](const CFileMap& files) { UsageChanged(files, record); });
 }
 
@@ -337,9 +339,10 @@ std::vector<std::string_view> CFileFilter::SearchedTexts() const {
   return texts;
 }
 
-std::vector<CFileInfo*> CFileFilter::Run(const CFileMap& files, std::string_view query, const MatchOptions& options) {
-  Refresh(files);
-  std::vector<CFileInfo*> rows;
+std::vector<const CFileInfo*> CFileFilter::Run(const CFileMap& files, std::vector<uint32_t> changed,
+                                               std::string_view query, const MatchOptions& options) {
+  Refresh(files, std::move(changed));
+  std::vector<const CFileInfo*> rows;
 
   // Folded once per query, as the texts were when they were built; empty
   // terms match everything and zero bytes cannot be typed into a match, so
@@ -376,8 +379,8 @@ std::vector<CFileInfo*> CFileFilter::Run(const CFileMap& files, std::string_view
   if (m_candidates.size() * 16 < files.size()) {
     std::sort(m_candidates.begin(), m_candidates.end(), [this](uint32_t a, uint32_t b) { return m_rank[a] < m_rank[b]; });
     for (const uint32_t slot : m_candidates) {
-      CFileInfo* record = files.at(slot);
-      if (record->m_bFound) rows.push_back(record);
+      const CFileInfo* record = files.at(slot);
+      if (record->Found()) rows.push_back(record);
     }
     return rows;
   }

@@ -27,7 +27,7 @@ class CFileFilter {
 
   // Every present record that matches the query as typed, in launcher order.
   // Takes the document's lock for the run.
-  std::vector<CFileInfo*> Run(std::string_view query, const MatchOptions& options);
+  std::vector<const CFileInfo*> Run(std::string_view query, const MatchOptions& options);
 
   // Brings the indexes and the texts of `options`' mode up to date with the
   // records, so that the next run finds them built: called right after a
@@ -36,16 +36,18 @@ class CFileFilter {
 
   // One accepted launch of `record` at `now`: the document counts it, and
   // the record moves to its new place in the order.
-  void RecordLaunch(CFileInfo& record, VelnorTime now);
+  void RecordLaunch(const CFileInfo& record, VelnorTime now);
 
   // The buffers a query in the mode last used scans, for measuring.
   std::vector<std::string_view> SearchedTexts() const;
 
  private:
   // Everything below runs under the document's lock, on the map it hands out.
-  std::vector<CFileInfo*> Run(const CFileMap& files, std::string_view query, const MatchOptions& options);
+  std::vector<const CFileInfo*> Run(const CFileMap& files, std::vector<uint32_t> changed, std::string_view query,
+                                    const MatchOptions& options);
   void UsageChanged(const CFileMap& files, const CFileInfo& record);
-  void Refresh(const CFileMap& files);
+  // `changed`: the slots whose text changed since the last refresh.
+  void Refresh(const CFileMap& files, std::vector<uint32_t> changed);
   void RebuildAll(const CFileMap& files);
   void AppendSlots(const CFileMap& files, size_t from);
   void PrepareTexts(const CFileMap& files, const MatchOptions& options);

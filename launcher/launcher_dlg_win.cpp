@@ -94,7 +94,7 @@ BOOL CLauncherDlg::OnInitDialog() {
   m_list.Tip().SetDocument(m_doc);
   // Opening a file from its shell menu is a use, as opening it with Enter;
   // the launcher stays open.
-  m_list.m_onContextMenu = [this](CFileInfo& record, POINT at) {
+  m_list.m_onContextMenu = [this](const CFileInfo& record, POINT at) {
     Env& env = m_doc.GetEnv();
     if (ShowShellMenu(env, m_list.GetSafeHwnd(), std::string(record.Path()), at, m_pickShellCommand))
       m_filter.RecordLaunch(record, env.Now());
@@ -179,7 +179,7 @@ void CLauncherDlg::FilterList() { FillList({}); }
 
 void CLauncherDlg::RefillList() { FillList(m_list.GetSelectedRecords()); }
 
-void CLauncherDlg::FillList(const std::vector<CFileInfo*>& keepSelected) {
+void CLauncherDlg::FillList(const std::vector<const CFileInfo*>& keepSelected) {
   const HWND query = GetDlgItem(GetSafeHwnd(), IDC_QUERY);
   MatchOptions options;
   options.searchFullPath = m_doc.m_bSearchFullPath;
@@ -192,7 +192,7 @@ void CLauncherDlg::FillList(const std::vector<CFileInfo*>& keepSelected) {
 void CLauncherDlg::RunSelection(bool listMode) {
   const std::string query = WindowTextUtf8(GetDlgItem(GetSafeHwnd(), IDC_QUERY));
   Env& env = m_doc.GetEnv();
-  const auto countUse = [&](CFileInfo& record) { m_filter.RecordLaunch(record, env.Now()); };
+  const auto countUse = [&](const CFileInfo& record) { m_filter.RecordLaunch(record, env.Now()); };
   if (::RunSelection(listMode, m_list.GetRowCount(), m_list.GetSelectedRecords(), query, env, GetSafeHwnd(),
                      countUse)) {
     EndLauncher(IDOK);
@@ -208,7 +208,7 @@ void CLauncherDlg::FetchVisibleIcons() {
   for (int row = top; row <= top + perPage; ++row) {
     if (row < 0 || static_cast<size_t>(row) >= m_list.GetRowCount()) continue;
     if (m_list.GetRow(row).image != 0) continue;
-    CFileInfo* record = m_list.GetRow(row).record;
+    const CFileInfo* record = m_list.GetRow(row).record;
     const std::optional<CIconCache::FileIcon> icon = m_icons->Describe(Utf8ToWide(record->Path()));
     if (!icon) {
       // A file gone since the scan: the placeholder stays, and the shell is

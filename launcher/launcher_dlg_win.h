@@ -64,7 +64,7 @@ class CLauncherDlg : public CDialog {
   virtual void ShowDpiWarning();
 
  private:
-  void FillList(const std::vector<CFileInfo*>& keepSelected);
+  void FillList(const std::vector<const CFileInfo*>& keepSelected);
   void LayoutControls();
   void OnDestroy();
   void RestorePlacement();

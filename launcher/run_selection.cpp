@@ -21,15 +21,15 @@ bool RunTypedText(std::string_view query, Env& env, void* owner) {
 
 }  // namespace
 
-bool RunSelection(bool listMode, size_t rowCount, const std::vector<CFileInfo*>& selected,
+bool RunSelection(bool listMode, size_t rowCount, const std::vector<const CFileInfo*>& selected,
                   std::string_view query, Env& env, void* owner,
-                  const std::function<void(CFileInfo&)>& countUse) {
+                  const std::function<void(const CFileInfo&)>& countUse) {
   if (!listMode || rowCount == 0) return RunTypedText(query, env, owner);
 
   // Only the last launch decides: earlier ones that the shell accepted are
   // counted even when the last one is refused and the launcher stays.
   bool lastAccepted = false;
-  for (CFileInfo* record : selected) {
+  for (const CFileInfo* record : selected) {
     lastAccepted = Launch(env, std::string(record->Path()), owner);
     if (lastAccepted) countUse(*record);
   }

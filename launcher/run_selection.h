@@ -17,6 +17,6 @@ class CFileInfo;
 // goes to the shell's default action with `owner` as the owner window;
 // `countUse` is called for every record whose launch the shell accepted.
 // Returns true when the launcher should end.
-bool RunSelection(bool listMode, size_t rowCount, const std::vector<CFileInfo*>& selected,
+bool RunSelection(bool listMode, size_t rowCount, const std::vector<const CFileInfo*>& selected,
                   std::string_view query, Env& env, void* owner,
-                  const std::function<void(CFileInfo&)>& countUse);
+                  const std::function<void(const CFileInfo&)>& countUse);

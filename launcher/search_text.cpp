@@ -55,7 +55,7 @@ void NameTexts::Append(const CFileInfo& record) {
   std::string& text = entries.text;
   AppendField(text, record.Name());
   if (mp3 && record.IsTagged()) {
-    const Mp3TagInfo& tag = *record.m_pTag;
+    const Mp3TagInfo& tag = *record.Tag();
     AppendField(text, tag.m_strTitle);
     AppendField(text, tag.m_strArtist);
     AppendField(text, tag.m_strAlbum);

@@ -31,7 +31,7 @@ class CDropSource final : public ComObject<IDropSource> {
 
 }  // namespace
 
-void BeginFileDrag(HWND list, const std::vector<CFileInfo*>& records) {
+void BeginFileDrag(HWND list, const std::vector<const CFileInfo*>& records) {
   if (records.empty()) return;
   // Whatever it accepted at other times, the list must not take its own
   // files back: the drop belongs to another window.

@@ -12,4 +12,4 @@ class CFileInfo;
 // Runs the system's drag loop with the records' files, in the given order,
 // offered for copying only: the launcher shows where files are, it must not
 // move them away. Returns when the drop or the cancel is done.
-void BeginFileDrag(HWND list, const std::vector<CFileInfo*>& records);
+void BeginFileDrag(HWND list, const std::vector<const CFileInfo*>& records);

@@ -34,8 +34,8 @@ std::string TagText(const Mp3TagInfo& tag) {
 std::string FileTipSummary(const CFileInfo& file, bool mp3Support, Env& env) {
   std::string text;
   text.append("Name: ").append(file.Name()).append("\nType: ").append(file.Type()).append("\n\n");
-  text.append("Frequency of use: ").append(std::to_string(file.m_nUseCount)).append(" time(s)");
-  if (file.m_nUseCount > 0) text.append("\nLast used: ").append(LastUsedText(env.ToLocalTime(file.m_timeLastUsed)));
-  if (mp3Support && file.IsTagged()) text.append("\n").append(TagText(*file.m_pTag));
+  text.append("Frequency of use: ").append(std::to_string(file.UseCount())).append(" time(s)");
+  if (file.UseCount() > 0) text.append("\nLast used: ").append(LastUsedText(env.ToLocalTime(file.LastUsed())));
+  if (mp3Support && file.IsTagged()) text.append("\n").append(TagText(*file.Tag()));
   return text;
 }

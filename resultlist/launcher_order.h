@@ -29,8 +29,8 @@ inline LauncherOrderKey MakeLauncherOrderKey(const CFileInfo& record, std::strin
     }
     return bytes;
   };
-  return {record.m_nUseCount, slot, record.m_nUseCount != 0 ? record.m_timeLastUsed : 0,
-          bytesFrom(0),       bytesFrom(8), whole && foldedTitle.size() <= 16};
+  return {record.UseCount(), slot, record.UseCount() != 0 ? record.LastUsed() : 0,
+          bytesFrom(0),      bytesFrom(8), whole && foldedTitle.size() <= 16};
 }
 
 // The usage part alone: negative when `a` goes first, 0 when equal.

@@ -8,10 +8,10 @@
 #include "database/file_info.h"
 #include "resultlist/file_drag_win.h"
 
-void CResultList::SetRows(const std::vector<CFileInfo*>& records, const std::vector<CFileInfo*>& keep) {
+void CResultList::SetRows(const std::vector<const CFileInfo*>& records, const std::vector<const CFileInfo*>& keep) {
   m_rows.clear();
   m_rows.reserve(records.size());
-  for (CFileInfo* record : records) m_rows.push_back(Row{record, 0});
+  for (const CFileInfo* record : records) m_rows.push_back(Row{record, 0});
   ForgetRowTexts();
   m_aSortKeys[kSortTitle].nDirection = +1;
   if (!GetSafeHwnd()) return;
@@ -45,8 +45,8 @@ void CResultList::SetRowImage(size_t index, int image) {
   if (GetSafeHwnd()) SendMessageW(GetSafeHwnd(), LVM_REDRAWITEMS, index, index);
 }
 
-std::vector<CFileInfo*> CResultList::GetSelectedRecords() const {
-  std::vector<CFileInfo*> records;
+std::vector<const CFileInfo*> CResultList::GetSelectedRecords() const {
+  std::vector<const CFileInfo*> records;
   if (!GetSafeHwnd()) return records;
   int row = -1;
   while ((row = static_cast<int>(SendMessageW(GetSafeHwnd(), LVM_GETNEXTITEM, row, LVNI_SELECTED))) >= 0) {
@@ -65,7 +65,7 @@ void CResultList::OnColumnClick(int column) {
   SortKey& key = m_aSortKeys[column];
   key.nDirection = -key.nDirection;
   // The control's selection is by index: carry it over to the rows' new places.
-  const std::vector<CFileInfo*> selected = GetSelectedRecords();
+  const std::vector<const CFileInfo*> selected = GetSelectedRecords();
   const HWND list = GetSafeHwnd();
   const int focusedRow = list ? static_cast<int>(SendMessageW(list, LVM_GETNEXTITEM, -1, LVNI_FOCUSED)) : -1;
   const CFileInfo* focused = focusedRow >= 0 && static_cast<size_t>(focusedRow) < m_rows.size() ? m_rows[focusedRow].record : nullptr;

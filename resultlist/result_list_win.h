@@ -26,19 +26,19 @@ class CResultList : public COwnerDrawnList, public SortKeys {
   static constexpr int kNoShellIcon = -1;
 
   struct Row {
-    CFileInfo* record;
+    const CFileInfo* record;
     int image;  // 0 the placeholder, kNoShellIcon, or the fetched icon
   };
 
   // Replaces every row (in the given order), selects and focuses row 0 and
   // shows it; the title key's direction returns to ascending.
   // Selects the rows of `keep` that are still there, or else the first row.
-  void SetRows(const std::vector<CFileInfo*>& records, const std::vector<CFileInfo*>& keep = {});
+  void SetRows(const std::vector<const CFileInfo*>& records, const std::vector<const CFileInfo*>& keep = {});
   size_t GetRowCount() const { return m_rows.size(); }
   const Row& GetRow(size_t index) const { return m_rows[index]; }
   void SetRowImage(size_t index, int image);
   // The selected rows' records in row order.
-  std::vector<CFileInfo*> GetSelectedRecords() const;
+  std::vector<const CFileInfo*> GetSelectedRecords() const;
 
   bool OnReflectedMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
 
@@ -52,7 +52,7 @@ class CResultList : public COwnerDrawnList, public SortKeys {
   std::function<void()> m_beforeKeyboardAction;
   // A context-menu request (right click, the menu key) for the focused
   // row, now the only one selected, at a screen point.
-  std::function<void(CFileInfo&, POINT)> m_onContextMenu;
+  std::function<void(const CFileInfo&, POINT)> m_onContextMenu;
 
   // The file information tooltip over the rows.
   CFileTip& Tip() { return m_tip; }

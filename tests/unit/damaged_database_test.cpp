@@ -59,8 +59,8 @@ TEST(DamagedDatabase, TruncatedAnywhereKeepsEveryCompleteRecord) {
     for (size_t i = 0; i < complete; ++i) {
       const CFileInfo* record = doc.FindFile(s.keys[i]);
       ASSERT_NE(record, nullptr);
-      EXPECT_EQ(record->m_nUseCount, static_cast<int>(i) + 1);
-      EXPECT_EQ(record->m_timeLastUsed, 1000 + static_cast<VelnorTime>(i));
+      EXPECT_EQ(record->UseCount(), static_cast<int>(i) + 1);
+      EXPECT_EQ(record->LastUsed(), 1000 + static_cast<VelnorTime>(i));
     }
     size_t folders = 0;
     while (folders < 2 && s.folderEnds[folders] <= cut) ++folders;

@@ -114,8 +114,8 @@ TEST(DatabaseFile, ARepeatedKeyMergesItsRecords) {
     EXPECT_FALSE(report.damaged);
     EXPECT_EQ(report.repeatedKeys, c.repeated);
     ASSERT_EQ(doc.FileCount(), 1u);
-    EXPECT_EQ(doc.FindFile("C:\\a")->m_nUseCount, c.uses);
-    EXPECT_EQ(doc.FindFile("C:\\a")->m_timeLastUsed, c.lastUsed);
+    EXPECT_EQ(doc.FindFile("C:\\a")->UseCount(), c.uses);
+    EXPECT_EQ(doc.FindFile("C:\\a")->LastUsed(), c.lastUsed);
     EXPECT_EQ(env.Contents("C:\\db.damaged") != nullptr, c.repeated > 0);
   }
 }
@@ -131,10 +131,10 @@ TEST(DatabaseFile, NullRepeatedAndSharedRecordsAreAccepted) {
   CVelnorDoc doc;
   EXPECT_FALSE(doc.LoadDatabaseBytes(bytes).damaged);
   EXPECT_EQ(Keys(doc), (std::vector<std::string>{"C:\\a", "C:\\c"}));
-  EXPECT_EQ(doc.FindFile("C:\\a")->m_nUseCount, 13);
+  EXPECT_EQ(doc.FindFile("C:\\a")->UseCount(), 13);
   const CFileInfo* c = doc.FindFile("C:\\c");
-  EXPECT_EQ(c->m_nUseCount, 4);
-  EXPECT_EQ(c->m_timeLastUsed, 16);
+  EXPECT_EQ(c->UseCount(), 4);
+  EXPECT_EQ(c->LastUsed(), 16);
 }
 
 TEST(DatabaseText, OlderAnsiTextsAreConvertedAndStoredAsUtf8) {

@@ -25,7 +25,7 @@ class KeepDatabase : public ::testing::Test {
   int UsesOnDisk(const std::string& key, const std::string& path = "") {
     CVelnorDoc disk(m_env);
     disk.LoadDatabaseBytes(*m_env.Contents(path.empty() ? m_path : path));
-    return disk.FindFile(key) ? disk.FindFile(key)->m_nUseCount : -1;
+    return disk.FindFile(key) ? disk.FindFile(key)->UseCount() : -1;
   }
 
   MemoryEnv m_env;
@@ -99,8 +99,8 @@ TEST_F(KeepDatabase, TwoCopiesSavingInTurnKeepEachOthersLaunches) {
   ASSERT_TRUE(second.SaveDatabaseTo(m_path));  // the last writer's options win
   CVelnorDoc saved(m_env);
   saved.LoadDatabaseFrom(m_path);
-  EXPECT_EQ(saved.FindFile("a.txt")->m_nUseCount, 3);
-  EXPECT_EQ(saved.FindFile("a.txt")->m_timeLastUsed, 500);  // the later time
+  EXPECT_EQ(saved.FindFile("a.txt")->UseCount(), 3);
+  EXPECT_EQ(saved.FindFile("a.txt")->LastUsed(), 500);  // the later time
   EXPECT_EQ(UsesOnDisk("b.txt"), 1);
   EXPECT_EQ(UsesOnDisk("found.txt"), 0);
   EXPECT_FALSE(saved.m_bSearchFullPath);

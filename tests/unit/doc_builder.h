@@ -4,23 +4,25 @@
 
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "database/velnor_doc.h"
 
-inline std::unique_ptr<CFileInfo> MakeRecord(const std::string& path, int uses = 0, VelnorTime lastUsed = 0,
-                                             bool found = true) {
-  auto record = std::make_unique<CFileInfo>();
-  record->SetKeyPath(path);
+// Named, as a scan names a record: the name is what follows the last separator.
+inline std::unique_ptr<CFileInfo> MakeRecord(const std::string& path, FileRecordValues values) {
+  auto record = std::make_unique<CFileInfo>(path, std::move(values));
   const size_t cut = path.find_last_of("\\/");
   record->SetNameLength(cut == std::string::npos ? path.size() : path.size() - cut - 1);
-  record->m_nUseCount = uses;
-  record->m_timeLastUsed = lastUsed;
-  record->m_bFound = found;
   return record;
 }
 
-inline CFileInfo* AddRecord(CVelnorDoc& doc, std::unique_ptr<CFileInfo> record) {
+inline std::unique_ptr<CFileInfo> MakeRecord(const std::string& path, int uses = 0, VelnorTime lastUsed = 0,
+                                             bool found = true) {
+  return MakeRecord(path, {.useCount = uses, .lastUsed = lastUsed, .found = found, .tag = nullptr});
+}
+
+inline const CFileInfo* AddRecord(CVelnorDoc& doc, std::unique_ptr<CFileInfo> record) {
   const std::string path(record->Path());
   CFileMap::Records one;
   one.push_back(std::move(record));
@@ -28,9 +30,14 @@ inline CFileInfo* AddRecord(CVelnorDoc& doc, std::unique_ptr<CFileInfo> record) 
   return doc.FindFile(path);
 }
 
-inline CFileInfo* AddRecord(CVelnorDoc& doc, const std::string& path, int uses = 0, VelnorTime lastUsed = 0,
-                            bool found = true) {
+inline const CFileInfo* AddRecord(CVelnorDoc& doc, const std::string& path, int uses = 0, VelnorTime lastUsed = 0,
+                                  bool found = true) {
   return AddRecord(doc, MakeRecord(path, uses, lastUsed, found));
+}
+
+// Uses counted as the launcher counts them, under the document's lock.
+inline void RecordLaunches(CVelnorDoc& doc, const std::string& path, int times, VelnorTime at = 1) {
+  for (int i = 0; i < times; ++i) doc.RecordLaunch(*doc.FindFile(path), at);
 }
 
 inline void AddFolder(CVelnorDoc& doc, std::unique_ptr<CFolder> folder) {
@@ -63,7 +70,7 @@ inline std::vector<std::string> Keys(const CVelnorDoc& doc, bool foundOnly = fal
   std::vector<std::string> keys;
   doc.VisitFiles([&](const CFileMap& files) {
     for (const auto& record : files) {
-      if (!foundOnly || record->m_bFound) keys.emplace_back(record->Path());
+      if (!foundOnly || record->Found()) keys.emplace_back(record->Path());
     }
   });
   return keys;

@@ -22,7 +22,7 @@ TEST_F(RealEnv, RescansOfAChangingTreeBesideFilteringLaunchingAndSavingLoseNothi
   Touch(Path("keep.txt"));
   for (int k = 0; k < 100; ++k) Touch(Path("still" + std::to_string(k)));  // so that a rescan takes a while
   Refresh();
-  CFileInfo* keep = m_doc.FindFile(Path("keep.txt"));
+  const CFileInfo* keep = m_doc.FindFile(Path("keep.txt"));
   ASSERT_NE(keep, nullptr);
 
   // Each round adds a file and deletes the one three rounds older; no round
@@ -43,8 +43,8 @@ TEST_F(RealEnv, RescansOfAChangingTreeBesideFilteringLaunchingAndSavingLoseNothi
   int launches = 0;
   std::string saved;
   while (!done) {
-    const std::vector<CFileInfo*> rows = filter.Run("txt", MatchOptions{});
-    ASSERT_EQ(std::set<CFileInfo*>(rows.begin(), rows.end()).size(), rows.size()) << "a record listed twice";
+    const std::vector<const CFileInfo*> rows = filter.Run("txt", MatchOptions{});
+    ASSERT_EQ(std::set<const CFileInfo*>(rows.begin(), rows.end()).size(), rows.size()) << "a record listed twice";
     filter.RecordLaunch(*keep, ++launches);
     saved = m_doc.SaveDatabaseBytes();
     ++loops;
@@ -55,10 +55,10 @@ TEST_F(RealEnv, RescansOfAChangingTreeBesideFilteringLaunchingAndSavingLoseNothi
   for (const CFileInfo* record : filter.Run("txt", MatchOptions{})) listed.emplace(record->Path());
   EXPECT_EQ(listed, (std::set<std::string>{Path("keep.txt"), file(kRounds - 3), file(kRounds - 2), file(kRounds - 1)}));
   EXPECT_EQ(m_doc.FileCount(), size_t{kRounds + 101});  // one record per path ever seen
-  EXPECT_EQ(keep->m_nUseCount, launches);
+  EXPECT_EQ(keep->UseCount(), launches);
   CVelnorDoc reloaded;
   reloaded.LoadDatabaseBytes(saved);
-  EXPECT_EQ(reloaded.FindFile(Path("keep.txt"))->m_nUseCount, launches);
+  EXPECT_EQ(reloaded.FindFile(Path("keep.txt"))->UseCount(), launches);
 }
 
 }  // namespace

@@ -22,7 +22,7 @@ using Names = std::vector<std::string>;
 
 class FilterFixture : public ::testing::Test {
  protected:
-  CFileInfo* Add(const std::string& folder, const std::string& name, int uses = 0, VelnorTime last = 0) {
+  const CFileInfo* Add(const std::string& folder, const std::string& name, int uses = 0, VelnorTime last = 0) {
     return AddRecord(m_doc, folder + "\\" + name, uses, last);
   }
   Names Find(const std::string& query, MatchOptions options = {false, true}) {
@@ -41,7 +41,7 @@ TEST_F(FilterFixture, TheLauncherOrderHoldsAndALaunchMovesTheFileAtOnce) {
   Add("C:\\x", "Beta.txt", 0, 9000);
   Add("C:\\x", "yesterday.txt", 5, 1000);
   Add("C:\\x", "alpha.txt", 0, 100);
-  CFileInfo* today = Add("C:\\x", "today.txt", 5, 2000);
+  const CFileInfo* today = Add("C:\\x", "today.txt", 5, 2000);
   Add("C:\\x", "twice.txt", 2, 5000);
   Add("C:\\1", "readme.txt");
   Add("C:\\2", "README.md");  // equal titles but for case keep the map's order
@@ -49,12 +49,12 @@ TEST_F(FilterFixture, TheLauncherOrderHoldsAndALaunchMovesTheFileAtOnce) {
                              "README.md"}));
   EXPECT_EQ(Find("read"), (Names{"readme.txt", "README.md"}));
 
-  CFileInfo* beta = m_doc.FindFile("C:\\x\\Beta.txt");
+  const CFileInfo* beta = m_doc.FindFile("C:\\x\\Beta.txt");
   for (int i = 0; i < 5; ++i) m_filter.RecordLaunch(*beta, 3000);
-  EXPECT_EQ(beta->m_nUseCount, 5);
-  EXPECT_EQ(beta->m_timeLastUsed, 3000);
+  EXPECT_EQ(beta->UseCount(), 5);
+  EXPECT_EQ(beta->LastUsed(), 3000);
   EXPECT_EQ(Find("t"), (Names{"Beta.txt", "today.txt", "yesterday.txt", "twice.txt", "alpha.txt", "readme.txt"}));
-  EXPECT_EQ(today->m_nUseCount, 5);
+  EXPECT_EQ(today->UseCount(), 5);
 }
 
 // Folding may shorten a title a great deal (marks drop out): the order must
@@ -74,8 +74,8 @@ TEST_F(FilterFixture, AReplacedRecordIsNeverListedByItsOldPointer) {
   Add("C:\\x", "alpha.txt");
   Add("C:\\x", "beta.txt");
   ASSERT_EQ(Find(""), (Names{"alpha.txt", "beta.txt"}));
-  CFileInfo* newBeta = Add("C:\\x", "beta.txt", 5, 10);  // same key: replaces the record
-  const std::vector<CFileInfo*> rows = m_filter.Run("", {false, true});
+  const CFileInfo* newBeta = Add("C:\\x", "beta.txt", 5, 10);  // same key: replaces the record
+  const std::vector<const CFileInfo*> rows = m_filter.Run("", {false, true});
   ASSERT_EQ(rows.size(), 2u);
   EXPECT_EQ(rows[0], newBeta);
 }
@@ -92,9 +92,9 @@ TEST(CompareFiles, HeaderClicksToggleButUsageIsNeverReversed) {
   EXPECT_GT(CompareFiles(a, b, keys.m_aSortKeys[kSortTitle]), 0);
   EXPECT_GT(CompareFiles(a, b, keys.m_aSortKeys[kSortFolder]), 0);
   EXPECT_EQ(CompareFiles(a, b, keys.m_aSortKeys[kSortNone]), 0);
-  a.m_nUseCount = 1;
+  const auto used = MakeRecord(std::string(a.Path()), 1);
   keys.m_aSortKeys[kSortUsage].nDirection = -1;
-  EXPECT_LT(CompareFiles(a, b, keys.m_aSortKeys[kSortUsage]), 0);
+  EXPECT_LT(CompareFiles(*used, b, keys.m_aSortKeys[kSortUsage]), 0);
 }
 
 TEST(SortFiles, HeaderSortsFoldTitlesAndFoldersAndKeepEqualRowsInPlace) {
@@ -161,7 +161,7 @@ bool ReferenceContains(std::string_view text, const std::string& term) {
 
 // The rule spelled out plainly: per record, split and match, then two
 // stable sorts, by folded title and by use.
-std::vector<CFileInfo*> Reference(const CVelnorDoc& doc, const std::string& query, const MatchOptions& options) {
+std::vector<const CFileInfo*> Reference(const CVelnorDoc& doc, const std::string& query, const MatchOptions& options) {
   std::vector<std::string> terms;
   SplitQuery(TrimQuery(ReferenceFold(query)), terms);
   const auto matches = [&](const CFileInfo& record) {
@@ -169,7 +169,7 @@ std::vector<CFileInfo*> Reference(const CVelnorDoc& doc, const std::string& quer
     for (const std::string& term : terms) {
       bool found = ReferenceContains(options.searchFullPath ? std::string_view(record.Path()) : record.Name(), term);
       if (!found && tagged) {
-        const Mp3TagInfo& tag = *record.m_pTag;
+        const Mp3TagInfo& tag = *record.Tag();
         found = ReferenceContains(tag.m_strTitle, term) || ReferenceContains(tag.m_strArtist, term) ||
                 ReferenceContains(tag.m_strAlbum, term) || ReferenceContains(tag.m_strComment, term) ||
                 std::to_string(tag.m_nYear).find(term) != std::string::npos || ReferenceContains(tag.m_strGenre, term);
@@ -178,18 +178,18 @@ std::vector<CFileInfo*> Reference(const CVelnorDoc& doc, const std::string& quer
     }
     return true;
   };
-  std::vector<CFileInfo*> rows;
+  std::vector<const CFileInfo*> rows;
   doc.VisitFiles([&](const CFileMap& files) {
     for (const auto& record : files) {
-      if (record->m_bFound && matches(*record)) rows.push_back(record);
+      if (record->Found() && matches(*record)) rows.push_back(record);
     }
   });
   std::stable_sort(rows.begin(), rows.end(), [](const CFileInfo* x, const CFileInfo* y) {
     return ReferenceFold(x->Title()) < ReferenceFold(y->Title());
   });
   std::stable_sort(rows.begin(), rows.end(), [](const CFileInfo* x, const CFileInfo* y) {
-    if (x->m_nUseCount != y->m_nUseCount) return x->m_nUseCount > y->m_nUseCount;
-    return x->m_nUseCount != 0 && x->m_timeLastUsed > y->m_timeLastUsed;
+    if (x->UseCount() != y->UseCount()) return x->UseCount() > y->UseCount();
+    return x->UseCount() != 0 && x->LastUsed() > y->LastUsed();
   });
   return rows;
 }
@@ -233,17 +233,18 @@ TEST(FileFilterRandomised, AgreesWithThePlainRule) {
     CVelnorDoc doc;
     CFileFilter filter(doc);
     const int count = 50 + static_cast<int>(rng() % 300);
-    std::vector<CFileInfo*> records;
+    std::vector<const CFileInfo*> records;
     for (int i = 0; i < count; ++i) {
-      auto record = MakeRecord(randomPath(JoinPath({"C:", randomText(3), std::to_string(i)})), 0,
-                               static_cast<VelnorTime>(rng() % 3), rng() % 8 != 0);
-      if (rng() % 3 == 0) record->m_nUseCount = static_cast<int>(rng() % 4);
+      const std::string path = randomPath(JoinPath({"C:", randomText(3), std::to_string(i)}));
+      FileRecordValues values;
+      values.lastUsed = static_cast<VelnorTime>(rng() % 3);
+      values.found = rng() % 8 != 0;
+      if (rng() % 3 == 0) values.useCount = static_cast<int>(rng() % 4);
+      const bool named = rng() % 6 != 0;
+      if (rng() % 3 == 0) values.tag = randomTag();
+      auto record = MakeRecord(path, std::move(values));
       // As loaded: not named until a rescan meets it (only found records are listed).
-      if (rng() % 6 == 0) record->SetNameLength(0);
-      if (rng() % 3 == 0) {
-        record->m_pTag = randomTag();
-        record->m_bHasTag = rng() % 5 != 0;
-      }
+      if (!named) record->SetNameLength(0);
       records.push_back(AddRecord(doc, std::move(record)));
     }
     for (int q = 0; q < 30; ++q) {

@@ -33,12 +33,12 @@ TEST(FileMap, AgreesWithAPlainModel) {
       loaded.Insert(MakeRecord(key, i));
     } else {
       batch.push_back(MakeRecord(key, i));
-      if (replaced) replacedCounts.push_back(replaced->m_nUseCount);
+      if (replaced) replacedCounts.push_back(replaced->UseCount());
     }
     const bool seen = latest.count(key) != 0;
     ASSERT_EQ(replaced != nullptr, seen) << key;
     if (seen) {
-      EXPECT_EQ(replaced->m_nUseCount, latest[key]);
+      EXPECT_EQ(replaced->UseCount(), latest[key]);
     } else {
       order.push_back(key);
     }
@@ -51,13 +51,13 @@ TEST(FileMap, AgreesWithAPlainModel) {
     for (const CFileMap* m : {&map, &loaded}) {
       const CFileInfo* record = m->at(slot);
       ASSERT_EQ(record->Path(), order[slot]);
-      EXPECT_EQ(record->m_nUseCount, latest[order[slot]]);
+      EXPECT_EQ(record->UseCount(), latest[order[slot]]);
       EXPECT_EQ(m->Lookup(order[slot]), record);
       EXPECT_EQ(m->SlotOf(order[slot]), slot);
     }
   }
   std::vector<int32_t> handedBackCounts;
-  for (const auto& record : handedBack) handedBackCounts.push_back(record->m_nUseCount);
+  for (const auto& record : handedBack) handedBackCounts.push_back(record->UseCount());
   EXPECT_EQ(handedBackCounts, replacedCounts);
   for (const std::string& missing : {path + "12000", longPrefix}) {
     EXPECT_EQ(map.Lookup(missing), nullptr);
@@ -68,7 +68,7 @@ TEST(FileMap, AgreesWithAPlainModel) {
   for (const std::string& key : order) ASSERT_EQ(map.Lookup(key), nullptr) << key;
   EXPECT_EQ(map.SlotOf(order.back()), 0u);
   EXPECT_EQ(map.Insert(MakeRecord(order.back(), 2)), nullptr);
-  EXPECT_EQ(map.Lookup(order.back())->m_nUseCount, 2);
+  EXPECT_EQ(map.Lookup(order.back())->UseCount(), 2);
 }
 
 // Keys whose 32-bit hashes agree are still two records: with GCC's and
@@ -85,7 +85,7 @@ TEST(FileMap, KeysWhoseHashesCollideStayApart) {
   EXPECT_TRUE(handedBack.empty());
   for (const CFileMap* m : {&map, &loaded}) {
     ASSERT_EQ(m->size(), 4u);
-    for (int32_t i = 0; i < 4; ++i) EXPECT_EQ(m->Lookup(keys[i])->m_nUseCount, i) << keys[i];
+    for (int32_t i = 0; i < 4; ++i) EXPECT_EQ(m->Lookup(keys[i])->UseCount(), i) << keys[i];
   }
 }
 

@@ -48,14 +48,14 @@ TEST(FileTipTextTest, SummaryOfUsesAndTags) {
   };
   MemoryEnv env;
   env.utcOffset = 2 * 3600;
+  CVelnorDoc doc(env);
   for (const auto& c : cases) {
-    const auto file = MakeRecord(JoinPath({"C:", "Music", "song.mp3"}), c.uses, kLastUse);
-    static const std::string kType = "MP3 Audio";
-    file->SetType(&kType);
-    if (c.tag) {
-      file->m_bHasTag = true;
-      file->m_pTag = std::make_unique<Mp3TagInfo>(*c.tag);
-    }
+    // The type comes from the shell through the document, as the launcher shows the file.
+    const CFileInfo* file = AddRecord(
+        doc, MakeRecord(JoinPath({"C:", "Music", "song.mp3"}),
+                        {.useCount = c.uses, .lastUsed = kLastUse, .found = true,
+                         .tag = c.tag ? std::make_unique<Mp3TagInfo>(*c.tag) : nullptr}));
+    doc.SetFileType(*file, "MP3 Audio", 0);
     EXPECT_EQ(FileTipSummary(*file, c.mp3Support, env), kHead + c.after) << c.what;
   }
 }

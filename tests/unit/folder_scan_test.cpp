@@ -84,8 +84,8 @@ TEST_F(FolderScan, TagsAreReadOnlyFromMp3FilesWithSupportOnAndFollowTheFile) {
   EXPECT_EQ(m_env.opened, (Strings{Docs("b.mp3"), Docs("SONG.MP3")}));
   const CFileInfo* song = m_doc.FindFile(Docs("SONG.MP3"));
   ASSERT_TRUE(song->IsTagged());
-  EXPECT_EQ(song->m_pTag->m_strTitle, "Loud");
-  EXPECT_EQ(song->m_pTag->m_strGenre, "Dance Hall");
+  EXPECT_EQ(song->Tag()->m_strTitle, "Loud");
+  EXPECT_EQ(song->Tag()->m_strGenre, "Dance Hall");
   EXPECT_FALSE(m_doc.FindFile(Docs("song.mp3.txt"))->IsTagged());
 
   // A file another program holds keeps the tag it had; one whose tag is

@@ -56,7 +56,7 @@ class FolderWatcher : public ::testing::Test {
   }
   bool Found(const std::string& path) {
     const CFileInfo* record = m_doc.FindFile(path);
-    return record && record->m_bFound;
+    return record && record->Found();
   }
 
   MemoryEnv m_env;
@@ -94,7 +94,7 @@ TEST_F(FolderWatcher, RescanFindsNewFilesBelowTheFolderAndLosesGoneOnesWithTheir
   m_env.AddFile(JoinPath({"C:", "F1x", "sibling.txt"}));  // a sibling whose name starts the same
   AddFolder(m_doc, JoinPath({"C:", "F1x"}));  // at index 0, so C:\F1 is at 2
   Start(2);
-  m_doc.FindFile(FileIn(1, "old.txt"))->m_nUseCount = 7;
+  RecordLaunches(m_doc, FileIn(1, "old.txt"), 7);
   ASSERT_TRUE(m_env.notifications.WaitUntilIdle());  // it looked at the folders
 
   m_env.AddFile(JoinPath({Folder(1), "Sub", "new.txt"}));
@@ -102,14 +102,14 @@ TEST_F(FolderWatcher, RescanFindsNewFilesBelowTheFolderAndLosesGoneOnesWithTheir
   EXPECT_EQ(Fire({1}), (std::vector<int>{2}));
   EXPECT_TRUE(Found(JoinPath({Folder(1), "Sub", "new.txt"})));
   EXPECT_FALSE(Found(FileIn(1, "old.txt")));
-  EXPECT_EQ(m_doc.FindFile(FileIn(1, "old.txt"))->m_nUseCount, 7);
+  EXPECT_EQ(m_doc.FindFile(FileIn(1, "old.txt"))->UseCount(), 7);
   EXPECT_TRUE(Found(JoinPath({"C:", "F1x", "sibling.txt"})));
   EXPECT_TRUE(Found(FileIn(0, "old.txt")));
 
   m_env.AddFile(FileIn(1, "old.txt"));  // back at the same path: found with its usage
   Fire({1});
   EXPECT_TRUE(Found(FileIn(1, "old.txt")));
-  EXPECT_EQ(m_doc.FindFile(FileIn(1, "old.txt"))->m_nUseCount, 7);
+  EXPECT_EQ(m_doc.FindFile(FileIn(1, "old.txt"))->UseCount(), 7);
 }
 
 TEST_F(FolderWatcher, AChangeWhileTheFolderIsReadBringsAnotherRescan) {
@@ -196,7 +196,7 @@ TEST_F(FolderWatcher, AFolderMadeAgainIsWatchedAgainAndItsFilesFound) {
 // it): the look finds it gone, once, and takes it back when it returns.
 TEST_F(FolderWatcher, AFolderRenamedAwayLosesItsFilesUntilItComesBack) {
   Start(2);
-  m_doc.FindFile(FileIn(1, "old.txt"))->m_nUseCount = 3;
+  RecordLaunches(m_doc, FileIn(1, "old.txt"), 3);
   ASSERT_TRUE(m_env.notifications.WaitUntilIdle());
   m_env.RemoveFolder(Folder(1));
   m_env.AddFile(JoinPath({"C:", "Elsewhere", "old.txt"}));
@@ -209,7 +209,7 @@ TEST_F(FolderWatcher, AFolderRenamedAwayLosesItsFilesUntilItComesBack) {
   m_env.AddFile(FileIn(1, "old.txt"));
   EXPECT_EQ(Check(), (std::vector<int>{1}));
   EXPECT_TRUE(Found(FileIn(1, "old.txt")));
-  EXPECT_EQ(m_doc.FindFile(FileIn(1, "old.txt"))->m_nUseCount, 3);
+  EXPECT_EQ(m_doc.FindFile(FileIn(1, "old.txt"))->UseCount(), 3);
 }
 
 }  // namespace

@@ -39,8 +39,8 @@ TEST(MoveRecords, RecordsAtOrUnderTheFolderMoveAndMergeInPlace) {
     keys.push_back(e.key);
     const CFileInfo* record = doc.FindFile(e.key);
     ASSERT_NE(record, nullptr) << e.key;
-    EXPECT_EQ(record->m_nUseCount, e.uses) << e.key;
-    EXPECT_EQ(record->m_timeLastUsed, e.lastUsed) << e.key;
+    EXPECT_EQ(record->UseCount(), e.uses) << e.key;
+    EXPECT_EQ(record->LastUsed(), e.lastUsed) << e.key;
   }
   EXPECT_EQ(Keys(doc), keys);
 }

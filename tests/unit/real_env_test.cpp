@@ -22,7 +22,7 @@ TEST_F(RealEnv, NamesBeyondAsciiAreKeptExactlyAndCanBeOpened) {
   for (const std::string& name : names) {
     const CFileInfo* record = m_doc.FindFile(Path(name));
     ASSERT_NE(record, nullptr) << name;
-    EXPECT_TRUE(record->m_bFound);
+    EXPECT_TRUE(record->Found());
     EXPECT_EQ(record->Name(), name);
     EXPECT_NE(Env::Default().OpenFile(Path(name)), nullptr) << "reopening by the listed name";
   }

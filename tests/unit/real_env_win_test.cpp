@@ -116,7 +116,7 @@ TEST_F(RealEnv, FilesPastThePathLimitAreListedAndOpenThroughTheirShortForms) {
   Refresh();
   for (const std::string& path : {bat, farFile}) {
     const CFileInfo* record = m_doc.FindFile(path);
-    ASSERT_TRUE(record && record->m_bFound) << path;
+    ASSERT_TRUE(record && record->Found()) << path;
   }
   // A launch the shell refuses shows its message and waits for an answer:
   // ctest's timeout then ends this test.

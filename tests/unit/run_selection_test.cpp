@@ -17,9 +17,9 @@ std::string PathOf(const CFileInfo* record) { return std::string(record->Path())
 
 class RunSelectionTest : public ::testing::Test {
  protected:
-  bool Run(bool listMode, size_t rows, const std::vector<CFileInfo*>& selected, const std::string& query) {
+  bool Run(bool listMode, size_t rows, const std::vector<const CFileInfo*>& selected, const std::string& query) {
     return RunSelection(listMode, rows, selected, query, m_env, nullptr,
-                        [this](CFileInfo& record) { m_used.emplace_back(record.Path()); });
+                        [this](const CFileInfo& record) { m_used.emplace_back(record.Path()); });
   }
   void Refuse(std::set<std::string> targets) {
     m_env.shellAccepts = [targets](const std::string& t) { return targets.count(t) == 0; };
@@ -27,9 +27,9 @@ class RunSelectionTest : public ::testing::Test {
 
   MemoryEnv m_env;
   CVelnorDoc m_doc{m_env};
-  CFileInfo* a = AddRecord(m_doc, "C:\\A\\a.txt");
-  CFileInfo* b = AddRecord(m_doc, "C:\\A\\b.txt");
-  CFileInfo* exitFile = AddRecord(m_doc, "C:\\A\\exit.txt");
+  const CFileInfo* a = AddRecord(m_doc, "C:\\A\\a.txt");
+  const CFileInfo* b = AddRecord(m_doc, "C:\\A\\b.txt");
+  const CFileInfo* exitFile = AddRecord(m_doc, "C:\\A\\exit.txt");
   Paths m_used;
 };
 

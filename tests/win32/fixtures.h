@@ -171,7 +171,7 @@ class StartedApp {
 
 class LauncherTest : public ::testing::Test {
  protected:
-  CFileInfo* Add(const std::string& name, int uses = 0) {
+  const CFileInfo* Add(const std::string& name, int uses = 0) {
     return AddRecord(doc, JoinPath({"C:", "Files", name}), uses, uses);
   }
   // Closes the one left open first, as its user would: only the window's

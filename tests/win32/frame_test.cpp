@@ -172,7 +172,7 @@ TEST_F(FrameTest, TheGuideBesideTheProgramAndTheMailLinkGoToTheShell) {
 TEST_F(FrameTest, AWatchedChangeRefillsTheOpenLauncherKeepingTheSelection) {
   CMainFrame& main = *app.GetMainFrame();
   CResultList* list = nullptr;
-  std::vector<CFileInfo*> selected;
+  std::vector<const CFileInfo*> selected;
   InsideModalLoop inside(L"#32770", L"Plovant Velnor", [&](HWND) {
     list = &main.m_pLauncherDlg->ResultList();
     ListView_SetItemState(list->GetSafeHwnd(), 1, LVIS_SELECTED, LVIS_SELECTED);  // alpha and beta
@@ -227,7 +227,7 @@ TEST_F(FrameTest, FolderSettingsEndTheLauncherAndOnlyAChangeRefreshesAndRewatche
   EXPECT_EQ(main.m_pLauncherDlg, nullptr);
   EXPECT_EQ(main.m_pFolderSettingsDlg, nullptr);
   ASSERT_NE(doc->FindFile(late), nullptr);
-  EXPECT_TRUE(doc->FindFile(late)->m_bFound);
+  EXPECT_TRUE(doc->FindFile(late)->Found());
   EXPECT_EQ(env.notifications.created, watchers + 1);
   EXPECT_TRUE(env.notifications.WaitUntilIdle());
   EXPECT_EQ(env.notifications.Watched(), (std::vector<std::string>{JoinPath({"C:", "Mine"})}));

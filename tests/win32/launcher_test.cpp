@@ -150,9 +150,9 @@ TEST_F(LauncherTest, EnterDoubleClickAndAltNReachTheShell) {
 // Down comes, and each acts on the rows of the text as typed. The most used
 // file, on top before the typing, is neither launched nor counted.
 TEST_F(LauncherTest, EnterAndDownRightAfterTypingActOnTheRowsOfWhatWasTyped) {
-  CFileInfo* top = Add("zzalpha.txt", 9);
-  CFileInfo* bravo = Add("zzbravo.txt");
-  CFileInfo* bravo2 = Add("zzbravo2.txt");
+  const CFileInfo* top = Add("zzalpha.txt", 9);
+  const CFileInfo* bravo = Add("zzbravo.txt");
+  const CFileInfo* bravo2 = Add("zzbravo2.txt");
   const auto type = [&](const wchar_t* text) {
     SetFocus(query);
     for (const wchar_t* c = text; *c; ++c) SendMessageW(query, WM_CHAR, *c, 1);
@@ -183,15 +183,15 @@ TEST_F(LauncherTest, EnterAndDownRightAfterTypingActOnTheRowsOfWhatWasTyped) {
   key(list, VK_RETURN);
   const std::string second(bravo2->Path());
   EXPECT_EQ(env.launches, (Strings{std::string(bravo->Path()), second, second}));
-  EXPECT_EQ(bravo->m_nUseCount, 1);
-  EXPECT_EQ(bravo2->m_nUseCount, 2);
-  EXPECT_EQ(top->m_nUseCount, 9);
+  EXPECT_EQ(bravo->UseCount(), 1);
+  EXPECT_EQ(bravo2->UseCount(), 2);
+  EXPECT_EQ(top->UseCount(), 9);
 }
 
 // For the visible rows and the one partly visible below them, once each; a
 // file the shell cannot describe keeps the placeholder.
 TEST_F(LauncherTest, VisibleRowsGetTheShellsIconOnce) {
-  CFileInfo* real = AddRecord(doc, GetModuleFilePath(), 1);
+  const CFileInfo* real = AddRecord(doc, GetModuleFilePath(), 1);
   for (int i = 0; i < 60; ++i) Add("gone" + std::to_string(100 + i) + ".txt");
   Open();
   const auto images = reinterpret_cast<HIMAGELIST>(SendMessageW(list, LVM_GETIMAGELIST, LVSIL_SMALL, 0));

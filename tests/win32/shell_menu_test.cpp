@@ -27,7 +27,7 @@ class ShellMenuTest : public RealEnv {
   }
   // Right click on the row the rows were sorted to, choosing the entry that
   // reads `entry` (nothing: the menu dismissed).
-  void ChooseOn(CFileInfo* record, const std::wstring& entry) {
+  void ChooseOn(const CFileInfo* record, const std::wstring& entry) {
     int row = 0;
     while (dlg->ResultList().GetRow(row).record != record) ++row;
     ListView_SetItemState(list, -1, 0, LVIS_SELECTED);
@@ -51,15 +51,15 @@ class ShellMenuTest : public RealEnv {
   std::unique_ptr<CLauncherDlg> dlg;
   HWND list = nullptr;
   std::string bat;
-  std::vector<CFileInfo*> records;
+  std::vector<const CFileInfo*> records;
   int shown = 0;
 };
 
 TEST_F(ShellMenuTest, OpenFromTheMenuRunsTheFileAndCountsOneUse) {
   ChooseOn(records[1], L"Open");
   EXPECT_EQ(shown, 1);
-  EXPECT_EQ(records[1]->m_nUseCount, 1);
-  EXPECT_NE(records[1]->m_timeLastUsed, 0);
+  EXPECT_EQ(records[1]->UseCount(), 1);
+  EXPECT_NE(records[1]->LastUsed(), 0);
   EXPECT_TRUE(PumpUntil([&] { return fs::exists(FromUtf8(Path("marker.txt"))); }, 10000));
   EXPECT_TRUE(IsWindowVisible(dlg->GetSafeHwnd()));  // the launcher stays
 }
@@ -69,7 +69,7 @@ TEST_F(ShellMenuTest, AnotherEntryOrNoneCountsNothingAndTheMenuIsForTheFocusedRo
   ChooseOn(records[0], L"Copy");
   ChooseOn(records[2], L"");
   EXPECT_EQ(shown, 2);
-  for (CFileInfo* record : records) EXPECT_EQ(record->m_nUseCount, 0);
+  for (const CFileInfo* record : records) EXPECT_EQ(record->UseCount(), 0);
   EXPECT_FALSE(fs::exists(FromUtf8(Path("marker.txt"))));
 
   for (int row : {0, 1, 2}) ListView_SetItemState(list, row, LVIS_SELECTED, LVIS_SELECTED);
