@@ -31,7 +31,7 @@ UINT TaskbarCreatedMessage() {
 
 }  // namespace
 
-CMainFrame::CMainFrame(CVelnorDoc* doc, Owner& owner) : m_pDoc(doc), m_owner(owner) {}
+CMainFrame::CMainFrame(CVelnorDoc* doc, Env& env, Owner& owner) : m_pDoc(doc), m_env(env), m_owner(owner) {}
 
 bool CMainFrame::Create() {
   const HICON icon = LoadIconW(ModuleHandle(), MAKEINTRESOURCEW(IDR_MAINFRAME));
@@ -394,7 +394,6 @@ void CMainFrame::OnSearchFullPath() {
   if (m_pLauncherDlg) RefilterLauncher();
 }
 
-Env& CMainFrame::GetEnv() const { return m_pDoc ? m_pDoc->GetEnv() : Env::Default(); }
 
 void CMainFrame::OnAppAbout() {
   // The tray menu can be opened again while the box waits: it comes to the
@@ -403,21 +402,21 @@ void CMainFrame::OnAppAbout() {
     SetForegroundWindow(running->GetSafeHwnd());
     return;
   }
-  auto dialog = std::make_unique<CAboutDlg>(GetEnv());
+  auto dialog = std::make_unique<CAboutDlg>(m_env);
   CAboutDlg::s_pAboutDlg = dialog.get();
   dialog->DoModal(nullptr);
   dialog.reset();
   CAboutDlg::s_pAboutDlg = nullptr;
 }
 
-void CMainFrame::OnSendFeedback() { GetEnv().ShellLaunch(kFeedbackLink, std::string(), GetSafeHwnd()); }
+void CMainFrame::OnSendFeedback() { m_env.ShellLaunch(kFeedbackLink, std::string(), GetSafeHwnd()); }
 
 bool CMainFrame::OpenGuide() {
-  std::string path = GetModuleFilePath();
+  std::string path = m_env.ModuleFilePath();
   const size_t slash = path.rfind('\\');
   path.erase(slash == std::string::npos ? 0 : slash + 1);
   path += "help.htm";
-  return GetEnv().ShellLaunchQuietly(path) > kShellLaunchAccepted;
+  return m_env.ShellLaunchQuietly(path) > kShellLaunchAccepted;
 }
 
 void CMainFrame::OnStarterHelp() {

@@ -63,7 +63,7 @@ bool CVelnorApp::CreateDocumentFrameAndView() {
   m_doc = std::make_unique<CVelnorDoc>(m_env);
   m_pDoc = m_doc.get();
   CMainFrame::Owner& owner = *this;  // a private base: converted here, not in make_unique
-  m_pMainFrame = std::make_unique<CMainFrame>(m_pDoc, owner);
+  m_pMainFrame = std::make_unique<CMainFrame>(m_pDoc, m_env, owner);
   if (!m_pMainFrame->Create()) return false;
   m_pView = std::make_unique<CVelnorView>();
   if (!m_pView->Create(m_pMainFrame->GetSafeHwnd())) return false;
@@ -110,7 +110,7 @@ void CVelnorApp::WriteAutorunValue() {
   // moved. A failure changes nothing about the exit.
   CRegistryHelper registry;
   registry.SetValue(kAutorunRoot, m_strAutorunSubkey, kAutorunValueName,
-                    AutorunCommand(m_pDoc->m_bAutorun, GetModuleFilePath()));
+                    AutorunCommand(m_pDoc->m_bAutorun, m_env.ModuleFilePath()));
 }
 
 bool CVelnorApp::SaveBeforeExit(CloseReason reason) {

@@ -219,6 +219,3 @@ bool IsAtomicWriteTemporary(std::string_view name, std::string_view target);
 
 // A shell launch counts as accepted above this instance value.
 constexpr intptr_t kShellLaunchAccepted = 32;
-
-// The running executable's full path; empty when the platform cannot say.
-std::string GetModuleFilePath();

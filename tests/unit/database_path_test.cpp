@@ -41,6 +41,10 @@ TEST(DatabasePath, PortableBesideTheProgramWhenItsFolderCanBeWrittenElseApplicat
   env.specialFolders.clear();
   CVelnorDoc doc(faults);
   EXPECT_EQ(doc.GetDatabasePath(), JoinPath({tools, "Plovant", "velnor.dat"}));
+  // Nor where the program is: the working folder.
+  env.modulePath.clear();
+  const std::string working = std::string(".") + kPathSeparator + "Plovant" + kPathSeparator + "velnor.dat";
+  EXPECT_EQ(CVelnorDoc(faults).GetDatabasePath(), working);
 }
 
 }  // namespace

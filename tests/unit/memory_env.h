@@ -170,10 +170,10 @@ class MemoryEnv : public Env {
   }
 
   std::unique_ptr<ChangeNotifier> CreateChangeNotifier() override { return notifications.Create(); }
-  std::string ModuleFilePath() override { return modulePath.empty() ? GetModuleFilePath() : modulePath; }
+  std::string ModuleFilePath() override { return modulePath; }
 
   std::map<int, std::string> specialFolders;
-  std::string modulePath;             // the program's path; empty: the real one
+  std::string modulePath;             // the program's path; empty: the platform cannot say
   FakeNotifications notifications;
   std::vector<std::string> opened;    // files opened for reading, in order
   std::set<std::string> shortNamed;   // paths past MAX_PATH whose short form fits

@@ -112,6 +112,7 @@ class StartedApp {
  public:
   explicit StartedApp(bool firstStart = false) {
     DeleteScratchRunKey();
+    env.modulePath = JoinPath({"C:", "Program Files", "Plovant Velnor", "velnor.exe"});
     env.AddFile(JoinPath({"C:", "Mine", "alpha.txt"}));
     env.AddFile(JoinPath({"C:", "Mine", "beta.txt"}));
     CVelnorDoc seed(env);
