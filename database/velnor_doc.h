@@ -71,7 +71,7 @@ class CVelnorDoc {
   using FolderList = std::vector<std::unique_ptr<CFolder>>;
   using FileVisitor = std::function<void(const CFileMap&)>;
 
-  explicit CVelnorDoc(Env& env = Env::Default());
+  explicit CVelnorDoc(Env& env);
   // Stops the change watcher first: its thread uses the document.
   ~CVelnorDoc();
   CVelnorDoc(const CVelnorDoc&) = delete;
