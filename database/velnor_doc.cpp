@@ -24,7 +24,7 @@ bool CVelnorDoc::OnNewDocument() {
   return true;
 }
 
-std::string CVelnorDoc::GetDatabasePath() {
+std::string CVelnorDoc::PrepareDatabasePath() {
   const std::string program = ProgramFolder();
   if (m_portable == Portable::kUnknown) m_portable = ChoosePortable(program);
   if (m_portable == Portable::kBesideProgram) return program + kPathSeparator + kDatabaseFile;
@@ -62,12 +62,12 @@ CVelnorDoc::Portable CVelnorDoc::ChoosePortable(const std::string& program) {
 }
 
 void CVelnorDoc::LoadDatabase() {
-  const std::string path = GetDatabasePath();
+  const std::string path = PrepareDatabasePath();
   RemoveSaveLeftovers(path);
   LoadDatabaseFrom(path);
 }
 
-bool CVelnorDoc::SaveDatabase() { return SaveDatabaseTo(GetDatabasePath()); }
+bool CVelnorDoc::SaveDatabase() { return SaveDatabaseTo(PrepareDatabasePath()); }
 
 DatabaseLoadReport CVelnorDoc::LoadDatabaseBytes(std::string_view bytes) {
   std::string_view kept;

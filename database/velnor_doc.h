@@ -86,10 +86,12 @@ class CVelnorDoc {
   void LoadDatabase();
   // False when the file could not be written; the previous file then stays.
   bool SaveDatabase();
-  // %APPDATA%\Plovant\velnor.dat, creating the Plovant folder; or, for a
-  // portable copy (its folder holds portable.txt), velnor.dat beside the
-  // program, when that folder can be written.
-  std::string GetDatabasePath();
+  // Where the database file lives, made ready to be written there:
+  // %APPDATA%\Plovant\velnor.dat, the Plovant folder created when missing;
+  // or, for a portable copy (its folder holds portable.txt), velnor.dat
+  // beside the program, when a file written there shows that the folder can
+  // be written (decided at the first call).
+  std::string PrepareDatabasePath();
   // A portable copy whose folder cannot be written: its data is kept in
   // %APPDATA% instead, which the user is told.
   bool PortableCannotWrite() const { return m_portable == Portable::kCannotWrite; }

@@ -116,7 +116,7 @@ class StartedApp {
     env.AddFile(JoinPath({"C:", "Mine", "alpha.txt"}));
     env.AddFile(JoinPath({"C:", "Mine", "beta.txt"}));
     CVelnorDoc seed(env);
-    dbPath = seed.GetDatabasePath();
+    dbPath = seed.PrepareDatabasePath();
     if (!firstStart) {
       seed.m_bFirstRun = false;
       AddFolder(seed, JoinPath({"C:", "Mine"}));
