@@ -18,8 +18,8 @@
 
 #include "database/file_map.h"
 #include "database/folder.h"
+#include "database/stored_settings.h"
 #include "database/usage_log.h"
-#include "database/window_placement.h"
 #include "framework/archive.h"
 #include "framework/env.h"
 #include "framework/mutex.h"
@@ -66,7 +66,9 @@ struct ScannedFile {
   std::unique_ptr<Mp3TagInfo> tag;    // the tag read, null when there was none
 };
 
-class CVelnorDoc {
+// The document's stored settings (the options and the launcher's placement,
+// database/stored_settings.h) are read and set as its own members.
+class CVelnorDoc : public StoredSettings {
  public:
   using FolderList = std::vector<std::unique_ptr<CFolder>>;
   using FileVisitor = std::function<void(const CFileMap&)>;
@@ -187,18 +189,11 @@ class CVelnorDoc {
   // A copy of the folder at `index`; false past the end of the list.
   bool GetFolder(size_t index, CFolder& folder) const;
 
-  // Run-time state and stored options.
+  // Run-time state.
   bool m_bRefreshing = false;
-  bool m_bAutorun = true;
-  CWindowPlacement m_placement;
-  // Read by the change watcher's rescans on their own thread.
-  std::atomic<bool> m_bMp3Support{true};
   std::unique_ptr<CWatcherThread> m_pWatcherThread;
-  bool m_bDpiWarningShown = false;
   ProgressWindow* m_pRefreshDlg = nullptr;
   std::atomic<bool> m_bCancelRefresh{false};
-  bool m_bSearchFullPath = false;
-  bool m_bFirstRun = true;
 
  private:
   Env::ReadResult ReadDatabaseFile(const std::string& path, std::string& bytes);
