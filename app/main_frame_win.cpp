@@ -30,8 +30,8 @@ UINT TaskbarCreatedMessage() {
 
 }  // namespace
 
-CMainFrame::CMainFrame(CVelnorDoc* doc, Owner& owner)
-    : m_pDoc(doc), m_owner(owner), m_refresh(doc ? std::make_unique<CRefreshController>(*doc) : nullptr) {}
+CMainFrame::CMainFrame(CVelnorDoc* doc, Env& env, Owner& owner)
+    : m_pDoc(doc), m_env(env), m_owner(owner), m_refresh(doc ? std::make_unique<CRefreshController>(*doc) : nullptr) {}
 
 bool CMainFrame::Create() {
   const HICON icon = LoadIconW(ModuleHandle(), MAKEINTRESOURCEW(IDR_MAINFRAME));
@@ -65,10 +65,10 @@ LRESULT CMainFrame::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
       OpenGuide();  // unasked: a guide that cannot open says nothing
       return 0;
     case WM_DATABASE_DAMAGED:
-      if (m_pDoc) TellDatabaseDamaged(m_pDoc->GetDatabasePath(), m_pDoc->LastLoad());
+      if (m_pDoc) TellDatabaseDamaged(m_pDoc->PrepareDatabasePath(), m_pDoc->LastLoad());
       return 0;
     case WM_PORTABLE_READ_ONLY:
-      if (m_pDoc) TellPortableFolderReadOnly(m_pDoc->ProgramFolder(), m_pDoc->GetDatabasePath());
+      if (m_pDoc) TellPortableFolderReadOnly(m_pDoc->ProgramFolder(), m_pDoc->PrepareDatabasePath());
       return 0;
     case WM_SAVE_DATABASE:
       // A failure here is told at exit, whose save tries again.
@@ -78,7 +78,7 @@ LRESULT CMainFrame::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_DATABASE_UNREADABLE:
       // After start-up, from the message loop: the tray and the hot key
       // already work while the notice waits to be read.
-      if (m_pDoc) TellDatabaseUnreadable(m_pDoc->GetDatabasePath(), m_pDoc->LastLoad().busy);
+      if (m_pDoc) TellDatabaseUnreadable(m_pDoc->PrepareDatabasePath(), m_pDoc->LastLoad().busy);
       return 0;
     case WM_COMMAND:
       if (OnCommand(LOWORD(wParam))) return 0;
@@ -393,7 +393,6 @@ void CMainFrame::OnSearchFullPath() {
   if (m_pLauncherDlg) RefilterLauncher();
 }
 
-Env& CMainFrame::GetEnv() const { return m_pDoc ? m_pDoc->GetEnv() : Env::Default(); }
 
 void CMainFrame::OnAppAbout() {
   // The tray menu can be opened again while the box waits: it comes to the
@@ -402,21 +401,21 @@ void CMainFrame::OnAppAbout() {
     SetForegroundWindow(running->GetSafeHwnd());
     return;
   }
-  auto dialog = std::make_unique<CAboutDlg>(GetEnv());
+  auto dialog = std::make_unique<CAboutDlg>(m_env);
   CAboutDlg::s_pAboutDlg = dialog.get();
   dialog->DoModal(nullptr);
   dialog.reset();
   CAboutDlg::s_pAboutDlg = nullptr;
 }
 
-void CMainFrame::OnSendFeedback() { GetEnv().ShellLaunch(kFeedbackLink, std::string(), GetSafeHwnd()); }
+void CMainFrame::OnSendFeedback() { m_env.ShellLaunch(kFeedbackLink, std::string(), GetSafeHwnd()); }
 
 bool CMainFrame::OpenGuide() {
-  std::string path = GetModuleFilePath();
+  std::string path = m_env.ModuleFilePath();
   const size_t slash = path.rfind('\\');
   path.erase(slash == std::string::npos ? 0 : slash + 1);
   path += "help.htm";
-  return GetEnv().ShellLaunchQuietly(path) > kShellLaunchAccepted;
+  return m_env.ShellLaunchQuietly(path) > kShellLaunchAccepted;
 }
 
 void CMainFrame::OnStarterHelp() {

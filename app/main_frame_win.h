@@ -59,8 +59,9 @@ class CMainFrame : public CWindow {
     ~Owner() = default;
   };
 
-  // `doc` null: the commands that need the database do nothing.
-  CMainFrame(CVelnorDoc* doc, Owner& owner);
+  // `doc` null: the commands that need the database do nothing. `env` is
+  // the platform the program runs on (the document's, when there is one).
+  CMainFrame(CVelnorDoc* doc, Env& env, Owner& owner);
 
   // Creates the hidden top-level window; its creation registers the hot key.
   bool Create();
@@ -130,8 +131,6 @@ class CMainFrame : public CWindow {
   void OnSendFeedback();
   // One About box at a time, owned by nobody, run modally.
   void OnAppAbout();
-  // The platform of the document, through which the shell is reached.
-  Env& GetEnv() const;
 
   void ShowRefreshProgress();
   void ActivateLauncher();
@@ -145,6 +144,7 @@ class CMainFrame : public CWindow {
   TrayMenuInputs MenuInputs() const;
 
   CVelnorDoc* const m_pDoc;
+  Env& m_env;
   Owner& m_owner;
   std::unique_ptr<CFileFilter> m_pFileFilter;
   // Destroyed in reverse order: the icon goes before the hot key, as in

@@ -8,7 +8,7 @@
 
 namespace {
 
-CVelnorApp theApp;
+CVelnorApp theApp(Env::Default());
 
 }  // namespace
 

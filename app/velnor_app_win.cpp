@@ -61,7 +61,7 @@ bool CVelnorApp::CreateDocumentFrameAndView() {
   m_doc = std::make_unique<CVelnorDoc>(m_env);
   m_pDoc = m_doc.get();
   CMainFrame::Owner& owner = *this;  // a private base: converted here, not in make_unique
-  m_pMainFrame = std::make_unique<CMainFrame>(m_pDoc, owner);
+  m_pMainFrame = std::make_unique<CMainFrame>(m_pDoc, m_env, owner);
   if (!m_pMainFrame->Create()) return false;
   m_pView = std::make_unique<CVelnorView>();
   if (!m_pView->Create(m_pMainFrame->GetSafeHwnd())) return false;
@@ -108,7 +108,7 @@ void CVelnorApp::WriteAutorunValue() {
   // moved. A failure changes nothing about the exit.
   CRegistryHelper registry;
   registry.SetValue(kAutorunRoot, m_strAutorunSubkey, kAutorunValueName,
-                    AutorunCommand(m_pDoc->m_bAutorun, GetModuleFilePath()));
+                    AutorunCommand(m_pDoc->m_bAutorun, m_env.ModuleFilePath()));
 }
 
 bool CVelnorApp::SaveBeforeExit(CloseReason reason) {
@@ -116,7 +116,7 @@ bool CVelnorApp::SaveBeforeExit(CloseReason reason) {
     // The previous file is still intact; what is lost is this session's
     // counts, so the user decides, except when the session is ending.
     if (reason == CloseReason::kSessionEnd || !m_askSaveFailure) return true;
-    switch (m_askSaveFailure(m_pDoc->GetDatabasePath())) {
+    switch (m_askSaveFailure(m_pDoc->PrepareDatabasePath())) {
       case SaveFailureChoice::kRetry:
         break;
       case SaveFailureChoice::kExitWithoutSaving:

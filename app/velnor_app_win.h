@@ -19,7 +19,7 @@ class CVelnorView;
 class CVelnorApp : private CMainFrame::Owner {
  public:
   // `env` is the platform the program runs on; tests pass one of their own.
-  explicit CVelnorApp(Env& env = Env::Default());
+  explicit CVelnorApp(Env& env);
   ~CVelnorApp();
   CVelnorApp(const CVelnorApp&) = delete;
   CVelnorApp& operator=(const CVelnorApp&) = delete;

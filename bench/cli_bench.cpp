@@ -70,7 +70,7 @@ bool MakeSample(size_t records, Sample& sample) {
   const pid_t child = fork();
   if (child < 0) return false;
   if (child == 0) {
-    CVelnorDoc doc;
+    CVelnorDoc doc(Env::Default());
     FillRealisticDatabase(doc, records);
     if (!doc.SaveDatabaseTo(sample.db)) _exit(1);
     CapturingConsole console;

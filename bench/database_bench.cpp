@@ -38,7 +38,7 @@ class Sample {
   // program's own document is at start-up, and made only when first used.
   CVelnorDoc& SavedDoc() {
     if (!m_savedDoc) {
-      m_savedDoc = std::make_unique<CVelnorDoc>();
+      m_savedDoc = std::make_unique<CVelnorDoc>(Env::Default());
       m_savedDoc->LoadDatabaseBytes(bytes);
     }
     return *m_savedDoc;
@@ -54,7 +54,7 @@ class Sample {
  private:
   Sample() {
     {
-      CVelnorDoc doc;
+      CVelnorDoc doc(Env::Default());
       FillRealisticDatabase(doc, kRecords);
       size_t total = 0;
       doc.VisitFiles([&](const CFileMap& files) {
@@ -100,7 +100,7 @@ void Describe(benchmark::State& state) {
 template <typename Load>
 void TimeLoads(benchmark::State& state, Load load) {
   for (auto _ : state) {
-    auto doc = std::make_unique<CVelnorDoc>();
+    auto doc = std::make_unique<CVelnorDoc>(Env::Default());
     const DatabaseLoadReport report = load(*doc);
     if (report.damaged || doc->FileCount() != kRecords) {
       state.SkipWithError("the sample did not load whole");
@@ -177,7 +177,7 @@ void BM_CountedUse(benchmark::State& state) {
     state.SkipWithError("cannot write the database");
     return;
   }
-  CVelnorDoc doc;
+  CVelnorDoc doc(Env::Default());
   doc.LoadDatabaseFrom(sample.usePath);
   std::vector<std::string> paths;
   doc.VisitFiles([&](const CFileMap& files) {

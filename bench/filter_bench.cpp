@@ -24,7 +24,7 @@ constexpr size_t kRecords = 1000000;
 constexpr const char* kTwoWords = "py test";
 
 struct Corpus {
-  CVelnorDoc doc;
+  CVelnorDoc doc{Env::Default()};
   CFileFilter filter{doc};
   std::string namesFile;
 };
@@ -158,7 +158,7 @@ void BM_FirstOpeningAfterNamingRefresh(benchmark::State& state) {
   });
   double prepared = 0, opening = 0, letter = 0;
   for (auto _ : state) {
-    auto owned = std::make_unique<CVelnorDoc>();
+    auto owned = std::make_unique<CVelnorDoc>(Env::Default());
     CVelnorDoc& doc = *owned;
     {
       CFileMap::Records records;

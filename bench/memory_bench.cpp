@@ -60,7 +60,7 @@ bool MeasureInChild(const std::function<void(CVelnorDoc&)>& make, Growth& growth
   if (child == 0) {
     close(fds[0]);
     Growth g;
-    CVelnorDoc doc;
+    CVelnorDoc doc(Env::Default());
     const bool reset = ResetPeak();
     const long base = StatusBytes("VmRSS");
     make(doc);
@@ -118,7 +118,7 @@ void BM_MemoryAfterLoad(benchmark::State& state) {
     // Written by a child too: the parent's heap stays as small as it was.
     const pid_t child = fork();
     if (child == 0) {
-      CVelnorDoc doc;
+      CVelnorDoc doc(Env::Default());
       FillRealisticDatabase(doc, kDatabaseRecords);
       _exit(doc.SaveDatabaseTo(path) ? 0 : 1);
     }

@@ -30,7 +30,7 @@ void BM_FullRefresh(benchmark::State& state) {
     state.SkipWithError("could not build the tree");
     return;
   }
-  CVelnorDoc doc;
+  CVelnorDoc doc(Env::Default());
   CVelnorDoc::FolderList folders;
   folders.push_back(std::make_unique<CFolder>("tree", std::filesystem::absolute(root).string(), true, 140));
   doc.ReplaceFolders(std::move(folders));

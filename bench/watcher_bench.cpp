@@ -40,7 +40,7 @@ void BM_WatcherRescan(benchmark::State& state) {
     state.SkipWithError("could not make the folder");
     return;
   }
-  CVelnorDoc doc;
+  CVelnorDoc doc(Env::Default());
   CFileMap::Records others;
   for (int i = 0; i < kOtherRecords; ++i) {
     FileRecordValues values;

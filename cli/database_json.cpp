@@ -1,5 +1,7 @@
 #include "cli/database_json.h"
 
+#include <atomic>
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <iterator>
@@ -9,11 +11,13 @@
 #include <unordered_map>
 #include <unordered_set>
 #include <utility>
+#include <variant>
 #include <vector>
 
 #include <nlohmann/json.hpp>
 
 #include "database/folder_scan.h"
+#include "database/stored_settings.h"
 #include "database/velnor_doc.h"
 #include "framework/path_prefix.h"
 
@@ -74,26 +78,36 @@ void AppendFolder(std::string& out, const CFolder& folder) {
   out += '}';
 }
 
-void AppendPlacement(std::string& out, const CWindowPlacement& placement) {
-  out += '{';
-  AppendKey(out, "valid");
-  AppendBool(out, placement.m_bValid);
-  out += ',';
-  AppendKey(out, "rect");
+// A stored setting's value, by its type.
+void AppendValue(std::string& out, bool value) { AppendBool(out, value); }
+void AppendValue(std::string& out, const std::atomic<bool>& value) { AppendBool(out, value); }
+void AppendValue(std::string& out, int32_t value) { AppendNumber(out, value); }
+void AppendValue(std::string& out, const CRect& rect) {
   out += '[';
-  AppendNumber(out, placement.m_rect.left);
+  AppendNumber(out, rect.left);
   out += ',';
-  AppendNumber(out, placement.m_rect.top);
+  AppendNumber(out, rect.top);
   out += ',';
-  AppendNumber(out, placement.m_rect.right);
+  AppendNumber(out, rect.right);
   out += ',';
-  AppendNumber(out, placement.m_rect.bottom);
-  out += "],";
-  AppendKey(out, "titleWidth");
-  AppendNumber(out, placement.m_nTitleWidth);
-  out += ',';
-  AppendKey(out, "folderWidth");
-  AppendNumber(out, placement.m_nFolderWidth);
+  AppendNumber(out, rect.bottom);
+  out += ']';
+}
+void AppendValue(std::string& out, const CWindowPlacement& placement);
+
+// "key":value for every field, in the table's order, separated by commas.
+template <class Owner, size_t N>
+void AppendFields(std::string& out, const Owner& owner, const SettingField<Owner> (&fields)[N]) {
+  for (size_t i = 0; i < N; ++i) {
+    if (i > 0) out += ',';
+    AppendKey(out, fields[i].key);
+    std::visit([&](auto member) { AppendValue(out, owner.*member); }, fields[i].member);
+  }
+}
+
+void AppendValue(std::string& out, const CWindowPlacement& placement) {
+  out += '{';
+  AppendFields(out, placement, kPlacementFields);
   out += '}';
 }
 
@@ -179,18 +193,8 @@ class JsonReader {
     const Where at = top.At(key);
     if (key == "files") return Array(value, at, &JsonReader::File);
     if (key == "folders") return Array(value, at, &JsonReader::Folder);
-    if (key == "autorun") return Bool(value, at, m_doc.m_bAutorun);
-    if (key == "mp3Support") {
-      bool mp3Support = m_doc.m_bMp3Support;
-      const bool ok = Bool(value, at, mp3Support);
-      m_doc.m_bMp3Support = mp3Support;
-      return ok;
-    }
-    if (key == "dpiWarningShown") return Bool(value, at, m_doc.m_bDpiWarningShown);
-    if (key == "searchFullPath") return Bool(value, at, m_doc.m_bSearchFullPath);
-    if (key == "firstRun") return Bool(value, at, m_doc.m_bFirstRun);
-    if (key == "placement") return Placement(value, at);
-    return UnknownKey(top, key);
+    StoredSettings& settings = m_doc;
+    return Field(settings, kStoredSettings, top, key, value);
   }
 
   // One element of the top-level "files" or "folders" array, read as soon as
@@ -406,25 +410,31 @@ class JsonReader {
     return true;
   }
 
-  bool Placement(const Json& value, const Where& where) {
+  // The field of `owner` that `key` names, within the object at `where`.
+  template <class Owner, size_t N>
+  bool Field(Owner& owner, const SettingField<Owner> (&fields)[N], const Where& where, const std::string& key,
+             const Json& value) {
+    for (const SettingField<Owner>& field : fields) {
+      if (key != field.key) continue;
+      return std::visit([&](auto member) { return Value(value, where.At(key), owner.*member); }, field.member);
+    }
+    return UnknownKey(where, key);
+  }
+
+  // A stored setting's value, by its type.
+  bool Value(const Json& value, const Where& where, bool& out) { return Bool(value, where, out); }
+  bool Value(const Json& value, const Where& where, std::atomic<bool>& out) {
+    bool plain = out;
+    const bool ok = Bool(value, where, plain);
+    out = plain;
+    return ok;
+  }
+  bool Value(const Json& value, const Where& where, int32_t& out) { return Int32(value, where, out); }
+  bool Value(const Json& value, const Where& where, CRect& out) { return Rect(value, where, out); }
+  bool Value(const Json& value, const Where& where, CWindowPlacement& out) {
     if (!ObjectExpected(value, where)) return false;
-    CWindowPlacement& placement = m_doc.m_placement;
     for (auto it = value.begin(); it != value.end(); ++it) {
-      const std::string& key = it.key();
-      const Where at = where.At(key);
-      bool ok;
-      if (key == "valid") {
-        ok = Bool(it.value(), at, placement.m_bValid);
-      } else if (key == "rect") {
-        ok = Rect(it.value(), at, placement.m_rect);
-      } else if (key == "titleWidth") {
-        ok = Int32(it.value(), at, placement.m_nTitleWidth);
-      } else if (key == "folderWidth") {
-        ok = Int32(it.value(), at, placement.m_nFolderWidth);
-      } else {
-        ok = UnknownKey(where, key);
-      }
-      if (!ok) return false;
+      if (!Field(out, kPlacementFields, where, it.key(), it.value())) return false;
     }
     return true;
   }
@@ -709,20 +719,8 @@ std::string DatabaseToJson(CVelnorDoc& doc) {
     AppendFolder(out, *folder);
   }
   out += "],";
-  const std::pair<const char*, bool> options[] = {
-      {"autorun", doc.m_bAutorun},
-      {"mp3Support", doc.m_bMp3Support},
-      {"dpiWarningShown", doc.m_bDpiWarningShown},
-      {"searchFullPath", doc.m_bSearchFullPath},
-      {"firstRun", doc.m_bFirstRun},
-  };
-  for (const auto& [key, value] : options) {
-    AppendKey(out, key);
-    AppendBool(out, value);
-    out += ',';
-  }
-  AppendKey(out, "placement");
-  AppendPlacement(out, doc.m_placement);
+  const StoredSettings& settings = doc;
+  AppendFields(out, settings, kStoredSettings);
   out += '}';
   return out;
 }

@@ -20,7 +20,7 @@ bool CVelnorDoc::OnNewDocument() {
   return true;
 }
 
-std::string CVelnorDoc::GetDatabasePath() {
+std::string CVelnorDoc::PrepareDatabasePath() {
   const std::string program = ProgramFolder();
   if (m_portable == Portable::kUnknown) m_portable = ChoosePortable(program);
   if (m_portable == Portable::kBesideProgram) return program + kPathSeparator + kDatabaseFile;
@@ -58,12 +58,12 @@ CVelnorDoc::Portable CVelnorDoc::ChoosePortable(const std::string& program) {
 }
 
 void CVelnorDoc::LoadDatabase() {
-  const std::string path = GetDatabasePath();
+  const std::string path = PrepareDatabasePath();
   RemoveSaveLeftovers(path);
   LoadDatabaseFrom(path);
 }
 
-bool CVelnorDoc::SaveDatabase() { return SaveDatabaseTo(GetDatabasePath()); }
+bool CVelnorDoc::SaveDatabase() { return SaveDatabaseTo(PrepareDatabasePath()); }
 
 DatabaseLoadReport CVelnorDoc::LoadDatabaseBytes(std::string_view bytes) {
   std::string_view kept;
@@ -139,26 +139,7 @@ void CVelnorDoc::Serialize(CArchive& ar) {
     LoadFileRecords(ar);
     LoadFolders(ar);
   }
-  ar.Bool(m_bAutorun);
-  bool mp3Support = m_bMp3Support;
-  ar.Bool(mp3Support);
-  m_bMp3Support = mp3Support;
-  ar.Bool(m_bDpiWarningShown);
-  ar.Bool(m_bSearchFullPath);
-  ar.Bool(m_bFirstRun);
-  // A placement cut short is no placement: read it aside, take it whole.
-  if (ar.IsStoring()) {
-    m_placement.Serialize(ar);
-  } else {
-    CWindowPlacement placement;
-    placement.Serialize(ar);
-    if (!ar.Failed()) {
-      m_placement.m_bValid = placement.m_bValid;
-      m_placement.m_rect = placement.m_rect;
-      m_placement.m_nTitleWidth = placement.m_nTitleWidth;
-      m_placement.m_nFolderWidth = placement.m_nFolderWidth;
-    }
-  }
+  SerializeStoredSettings(ar, *this);
 }
 
 bool CVelnorDoc::Keeps(const CFileInfo& record) const {

@@ -18,8 +18,8 @@
 
 #include "database/file_map.h"
 #include "database/folder.h"
+#include "database/stored_settings.h"
 #include "database/usage_log.h"
-#include "database/window_placement.h"
 #include "framework/archive.h"
 #include "framework/env.h"
 #include "framework/mutex.h"
@@ -60,12 +60,14 @@ struct ScannedFile {
   std::unique_ptr<Mp3TagInfo> tag;    // the tag read, null when there was none
 };
 
-class CVelnorDoc {
+// The document's stored settings (the options and the launcher's placement,
+// database/stored_settings.h) are read and set as its own members.
+class CVelnorDoc : public StoredSettings {
  public:
   using FolderList = std::vector<std::unique_ptr<CFolder>>;
   using FileVisitor = std::function<void(const CFileMap&)>;
 
-  explicit CVelnorDoc(Env& env = Env::Default());
+  explicit CVelnorDoc(Env& env);
   CVelnorDoc(const CVelnorDoc&) = delete;
   CVelnorDoc& operator=(const CVelnorDoc&) = delete;
 
@@ -78,10 +80,12 @@ class CVelnorDoc {
   void LoadDatabase();
   // False when the file could not be written; the previous file then stays.
   bool SaveDatabase();
-  // %APPDATA%\Plovant\velnor.dat, creating the Plovant folder; or, for a
-  // portable copy (its folder holds portable.txt), velnor.dat beside the
-  // program, when that folder can be written.
-  std::string GetDatabasePath();
+  // Where the database file lives, made ready to be written there:
+  // %APPDATA%\Plovant\velnor.dat, the Plovant folder created when missing;
+  // or, for a portable copy (its folder holds portable.txt), velnor.dat
+  // beside the program, when a file written there shows that the folder can
+  // be written (decided at the first call).
+  std::string PrepareDatabasePath();
   // A portable copy whose folder cannot be written: its data is kept in
   // %APPDATA% instead, which the user is told.
   bool PortableCannotWrite() const { return m_portable == Portable::kCannotWrite; }
@@ -182,14 +186,6 @@ class CVelnorDoc {
   // A copy of the folder at `index`; false past the end of the list.
   bool GetFolder(size_t index, CFolder& folder) const;
 
-  // Run-time state and stored options.
-  bool m_bAutorun = true;
-  CWindowPlacement m_placement;
-  // Read by the change watcher's rescans on their own thread.
-  std::atomic<bool> m_bMp3Support{true};
-  bool m_bDpiWarningShown = false;
-  bool m_bSearchFullPath = false;
-  bool m_bFirstRun = true;
 
  private:
   Env::ReadResult ReadDatabaseFile(const std::string& path, std::string& bytes);

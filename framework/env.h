@@ -4,6 +4,23 @@
 // and the refresh's progress window. The program runs on the real one of its
 // platform (Env::Default), tools wrap it (EnvWrapper) to change a service or
 // two, and tests run on an in-memory one or inject faults into another.
+//
+// Threads. The user interface thread (the one that owns the document and
+// pumps its messages; a tool's main thread) may call everything. Two other
+// threads call a few methods, at any time, beside each other and beside the
+// user interface thread:
+// - the change watcher's thread (database/folder_watcher.cpp): TickCount and
+//   GetFolderIdentity between its waits, and for each rescan OpenDirectory,
+//   GetFolderIdentity, CanOpenPath, OpenFile and the CFile it opened;
+// - the counting walk of a refresh (database/folder_scan.cpp): OpenDirectory
+//   and GetFolderIdentity.
+// An implementation must make those five methods safe to call from several
+// threads at once. Every other method (Now, ToLocalTime, Pause, the shell,
+// files read whole, written, renamed or locked, special folders, the module
+// path, the message pump, the progress window, creating the change
+// notifier) is called from the user interface thread alone and may keep
+// state without a lock. The keyboard hook's thread
+// (app/type_ahead_hold_win.cpp) never calls an Env.
 #pragma once
 
 #include <cstddef>
@@ -219,6 +236,3 @@ bool IsAtomicWriteTemporary(std::string_view name, std::string_view target);
 
 // A shell launch counts as accepted above this instance value.
 constexpr intptr_t kShellLaunchAccepted = 32;
-
-// The running executable's full path; empty when the platform cannot say.
-std::string GetModuleFilePath();

@@ -171,7 +171,11 @@ class PosixEnv final : public Env {
     return ok;
   }
 
-  std::string ModuleFilePath() override { return GetModuleFilePath(); }
+  std::string ModuleFilePath() override {
+    char buf[PATH_MAX];
+    const ssize_t n = ::readlink("/proc/self/exe", buf, sizeof buf);
+    return n > 0 ? std::string(buf, static_cast<size_t>(n)) : std::string();
+  }
   LockResult OpenLockedFile(const std::string& path, std::unique_ptr<CLockedFile>& file) override {
     return OpenPlatformLockedFile(path, file);
   }
@@ -240,10 +244,4 @@ class PosixEnv final : public Env {
 Env& Env::Default() {
   static PosixEnv env;
   return env;
-}
-
-std::string GetModuleFilePath() {
-  char buf[PATH_MAX];
-  const ssize_t n = ::readlink("/proc/self/exe", buf, sizeof buf);
-  return n > 0 ? std::string(buf, static_cast<size_t>(n)) : std::string();
 }

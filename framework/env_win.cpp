@@ -242,7 +242,12 @@ class Win32Env final : public Env {
     return ok;
   }
 
-  std::string ModuleFilePath() override { return GetModuleFilePath(); }
+  std::string ModuleFilePath() override {
+    wchar_t buf[MAX_PATH];
+    const DWORD n = GetModuleFileNameW(nullptr, buf, MAX_PATH);
+    if (n == 0 || n >= MAX_PATH) return std::string();
+    return WideToUtf8(std::wstring_view(buf, n));
+  }
   LockResult OpenLockedFile(const std::string& path, std::unique_ptr<CLockedFile>& file) override {
     return OpenPlatformLockedFile(path, file);
   }
@@ -305,11 +310,4 @@ class Win32Env final : public Env {
 Env& Env::Default() {
   static Win32Env env;
   return env;
-}
-
-std::string GetModuleFilePath() {
-  wchar_t buf[MAX_PATH];
-  const DWORD n = GetModuleFileNameW(nullptr, buf, MAX_PATH);
-  if (n == 0 || n >= MAX_PATH) return std::string();
-  return WideToUtf8(std::wstring_view(buf, n));
 }

@@ -89,7 +89,7 @@ BOOL CLauncherDlg::OnInitDialog() {
 
   m_query.Attach(query, list, [this] { FilterList(); });
   m_list.Attach(list);
-  m_list.m_onOpen = [this] { RunSelection(true); };
+  m_list.m_onOpen = [this] { RunSelection(RunMode::kList); };
   m_list.m_beforeKeyboardAction = [this] { m_query.ApplyPendingQuery(); };
   m_list.Tip().SetDocument(m_doc);
   // Opening a file from its shell menu is a use, as opening it with Enter;
@@ -189,11 +189,11 @@ void CLauncherDlg::FillList(const std::vector<const CFileInfo*>& keepSelected) {
   ++m_filterRuns;
 }
 
-void CLauncherDlg::RunSelection(bool listMode) {
+void CLauncherDlg::RunSelection(RunMode mode) {
   const std::string query = WindowTextUtf8(GetDlgItem(GetSafeHwnd(), IDC_QUERY));
   Env& env = m_doc.GetEnv();
   const auto countUse = [&](const CFileInfo& record) { m_filter.RecordLaunch(record, env.Now()); };
-  if (::RunSelection(listMode, m_list.GetRowCount(), m_list.GetSelectedRecords(), query, env, GetSafeHwnd(),
+  if (::RunSelection(mode, m_list.GetRowCount(), m_list.GetSelectedRecords(), query, env, GetSafeHwnd(),
                      countUse)) {
     EndLauncher(IDOK);
   }
@@ -261,10 +261,10 @@ INT_PTR CLauncherDlg::DialogProc(UINT message, WPARAM wParam, LPARAM lParam) {
           // Enter right after typing opens the first row of what was typed,
           // not the row that was on top before the pause came.
           m_query.ApplyPendingQuery();
-          RunSelection(true);
+          RunSelection(RunMode::kList);
           return TRUE;
         case IDC_NATIVE_MODE:
-          RunSelection(false);
+          RunSelection(RunMode::kTypedText);
           return TRUE;
         case IDCANCEL:
           EndLauncher(IDCANCEL);

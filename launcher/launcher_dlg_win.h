@@ -37,8 +37,8 @@ class CLauncherDlg : public CDialog {
   // The same after the index changed on its own (the change watcher): the
   // rows the user selected stay selected, so Enter still opens them.
   void RefillList();
-  // Opens the selected rows (list mode) or the typed text.
-  void RunSelection(bool listMode);
+  // Opens the selected rows or the typed text, as `mode` says.
+  void RunSelection(RunMode mode);
   // Gives the visible rows without an icon their shell icon and type name.
   void FetchVisibleIcons();
 

@@ -10,13 +10,17 @@
 
 class CFileInfo;
 
-// listMode: Enter (or a double click); otherwise the native mode, which
-// hands the typed text to the shell whatever the list holds.
+// What asked for the launch.
+enum class RunMode {
+  kList,       // Enter or a double click: the selected rows, or the typed text when nothing is listed
+  kTypedText,  // the native mode: the typed text, whatever the list holds
+};
+
 // `rowCount` is the number of listed rows, `selected` the selected rows'
 // records in row order, `query` the query box's text as typed. Each target
 // goes to the shell's default action with `owner` as the owner window;
 // `countUse` is called for every record whose launch the shell accepted.
 // Returns true when the launcher should end.
-bool RunSelection(bool listMode, size_t rowCount, const std::vector<const CFileInfo*>& selected,
+bool RunSelection(RunMode mode, size_t rowCount, const std::vector<const CFileInfo*>& selected,
                   std::string_view query, Env& env, void* owner,
                   const std::function<void(const CFileInfo&)>& countUse);

@@ -41,18 +41,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string_view input(reinterpret_cast<const char*>(data), size);
 
   // Loading only: the document never touches the disk here.
-  CVelnorDoc doc;
+  CVelnorDoc doc(Env::Default());
   const DatabaseLoadReport first = doc.LoadDatabaseBytes(input);
   if (!first.opened) Broken("bytes in memory were not taken as opened");
   if (first.damaged && first.failOffset > size) Broken("damage reported past the end", Where(first));
   const std::string saved = doc.SaveDatabaseBytes();
 
-  CVelnorDoc reloaded;
+  CVelnorDoc reloaded(Env::Default());
   const DatabaseLoadReport second = reloaded.LoadDatabaseBytes(saved);
   if (second.damaged) Broken("a saved database does not load back whole", Where(second));
   if (reloaded.SaveDatabaseBytes() != saved) Broken("save, load, save changed the bytes");
 
-  CVelnorDoc fromJson;
+  CVelnorDoc fromJson(Env::Default());
   std::string error;
   if (!DatabaseFromJson(DatabaseToJson(doc), fromJson, error)) {
     if (RefusedAsDoubtful(error)) return 0;

@@ -25,8 +25,9 @@ struct Sample {
 // saved as it grows, less what follows the piece (the layout itself is the
 // database file test's).
 Sample MakeSample() {
+  MemoryEnv env;
   constexpr size_t kOptions = 5 * 4 + 28;  // five flags, then the placement
-  CVelnorDoc doc;
+  CVelnorDoc doc(env);
   Sample s;
   const auto endLessTail = [&](size_t tail) { return doc.SaveDatabaseBytes().size() - tail; };
   for (int i = 0; i < 4; ++i) {
@@ -45,10 +46,11 @@ Sample MakeSample() {
 }
 
 TEST(DamagedDatabase, TruncatedAnywhereKeepsEveryCompleteRecord) {
+  MemoryEnv env;
   const Sample s = MakeSample();
   for (size_t cut = 0; cut < s.bytes.size(); ++cut) {
     SCOPED_TRACE("cut at " + std::to_string(cut));
-    CVelnorDoc doc;
+    CVelnorDoc doc(env);
     const DatabaseLoadReport report = doc.LoadDatabaseBytes(std::string_view(s.bytes).substr(0, cut));
     EXPECT_TRUE(report.damaged);
     EXPECT_LE(report.failOffset, cut);
@@ -76,12 +78,13 @@ TEST(DamagedDatabase, TruncatedAnywhereKeepsEveryCompleteRecord) {
     EXPECT_FALSE(doc.m_placement.m_bValid);  // the flag is the placement's last field
     EXPECT_EQ(doc.m_placement.m_rect, CRect{});
   }
-  CVelnorDoc whole;
+  CVelnorDoc whole(env);
   EXPECT_FALSE(whole.LoadDatabaseBytes(s.bytes).damaged);
   EXPECT_TRUE(whole.m_placement.m_bValid);
 }
 
 TEST(DamagedDatabase, CorruptionStopsAtTheDamageAndKeepsWhatCameBefore) {
+  MemoryEnv env;
   const Sample s = MakeSample();
   struct Case {
     const char* what;
@@ -102,7 +105,7 @@ TEST(DamagedDatabase, CorruptionStopsAtTheDamageAndKeepsWhatCameBefore) {
     SCOPED_TRACE(c.what);
     std::string bytes = s.bytes;
     bytes.replace(c.at, c.length, c.replacement);
-    CVelnorDoc doc;
+    CVelnorDoc doc(env);
     const DatabaseLoadReport report = doc.LoadDatabaseBytes(bytes);
     EXPECT_TRUE(report.damaged);
     EXPECT_EQ(report.failReason, c.reason);
@@ -114,8 +117,9 @@ TEST(DamagedDatabase, CorruptionStopsAtTheDamageAndKeepsWhatCameBefore) {
 }
 
 TEST(DamagedDatabase, TrailingBytesAreReportedButEverythingIsKept) {
+  MemoryEnv env;
   const Sample s = MakeSample();
-  CVelnorDoc doc;
+  CVelnorDoc doc(env);
   const DatabaseLoadReport report = doc.LoadDatabaseBytes(s.bytes + "junk");
   EXPECT_TRUE(report.damaged);
   EXPECT_EQ(report.failOffset, s.bytes.size());

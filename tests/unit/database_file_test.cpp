@@ -24,14 +24,16 @@ std::string FolderBody(const std::string& name) {
 }
 
 std::string RoundTrip(const std::string& bytes) {
-  CVelnorDoc doc;
+  MemoryEnv env;
+  CVelnorDoc doc(env);
   const DatabaseLoadReport report = doc.LoadDatabaseBytes(bytes);
   EXPECT_FALSE(report.damaged) << report.failReason << " at " << report.failOffset;
   return doc.SaveDatabaseBytes();
 }
 
 TEST(DatabaseFile, EachClassIsNamedOnceThenReferredToByNumber) {
-  CVelnorDoc doc;
+  MemoryEnv env;
+  CVelnorDoc doc(env);
   AddRecord(doc, "C:\\a", 3, 1009843200);
   AddRecord(doc, "C:\\b");
   AddNamedFolder(doc, "One");
@@ -49,13 +51,14 @@ TEST(DatabaseFile, EachClassIsNamedOnceThenReferredToByNumber) {
 // 0x7FFF being the first too big for a short reference; a count of 0xFFFF
 // or more takes the escape and 32 bits.
 TEST(DatabaseFile, LargeNumbersTakeTheLongForms) {
+  MemoryEnv env;
   const struct {
     int records;
     const char* count;
     const char* folderClass;
   } cases[] = {{32765, "FD 7F", "FF 7F FF 7F 00 80"}, {65535, "FF FF FF FF 00 00", "FF 7F 01 00 01 80"}};
   for (const auto& c : cases) {
-    CVelnorDoc doc;
+    CVelnorDoc doc(env);
     CFileMap::Records records;
     for (int i = 0; i < c.records; ++i) records.push_back(MakeRecord("C:\\f" + std::to_string(i), i % 7));
     doc.AddFiles(std::move(records));
@@ -73,7 +76,8 @@ TEST(DatabaseFile, LargeNumbersTakeTheLongForms) {
 
 // The placement's valid flag comes last, so a cut placement never counts as valid.
 TEST(DatabaseFile, OptionsAndPlacementBytes) {
-  CVelnorDoc doc;
+  MemoryEnv env;
+  CVelnorDoc doc(env);
   SetNonDefaultOptions(doc, {1, 2, 3, 4});
   const std::string expected = Hex("0000 0000") + Hex("00000000 00000000 01000000 01000000 00000000") +
                                Hex("01000000 02000000 03000000 04000000 C0000000 00010000 01000000");
@@ -124,11 +128,12 @@ TEST(DatabaseFile, ARepeatedKeyMergesItsRecords) {
 // "C:\c" refers back to the first record of "C:\a" (object 2) and gets its
 // own copy of that record's usage.
 TEST(DatabaseFile, NullRepeatedAndSharedRecordsAreAccepted) {
+  MemoryEnv env;
   const std::string bytes = Hex("04 00") + ShortText("C:\\a") + kFileInfoClass + Hex("04000000 10000000") +
                             ShortText("C:\\b") + Hex("00 00") + ShortText("C:\\a") + Hex("01 80") +
                             Hex("09000000 00000000") + ShortText("C:\\c") + Hex("02 00") + Hex("00 00") +
                             kDefaultOptions;
-  CVelnorDoc doc;
+  CVelnorDoc doc(env);
   EXPECT_FALSE(doc.LoadDatabaseBytes(bytes).damaged);
   EXPECT_EQ(Keys(doc), (std::vector<std::string>{"C:\\a", "C:\\c"}));
   EXPECT_EQ(doc.FindFile("C:\\a")->UseCount(), 13);
@@ -138,10 +143,11 @@ TEST(DatabaseFile, NullRepeatedAndSharedRecordsAreAccepted) {
 }
 
 TEST(DatabaseText, OlderAnsiTextsAreConvertedAndStoredAsUtf8) {
+  MemoryEnv env;
   // "café" as one Windows-1252 byte E9, as an older build stored it.
   const std::string bytes = Hex("01 00") + ShortText("C:\\caf\xE9") + kFileInfoClass + std::string(8, '\0') +
                             Hex("00 00") + kDefaultOptions;
-  CVelnorDoc doc;
+  CVelnorDoc doc(env);
   EXPECT_FALSE(doc.LoadDatabaseBytes(bytes).damaged);
   ASSERT_NE(doc.FindFile("C:\\caf\xC3\xA9"), nullptr);
   const std::string saved = doc.SaveDatabaseBytes();

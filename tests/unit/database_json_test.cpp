@@ -9,6 +9,7 @@
 #include "database/velnor_doc.h"
 #include "tests/unit/byte_helpers.h"
 #include "tests/unit/doc_builder.h"
+#include "tests/unit/memory_env.h"
 
 namespace {
 
@@ -16,19 +17,21 @@ using Json = nlohmann::ordered_json;
 
 // Bytes → document → JSON → document → bytes.
 std::string ThroughJson(const std::string& bytes, std::string* json = nullptr) {
-  CVelnorDoc loaded;
+  MemoryEnv env;
+  CVelnorDoc loaded(env);
   const DatabaseLoadReport report = loaded.LoadDatabaseBytes(bytes);
   EXPECT_FALSE(report.damaged) << report.failReason << " at " << report.failOffset;
   const std::string text = DatabaseToJson(loaded);
   if (json != nullptr) *json = text;
-  CVelnorDoc rebuilt;
+  CVelnorDoc rebuilt(env);
   std::string error;
   EXPECT_TRUE(DatabaseFromJson(text, rebuilt, error)) << error;
   return rebuilt.SaveDatabaseBytes();
 }
 
 std::string BytesFromJson(const std::string& text) {
-  CVelnorDoc doc;
+  MemoryEnv env;
+  CVelnorDoc doc(env);
   std::string error;
   EXPECT_TRUE(DatabaseFromJson(text, doc, error)) << error;
   return doc.SaveDatabaseBytes();
@@ -46,7 +49,8 @@ TEST(DatabaseJson, EmptyDatabasePrintsEveryKeyInOrder) {
 }
 
 TEST(DatabaseJson, FullDatabaseSurvivesTheRoundTripByteForByte) {
-  CVelnorDoc doc;  // stored out of sorted order, which both directions keep
+  MemoryEnv env;
+  CVelnorDoc doc(env);  // stored out of sorted order, which both directions keep
   AddRecord(doc, "C:\\Users\\ana\\Documents\\Zeugnis.pdf", 3, 1009843200);
   AddRecord(doc, "C:\\a.txt");
   AddRecord(doc, "C:\\Users\\jörg\\Músic\\日本語のうた 🎵.mp3", INT32_MAX, 4294967295LL);
@@ -74,11 +78,12 @@ TEST(DatabaseJson, FullDatabaseSurvivesTheRoundTripByteForByte) {
 }
 
 TEST(DatabaseJson, AbsentKeysTakeNewDocumentDefaults) {
-  CVelnorDoc fresh;
+  MemoryEnv env;
+  CVelnorDoc fresh(env);
   EXPECT_EQ(BytesFromJson("{}"), fresh.SaveDatabaseBytes());
   EXPECT_EQ(BytesFromJson("\xEF\xBB\xBF{}"), fresh.SaveDatabaseBytes());  // a byte order mark is fine
   // A folder given only by its path is one added by hand.
-  CVelnorDoc expected;
+  CVelnorDoc expected(env);
   AddRecord(expected, "C:\\a.txt");
   AddFolder(expected, "C:\\Mine");
   expected.m_bAutorun = false;
@@ -91,6 +96,7 @@ TEST(DatabaseJson, AbsentKeysTakeNewDocumentDefaults) {
 // Refused with the place of the fault and on one line; a value that does not
 // fit its stored width is refused, never wrapped.
 TEST(DatabaseJson, RefusalsNameTheirPlace) {
+  MemoryEnv env;
   struct Case {
     const char* json;
     const char* error;  // how the message begins
@@ -138,7 +144,7 @@ TEST(DatabaseJson, RefusalsNameTheirPlace) {
        "folders[1].path: names the same folder as folders[0]"},
   };
   for (const Case& c : cases) {
-    CVelnorDoc doc;
+    CVelnorDoc doc(env);
     std::string error;
     EXPECT_FALSE(DatabaseFromJson(c.json, doc, error)) << c.json;
     EXPECT_EQ(error.rfind(c.error, 0), 0u) << c.json << " → " << error;
@@ -149,10 +155,11 @@ TEST(DatabaseJson, RefusalsNameTheirPlace) {
 // Records are handed on in batches as they are read: a repeat far from the
 // path it repeats is still found, and still outranks a fault after it.
 TEST(DatabaseJson, APathRepeatedThousandsOfRecordsLaterIsRefused) {
+  MemoryEnv env;
   std::string json = R"({"files":[)";
   for (int i = 0; i < 9000; ++i) json += (i ? ",{\"path\":\"f" : "{\"path\":\"f") + std::to_string(i == 8500 ? 3 : i) + "\"}";
   json += R"(,{"path":"x","useCount":-1.5}]})";
-  CVelnorDoc doc;
+  CVelnorDoc doc(env);
   std::string error;
   EXPECT_FALSE(DatabaseFromJson(json, doc, error));
   EXPECT_EQ(error, "files[8500].path: repeats an earlier file's path \"f3\"");

@@ -31,7 +31,7 @@ TEST(DatabasePath, PortableBesideTheProgramWhenItsFolderCanBeWrittenElseApplicat
     else env.RemoveFile(JoinPath({tools, "portable.txt"}));
     faults.readOnlyFolder = c.readOnly ? tools : "";
     CVelnorDoc doc(faults);
-    EXPECT_EQ(doc.GetDatabasePath(), c.expected);
+    EXPECT_EQ(doc.PrepareDatabasePath(), c.expected);
     EXPECT_EQ(doc.PortableCannotWrite(), c.told);
     EXPECT_EQ(Keys(doc).size(), 0u);
     // Nothing is left behind by the look at the folder.
@@ -40,7 +40,11 @@ TEST(DatabasePath, PortableBesideTheProgramWhenItsFolderCanBeWrittenElseApplicat
   // Without application data, beside the program in a folder of its own.
   env.specialFolders.clear();
   CVelnorDoc doc(faults);
-  EXPECT_EQ(doc.GetDatabasePath(), JoinPath({tools, "Plovant", "velnor.dat"}));
+  EXPECT_EQ(doc.PrepareDatabasePath(), JoinPath({tools, "Plovant", "velnor.dat"}));
+  // Nor where the program is: the working folder.
+  env.modulePath.clear();
+  const std::string working = std::string(".") + kPathSeparator + "Plovant" + kPathSeparator + "velnor.dat";
+  EXPECT_EQ(CVelnorDoc(faults).PrepareDatabasePath(), working);
 }
 
 }  // namespace

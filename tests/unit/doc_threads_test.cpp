@@ -56,7 +56,7 @@ TEST_F(RealEnv, RescansOfAChangingTreeBesideFilteringLaunchingAndSavingLoseNothi
   EXPECT_EQ(listed, (std::set<std::string>{Path("keep.txt"), file(kRounds - 3), file(kRounds - 2), file(kRounds - 1)}));
   EXPECT_EQ(m_doc.FileCount(), size_t{kRounds + 101});  // one record per path ever seen
   EXPECT_EQ(keep->UseCount(), launches);
-  CVelnorDoc reloaded;
+  CVelnorDoc reloaded(Env::Default());
   reloaded.LoadDatabaseBytes(saved);
   EXPECT_EQ(reloaded.FindFile(Path("keep.txt"))->UseCount(), launches);
 }

@@ -31,7 +31,8 @@ class FilterFixture : public ::testing::Test {
     return names;
   }
 
-  CVelnorDoc m_doc;
+  MemoryEnv m_env;
+  CVelnorDoc m_doc{m_env};
   CFileFilter m_filter{m_doc};
 };
 
@@ -200,6 +201,7 @@ std::vector<const CFileInfo*> Reference(const CVelnorDoc& doc, const std::string
 // changes them: launches, rescans that lose and find files or change tags,
 // and files that appear while the launcher is open.
 TEST(FileFilterRandomised, AgreesWithThePlainRule) {
+  MemoryEnv env;
   std::mt19937 rng(20261206);
   // Some pieces are only marks, so a decomposed letter may also be split
   // across two pieces, as a name is across a typed query.
@@ -230,7 +232,7 @@ TEST(FileFilterRandomised, AgreesWithThePlainRule) {
     return folder + kPathSeparator + randomText(4) + (rng() % 3 ? ".lnk" : ".mp3");
   };
   for (int round = 0; round < 40; ++round) {
-    CVelnorDoc doc;
+    CVelnorDoc doc(env);
     CFileFilter filter(doc);
     const int count = 50 + static_cast<int>(rng() % 300);
     std::vector<const CFileInfo*> records;

@@ -190,7 +190,8 @@ TEST_F(FolderScan, ACancelStopsBothPassesAndOnlyTheUpdatePassDrainsTheQueue) {
 }
 
 TEST(MarkNotFound, TakesTheFolderAndWhatIsBelowItIgnoringCaseButNoSibling) {
-  CVelnorDoc doc;
+  MemoryEnv env;
+  CVelnorDoc doc(env);
   const std::string docs = JoinPath({"C:", "Docs"});
   for (const std::string& path : {JoinPath({"C:", "Docs", "a.txt"}), JoinPath({"C:", "docs", "Sub", "b.txt"}),
                                   JoinPath({"C:", "Docs2", "c.txt"}), JoinPath({"C:", "Docsa.txt"}),

@@ -4,6 +4,10 @@
 // records what it is given, a clock and a time zone the test sets, a message
 // pump that counts, and progress windows that log what the refresh does with
 // them.
+//
+// What Env lets other threads call is safe here while the tree stands still:
+// the test changes it only while no other thread lists it (watcher tests
+// wait until the watcher is idle; a hook runs under a lock).
 #pragma once
 
 #include <algorithm>
@@ -104,7 +108,10 @@ class MemoryEnv : public Env {
     return true;
   }
   std::unique_ptr<CFile> OpenFile(const std::string& path) override {
-    opened.push_back(path);
+    {
+      std::lock_guard<std::mutex> hold(m_hookLock);  // a rescan beside a refresh's scan
+      opened.push_back(path);
+    }
     const std::string* contents = Contents(path);
     return contents ? std::make_unique<MemoryFile>(*contents) : nullptr;
   }
@@ -170,10 +177,10 @@ class MemoryEnv : public Env {
   }
 
   std::unique_ptr<ChangeNotifier> CreateChangeNotifier() override { return notifications.Create(); }
-  std::string ModuleFilePath() override { return modulePath.empty() ? GetModuleFilePath() : modulePath; }
+  std::string ModuleFilePath() override { return modulePath; }
 
   std::map<int, std::string> specialFolders;
-  std::string modulePath;             // the program's path; empty: the real one
+  std::string modulePath;             // the program's path; empty: the platform cannot say
   FakeNotifications notifications;
   std::vector<std::string> opened;    // files opened for reading, in order
   std::set<std::string> shortNamed;   // paths past MAX_PATH whose short form fits

@@ -15,7 +15,8 @@ const std::string kOld = JoinPath({"C:", "Docs"});
 const std::string kNew = JoinPath({"D:", "Moved"});
 
 TEST(MoveRecords, RecordsAtOrUnderTheFolderMoveAndMergeInPlace) {
-  CVelnorDoc doc;
+  MemoryEnv env;
+  CVelnorDoc doc(env);
   AddRecord(doc, JoinPath({"C:", "Docs", "a.txt"}), 3, 40);
   AddRecord(doc, JoinPath({"C:", "Docs2", "b.txt"}), 1, 1);        // a sibling, not below
   AddRecord(doc, JoinPath({"C:", "docs", "Sub", "c.txt"}), 2, 2);  // other case, same folder
@@ -46,7 +47,8 @@ TEST(MoveRecords, RecordsAtOrUnderTheFolderMoveAndMergeInPlace) {
 }
 
 TEST(MoveRecords, FolderEntriesMoveAndOneAlreadyListedThereStays) {
-  CVelnorDoc doc;
+  MemoryEnv env;
+  CVelnorDoc doc(env);
   AddFolder(doc, kOld);
   AddFolder(doc, std::make_unique<CFolder>("Music", JoinPath({"C:", "DOCS", "Music"}), true, kIconMyDocuments));
   AddFolder(doc, JoinPath({"C:", "Docs2"}));

@@ -49,5 +49,5 @@ class RealEnv : public ::testing::Test {
   }
 
   std::string m_root;
-  CVelnorDoc m_doc;
+  CVelnorDoc m_doc{Env::Default()};
 };

@@ -112,10 +112,11 @@ class StartedApp {
  public:
   explicit StartedApp(bool firstStart = false) {
     DeleteScratchRunKey();
+    env.modulePath = JoinPath({"C:", "Program Files", "Plovant Velnor", "velnor.exe"});
     env.AddFile(JoinPath({"C:", "Mine", "alpha.txt"}));
     env.AddFile(JoinPath({"C:", "Mine", "beta.txt"}));
     CVelnorDoc seed(env);
-    dbPath = seed.GetDatabasePath();
+    dbPath = seed.PrepareDatabasePath();
     if (!firstStart) {
       seed.m_bFirstRun = false;
       AddFolder(seed, JoinPath({"C:", "Mine"}));

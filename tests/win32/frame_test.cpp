@@ -161,7 +161,7 @@ TEST_F(FrameTest, TheGuideBesideTheProgramAndTheMailLinkGoToTheShell) {
   EXPECT_TRUE(env.launches.empty());
   Command(ID_STARTER_HELP);
   Command(ID_SEND_FEEDBACK);
-  std::string guide = GetModuleFilePath();
+  std::string guide = env.modulePath;
   guide.replace(guide.rfind('\\') + 1, std::string::npos, "help.htm");
   EXPECT_EQ(env.launches,
             (std::vector<std::string>{guide, "mailto:feedback@plovant.example?subject=Feedback on Plovant Velnor"}));
@@ -315,7 +315,7 @@ TEST(CloseSequenceTest, SessionEndSavesWithoutAskingAndAFailedSaveAtExitFollowsT
     EXPECT_EQ(s.TrayIconShown(), !c.exits);
     EXPECT_EQ(StartedApp::HotKeyFree(), c.exits);
     // Written at every exit, so that the value follows the program.
-    EXPECT_EQ(RunValue(), c.exits ? "\"" + GetModuleFilePath() + "\"" : "<absent>");
+    EXPECT_EQ(RunValue(), c.exits ? "\"" + s.env.modulePath + "\"" : "<absent>");
     if (c.exits) continue;
     // Nothing of the exit happened, and the next one can still succeed.
     s.faults.lockedPath.clear();

@@ -191,7 +191,7 @@ TEST_F(LauncherTest, EnterAndDownRightAfterTypingActOnTheRowsOfWhatWasTyped) {
 // For the visible rows and the one partly visible below them, once each; a
 // file the shell cannot describe keeps the placeholder.
 TEST_F(LauncherTest, VisibleRowsGetTheShellsIconOnce) {
-  const CFileInfo* real = AddRecord(doc, GetModuleFilePath(), 1);
+  const CFileInfo* real = AddRecord(doc, Env::Default().ModuleFilePath(), 1);
   for (int i = 0; i < 60; ++i) Add("gone" + std::to_string(100 + i) + ".txt");
   Open();
   const auto images = reinterpret_cast<HIMAGELIST>(SendMessageW(list, LVM_GETIMAGELIST, LVSIL_SMALL, 0));
