@@ -5,7 +5,7 @@
 #include <string>
 
 #include "app/about_dlg_win.h"
-#include "app/save_failure_prompt_win.h"
+#include "app/notices_win.h"
 #include "app/tray_menu_state.h"
 #include "database/folder_watcher.h"
 #include "database/velnor_doc.h"

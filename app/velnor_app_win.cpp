@@ -2,8 +2,8 @@
 
 #include <ole2.h>
 
+#include "app/notices_win.h"
 #include "app/registry_helper_win.h"
-#include "app/save_failure_prompt_win.h"
 #include "app/velnor_view_win.h"
 #include "database/default_folders.h"
 #include "database/folder_watcher.h"

@@ -10,8 +10,8 @@
 
 #include "app/autorun.h"
 #include "app/main_frame_win.h"
+#include "app/notices_win.h"
 #include "app/program_env_win.h"
-#include "app/save_failure_prompt_win.h"
 #include "database/velnor_doc.h"
 
 class CVelnorView;
