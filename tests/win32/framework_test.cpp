@@ -176,6 +176,27 @@ TEST(HandleOwnerTest, MovesReleaseAndResetCloseEachHandleExactlyOnce) {
       KernelHandle(CreateFileW(L"Z:\\no\\such\\file", GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr)).Valid());
 }
 
+// A DC lent for a while goes back as it came: the object a selection
+// replaced, the colours it had.
+TEST(DcGuardTest, WhatASelectionAndColoursChangedComesBackAtTheScopesEnd) {
+  const WindowDC screen(nullptr);
+  ASSERT_TRUE(screen);
+  const HDC dc = screen.Get();
+  const HGDIOBJ font = GetStockObject(ANSI_FIXED_FONT), before = GetCurrentObject(dc, OBJ_FONT);
+  const COLORREF text = GetTextColor(dc), back = GetBkColor(dc);
+  ASSERT_NE(before, font);
+  {
+    const SelectedObject selected(dc, font);
+    const TextColors colors(dc, RGB(1, 2, 3), RGB(4, 5, 6));
+    EXPECT_EQ(GetCurrentObject(dc, OBJ_FONT), font);
+    EXPECT_EQ(GetTextColor(dc), RGB(1, 2, 3));
+    EXPECT_EQ(GetBkColor(dc), RGB(4, 5, 6));
+  }
+  EXPECT_EQ(GetCurrentObject(dc, OBJ_FONT), before);
+  EXPECT_EQ(GetTextColor(dc), text);
+  EXPECT_EQ(GetBkColor(dc), back);
+}
+
 // Narrow C runtime calls then take UTF-8 and cannot lose a file name; the
 // common-controls 6 assembly redirects comctl32.dll to its own copy.
 TEST(ManifestTest, MakesUtf8TheActiveCodePageAndSelectsCommonControls6) {
