@@ -4,7 +4,6 @@
 
 #include "app/notices_win.h"
 #include "app/registry_helper_win.h"
-#include "app/velnor_view_win.h"
 #include "database/default_folders.h"
 #include "database/folder_watcher.h"
 
@@ -18,7 +17,6 @@ CVelnorApp::~CVelnorApp() {
   // leaves everything to the system. The watcher goes first: it posts to
   // the frame.
   if (m_pDoc) m_pDoc->m_pWatcherThread.reset();
-  m_pView.reset();
   m_pMainFrame.reset();
   if (m_bOleInitialized) OleUninitialize();
 }
@@ -26,7 +24,7 @@ CVelnorApp::~CVelnorApp() {
 bool CVelnorApp::InitInstance() {
   // The order matters: the hot key exists from the frame's creation and the
   // tray icon from before the first refresh, so both work while it runs.
-  if (!CreateDocumentFrameAndView()) return false;
+  if (!CreateDocumentAndFrame()) return false;
 
   // The frame is created hidden and stays hidden; showing it only to hide it
   // again would flash an empty window on the screen.
@@ -59,14 +57,11 @@ bool CVelnorApp::InitInstance() {
   return true;
 }
 
-bool CVelnorApp::CreateDocumentFrameAndView() {
-  m_doc = std::make_unique<CVelnorDoc>(m_env);
-  m_pDoc = m_doc.get();
+bool CVelnorApp::CreateDocumentAndFrame() {
+  m_pDoc = std::make_unique<CVelnorDoc>(m_env);
   CMainFrame::Owner& owner = *this;  // a private base: converted here, not in make_unique
-  m_pMainFrame = std::make_unique<CMainFrame>(m_pDoc, owner);
+  m_pMainFrame = std::make_unique<CMainFrame>(m_pDoc.get(), owner);
   if (!m_pMainFrame->Create()) return false;
-  m_pView = std::make_unique<CVelnorView>();
-  if (!m_pView->Create(m_pMainFrame->GetSafeHwnd())) return false;
   return m_pDoc->OnNewDocument();
 }
 
