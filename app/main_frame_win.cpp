@@ -399,15 +399,15 @@ Env& CMainFrame::GetEnv() const { return m_pDoc ? m_pDoc->GetEnv() : Env::Defaul
 void CMainFrame::OnAppAbout() {
   // The tray menu can be opened again while the box waits: it comes to the
   // front instead of a second one opening.
-  if (const CAboutDlg* running = CAboutDlg::s_pAboutDlg) {
-    SetForegroundWindow(running->GetSafeHwnd());
+  if (m_pAboutDlg) {
+    SetForegroundWindow(m_pAboutDlg->GetSafeHwnd());
     return;
   }
   auto dialog = std::make_unique<CAboutDlg>(GetEnv());
-  CAboutDlg::s_pAboutDlg = dialog.get();
+  m_pAboutDlg = dialog.get();
   dialog->DoModal(nullptr);
   dialog.reset();
-  CAboutDlg::s_pAboutDlg = nullptr;
+  m_pAboutDlg = nullptr;
 }
 
 void CMainFrame::OnSendFeedback() { GetEnv().ShellLaunch(kFeedbackLink, std::string(), GetSafeHwnd()); }
