@@ -8,8 +8,6 @@
 #include "framework/work_area_win.h"
 #include "resources/resource.h"
 
-CAboutDlg* CAboutDlg::s_pAboutDlg = nullptr;
-
 CAboutDlg::CAboutDlg(Env& env)
     : CDialog(IDD_ABOUTBOX),
       m_env(env),

@@ -26,9 +26,6 @@ class CAboutDlg : public CDialog {
   explicit CAboutDlg(Env& env);
   ~CAboutDlg() override;
 
-  // The box that runs, null when none does: there is only ever one.
-  static CAboutDlg* s_pAboutDlg;
-
  protected:
   BOOL OnInitDialog() override;
   INT_PTR DialogProc(UINT message, WPARAM wParam, LPARAM lParam) override;

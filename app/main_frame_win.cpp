@@ -5,7 +5,7 @@
 #include <string>
 
 #include "app/about_dlg_win.h"
-#include "app/save_failure_prompt_win.h"
+#include "app/notices_win.h"
 #include "app/tray_menu_state.h"
 #include "database/velnor_doc.h"
 #include "folders/folder_settings_dlg_win.h"
@@ -397,15 +397,15 @@ void CMainFrame::OnSearchFullPath() {
 void CMainFrame::OnAppAbout() {
   // The tray menu can be opened again while the box waits: it comes to the
   // front instead of a second one opening.
-  if (const CAboutDlg* running = CAboutDlg::s_pAboutDlg) {
-    SetForegroundWindow(running->GetSafeHwnd());
+  if (m_pAboutDlg) {
+    SetForegroundWindow(m_pAboutDlg->GetSafeHwnd());
     return;
   }
   auto dialog = std::make_unique<CAboutDlg>(m_env);
-  CAboutDlg::s_pAboutDlg = dialog.get();
+  m_pAboutDlg = dialog.get();
   dialog->DoModal(nullptr);
   dialog.reset();
-  CAboutDlg::s_pAboutDlg = nullptr;
+  m_pAboutDlg = nullptr;
 }
 
 void CMainFrame::OnSendFeedback() { m_env.ShellLaunch(kFeedbackLink, std::string(), GetSafeHwnd()); }

@@ -17,6 +17,7 @@
 #include "framework/window_win.h"
 #include "launcher/file_filter.h"
 
+class CAboutDlg;
 class CLauncherDlg;
 class CFolderSettingsDlg;
 class CVelnorDoc;
@@ -103,6 +104,8 @@ class CMainFrame : public CWindow {
   CFolderSettingsDlg* m_pFolderSettingsDlg = nullptr;
   bool m_bFolderSettingsShown = false;
 
+  bool IsAboutBoxOpen() const { return m_pAboutDlg != nullptr; }
+
  protected:
   LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
 
@@ -153,6 +156,8 @@ class CMainFrame : public CWindow {
   // Keys typed right behind the hot key wait for the launcher's query box.
   CTypeAheadHold m_typeAhead;
   CTrayIcon m_trayIcon;
+  // The About box that runs, null when none does: there is only ever one.
+  CAboutDlg* m_pAboutDlg = nullptr;
   std::atomic<bool> m_bRefillPosted{false};
   bool m_bSavePosted = false;
   // Last, so destroyed first: the watcher it owns posts through this frame.

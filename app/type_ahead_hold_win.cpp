@@ -1,5 +1,6 @@
 #include "app/type_ahead_hold_win.h"
 
+#include "framework/exception_barrier.h"
 #include "framework/win_handles.h"
 
 namespace {
@@ -75,13 +76,13 @@ void CTypeAheadHold::Run(HANDLE started) {
 }
 
 LRESULT CALLBACK CTypeAheadHold::HookProc(int code, WPARAM wParam, LPARAM lParam) {
-  // Nothing may unwind into the system: a key that cannot be kept (no
-  // memory) goes by.
-  try {
-    if (code == HC_ACTION && s_current && s_current->OnKey(*reinterpret_cast<const KBDLLHOOKSTRUCT*>(lParam))) return 1;
-  } catch (...) {
-  }
-  return CallNextHookEx(nullptr, code, wParam, lParam);
+  // A key that cannot be kept (no memory) goes by.
+  const bool kept = CallWithoutUnwinding(
+      [&] {
+        return code == HC_ACTION && s_current && s_current->OnKey(*reinterpret_cast<const KBDLLHOOKSTRUCT*>(lParam));
+      },
+      [] { return false; });
+  return kept ? 1 : CallNextHookEx(nullptr, code, wParam, lParam);
 }
 
 bool CTypeAheadHold::OnKey(const KBDLLHOOKSTRUCT& key) {

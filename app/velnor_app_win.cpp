@@ -2,9 +2,8 @@
 
 #include <ole2.h>
 
+#include "app/notices_win.h"
 #include "app/registry_helper_win.h"
-#include "app/save_failure_prompt_win.h"
-#include "app/velnor_view_win.h"
 #include "database/default_folders.h"
 
 CVelnorApp::CVelnorApp(Env& env)
@@ -16,7 +15,6 @@ CVelnorApp::~CVelnorApp() {
   // Reached only where the process exit was replaced (tests): the real exit
   // leaves everything to the system. The frame goes before the document:
   // its watcher uses the document.
-  m_pView.reset();
   m_pMainFrame.reset();
   if (m_bOleInitialized) OleUninitialize();
 }
@@ -24,7 +22,7 @@ CVelnorApp::~CVelnorApp() {
 bool CVelnorApp::InitInstance() {
   // The order matters: the hot key exists from the frame's creation and the
   // tray icon from before the first refresh, so both work while it runs.
-  if (!CreateDocumentFrameAndView()) return false;
+  if (!CreateDocumentAndFrame()) return false;
 
   // The frame is created hidden and stays hidden; showing it only to hide it
   // again would flash an empty window on the screen.
@@ -57,14 +55,11 @@ bool CVelnorApp::InitInstance() {
   return true;
 }
 
-bool CVelnorApp::CreateDocumentFrameAndView() {
-  m_doc = std::make_unique<CVelnorDoc>(m_env);
-  m_pDoc = m_doc.get();
+bool CVelnorApp::CreateDocumentAndFrame() {
+  m_pDoc = std::make_unique<CVelnorDoc>(m_env);
   CMainFrame::Owner& owner = *this;  // a private base: converted here, not in make_unique
-  m_pMainFrame = std::make_unique<CMainFrame>(m_pDoc, m_env, owner);
+  m_pMainFrame = std::make_unique<CMainFrame>(m_pDoc.get(), m_env, owner);
   if (!m_pMainFrame->Create()) return false;
-  m_pView = std::make_unique<CVelnorView>();
-  if (!m_pView->Create(m_pMainFrame->GetSafeHwnd())) return false;
   return m_pDoc->OnNewDocument();
 }
 

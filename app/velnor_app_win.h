@@ -10,11 +10,9 @@
 
 #include "app/autorun.h"
 #include "app/main_frame_win.h"
+#include "app/notices_win.h"
 #include "app/program_env_win.h"
-#include "app/save_failure_prompt_win.h"
 #include "database/velnor_doc.h"
-
-class CVelnorView;
 
 class CVelnorApp : private CMainFrame::Owner {
  public:
@@ -24,7 +22,7 @@ class CVelnorApp : private CMainFrame::Owner {
   CVelnorApp(const CVelnorApp&) = delete;
   CVelnorApp& operator=(const CVelnorApp&) = delete;
 
-  // Start-up: document, hidden frame and view, first-run help, tray icon,
+  // Start-up: document, hidden frame, first-run help, tray icon,
   // OLE, then the index. False only when a window could not be created.
   bool InitInstance();
 
@@ -41,9 +39,8 @@ class CVelnorApp : private CMainFrame::Owner {
   void CloseDocument(CloseReason reason);
 
   CMainFrame* GetMainFrame() const { return m_pMainFrame.get(); }
-
-  // Set by the new-document step; never cleared.
-  CVelnorDoc* m_pDoc = nullptr;
+  // Null until start-up made it; it lives as long as the application.
+  CVelnorDoc* GetDocument() const { return m_pDoc.get(); }
 
   // The process's end; tests replace it to watch the close sequence and live on.
   std::function<void(UINT exitCode)> m_exitProcess;
@@ -58,7 +55,7 @@ class CVelnorApp : private CMainFrame::Owner {
   void OnCloseRequested(CloseReason reason) override { CloseDocument(reason); }
   void EndProcess(UINT exitCode) override { m_exitProcess(exitCode); }
 
-  bool CreateDocumentFrameAndView();
+  bool CreateDocumentAndFrame();
   bool SaveBeforeExit(CloseReason reason);
   void WriteAutorunValue();
 
@@ -69,9 +66,8 @@ class CVelnorApp : private CMainFrame::Owner {
 
   CProgramEnv m_env;
   // Before the frame, so it outlives the frame's change watcher.
-  std::unique_ptr<CVelnorDoc> m_doc;
+  std::unique_ptr<CVelnorDoc> m_pDoc;
   std::unique_ptr<CMainFrame> m_pMainFrame;
-  std::unique_ptr<CVelnorView> m_pView;
   bool m_bOleInitialized = false;
   bool m_bClosing = false;
 };

@@ -22,9 +22,8 @@ constexpr COLORREF kCheckTransparent = RGB(255, 0, 0);
 
 // The columns' widths are pixels at 96 dpi; a larger font gets wider ones.
 int Scaled(HWND window, int pixels) {
-  const HDC dc = GetDC(window);
-  const int dpi = dc ? GetDeviceCaps(dc, LOGPIXELSX) : 96;
-  if (dc) ReleaseDC(window, dc);
+  const WindowDC dc(window);
+  const int dpi = dc ? GetDeviceCaps(dc.Get(), LOGPIXELSX) : 96;
   return MulDiv(pixels, dpi > 0 ? dpi : 96, 96);
 }
 

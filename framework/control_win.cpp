@@ -2,6 +2,8 @@
 
 #include <commctrl.h>
 
+#include "framework/exception_barrier.h"
+
 namespace {
 
 constexpr UINT_PTR kSubclassId = 0x5643;
@@ -59,16 +61,6 @@ LRESULT CALLBACK CControl::SubclassProc(HWND hwnd, UINT message, WPARAM wParam, 
     control->Detach();
     return DefSubclassProc(hwnd, message, wParam, lParam);
   }
-  return DispatchSafely(control, hwnd, message, wParam, lParam);
-}
-
-LRESULT CControl::DispatchSafely(CControl* self, HWND hwnd, UINT message, WPARAM wParam,
-                                 LPARAM lParam) {
-  // Nothing may unwind through the system's code that called us: an
-  // exception (out of memory, in practice) ends in the default processing.
-  try {
-    return self->WindowProc(message, wParam, lParam);
-  } catch (...) {
-    return DefSubclassProc(hwnd, message, wParam, lParam);
-  }
+  return CallWithoutUnwinding([&] { return control->WindowProc(message, wParam, lParam); },
+                              [&] { return DefSubclassProc(hwnd, message, wParam, lParam); });
 }

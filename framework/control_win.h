@@ -39,8 +39,6 @@ class CControl {
  private:
   static LRESULT CALLBACK SubclassProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam,
                                        UINT_PTR id, DWORD_PTR self);
-  static LRESULT DispatchSafely(CControl* self, HWND hwnd, UINT message, WPARAM wParam,
-                                LPARAM lParam);
 
   HWND m_hWnd = nullptr;
 };

@@ -1,6 +1,7 @@
 #include "framework/dialog_win.h"
 
 #include "framework/control_win.h"
+#include "framework/exception_barrier.h"
 #include "framework/window_win.h"
 
 namespace {
@@ -75,7 +76,10 @@ INT_PTR CALLBACK CDialog::StaticDialogProc(HWND hwnd, UINT message, WPARAM wPara
   // after the object let go go to the system's default processing.
   if (!self) return FALSE;
 
-  const INT_PTR result = DispatchSafely(self, message, wParam, lParam);
+  // A failed WM_INITDIALOG still lets the system set the focus.
+  const INT_PTR result =
+      CallWithoutUnwinding([&] { return Dispatch(self, message, wParam, lParam); },
+                           [message]() -> INT_PTR { return message == WM_INITDIALOG ? TRUE : FALSE; });
 
   if (message == WM_NCDESTROY) {
     SetWindowLongPtrW(hwnd, DWLP_USER, 0);
@@ -85,20 +89,14 @@ INT_PTR CALLBACK CDialog::StaticDialogProc(HWND hwnd, UINT message, WPARAM wPara
   return result;
 }
 
-INT_PTR CDialog::DispatchSafely(CDialog* self, UINT message, WPARAM wParam, LPARAM lParam) {
-  // Nothing may unwind through the system's dialog manager: an exception
-  // (out of memory, in practice) ends in the default processing.
-  try {
-    if (message == WM_INITDIALOG) return self->OnInitDialog();
-    if (CControl* control = CControl::FromHandle(ReflectionTarget(message, wParam, lParam))) {
-      LRESULT result = 0;
-      if (control->OnReflectedMessage(message, wParam, lParam, result)) {
-        self->SetMsgResult(result);
-        return TRUE;
-      }
+INT_PTR CDialog::Dispatch(CDialog* self, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_INITDIALOG) return self->OnInitDialog();
+  if (CControl* control = CControl::FromHandle(ReflectionTarget(message, wParam, lParam))) {
+    LRESULT result = 0;
+    if (control->OnReflectedMessage(message, wParam, lParam, result)) {
+      self->SetMsgResult(result);
+      return TRUE;
     }
-    return self->DialogProc(message, wParam, lParam);
-  } catch (...) {
-    return message == WM_INITDIALOG ? TRUE : FALSE;
   }
+  return self->DialogProc(message, wParam, lParam);
 }

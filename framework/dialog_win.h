@@ -44,7 +44,8 @@ class CDialog {
 
  private:
   static INT_PTR CALLBACK StaticDialogProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
-  static INT_PTR DispatchSafely(CDialog* self, UINT message, WPARAM wParam, LPARAM lParam);
+  // To the reflecting control or the dialog's own handlers.
+  static INT_PTR Dispatch(CDialog* self, UINT message, WPARAM wParam, LPARAM lParam);
 
   UINT m_templateId;
   HWND m_hWnd = nullptr;

@@ -1,6 +1,7 @@
 // Owners for every kind of Win32 handle the program holds. Each owner closes
 // its handle exactly once, can be moved but not copied, and treats the
-// platform's "no handle" values as empty.
+// platform's "no handle" values as empty. Beside them, scoped guards for
+// what a DC lends for a while: the DC itself, a selected object, colours.
 #pragma once
 
 #include <windows.h>
@@ -164,6 +165,61 @@ class ComPtr {
 
  private:
   T* m_p = nullptr;
+};
+
+// A window's client-area DC, released when the scope ends. GetDC hands out
+// one of a few shared DCs: one kept would starve the window's painting.
+class WindowDC {
+ public:
+  explicit WindowDC(HWND window) noexcept : m_window(window), m_dc(GetDC(window)) {}
+  ~WindowDC() {
+    if (m_dc) ReleaseDC(m_window, m_dc);
+  }
+  WindowDC(const WindowDC&) = delete;
+  WindowDC& operator=(const WindowDC&) = delete;
+
+  HDC Get() const noexcept { return m_dc; }
+  explicit operator bool() const noexcept { return m_dc != nullptr; }
+
+ private:
+  HWND m_window;
+  HDC m_dc;
+};
+
+// A font, brush or pen selected into a DC until the scope ends, when the
+// object it replaced goes back: a DC handed back with our object still in
+// it keeps that object from being deleted, and a list's DC is the list's.
+class SelectedObject {
+ public:
+  SelectedObject(HDC dc, HGDIOBJ object) noexcept : m_dc(dc), m_old(SelectObject(dc, object)) {}
+  ~SelectedObject() {
+    if (m_old && m_old != HGDI_ERROR) SelectObject(m_dc, m_old);
+  }
+  SelectedObject(const SelectedObject&) = delete;
+  SelectedObject& operator=(const SelectedObject&) = delete;
+
+ private:
+  HDC m_dc;
+  HGDIOBJ m_old;
+};
+
+// A DC's text and background colours for the scope; the ones before come
+// back at its end, as a DC lent to us by its owner must be handed back.
+class TextColors {
+ public:
+  TextColors(HDC dc, COLORREF text, COLORREF back) noexcept
+      : m_dc(dc), m_oldText(SetTextColor(dc, text)), m_oldBack(SetBkColor(dc, back)) {}
+  ~TextColors() {
+    SetTextColor(m_dc, m_oldText);
+    SetBkColor(m_dc, m_oldBack);
+  }
+  TextColors(const TextColors&) = delete;
+  TextColors& operator=(const TextColors&) = delete;
+
+ private:
+  HDC m_dc;
+  COLORREF m_oldText;
+  COLORREF m_oldBack;
 };
 
 // A global hot key held by one window (or thread) until Reset or the

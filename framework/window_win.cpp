@@ -1,6 +1,6 @@
 #include "framework/window_win.h"
 
-#include <exception>
+#include "framework/exception_barrier.h"
 
 CWindow::~CWindow() {
   // An object that goes away before its window must not leave the window
@@ -67,7 +67,8 @@ LRESULT CALLBACK CWindow::StaticWindowProc(HWND hwnd, UINT message, WPARAM wPara
   // object let go have no object to go to.
   if (!self) return DefWindowProcW(hwnd, message, wParam, lParam);
 
-  const LRESULT result = DispatchSafely(self, hwnd, message, wParam, lParam);
+  const LRESULT result = CallWithoutUnwinding([&] { return self->WindowProc(message, wParam, lParam); },
+                                              [&] { return DefWindowProcW(hwnd, message, wParam, lParam); });
 
   if (message == WM_NCDESTROY) {
     SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
@@ -75,15 +76,4 @@ LRESULT CALLBACK CWindow::StaticWindowProc(HWND hwnd, UINT message, WPARAM wPara
     self->OnNcDestroy();
   }
   return result;
-}
-
-LRESULT CWindow::DispatchSafely(CWindow* self, HWND hwnd, UINT message, WPARAM wParam,
-                                LPARAM lParam) {
-  // Nothing may unwind through the system's code that called us: an
-  // exception (out of memory, in practice) ends in the default processing.
-  try {
-    return self->WindowProc(message, wParam, lParam);
-  } catch (...) {
-    return DefWindowProcW(hwnd, message, wParam, lParam);
-  }
 }

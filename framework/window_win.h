@@ -40,8 +40,6 @@ class CWindow {
 
  private:
   static LRESULT CALLBACK StaticWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
-  static LRESULT DispatchSafely(CWindow* self, HWND hwnd, UINT message, WPARAM wParam,
-                                LPARAM lParam);
 
   HWND m_hWnd = nullptr;
 };

@@ -147,10 +147,8 @@ void CLauncherDlg::WarnAboutScreenResolution() {
 }
 
 SIZE CLauncherDlg::ScreenDpi() const {
-  const HDC dc = GetDC(GetSafeHwnd());
-  const SIZE dpi = {GetDeviceCaps(dc, LOGPIXELSX), GetDeviceCaps(dc, LOGPIXELSY)};
-  ReleaseDC(GetSafeHwnd(), dc);
-  return dpi;
+  const WindowDC dc(GetSafeHwnd());
+  return SIZE{GetDeviceCaps(dc.Get(), LOGPIXELSX), GetDeviceCaps(dc.Get(), LOGPIXELSY)};
 }
 
 void CLauncherDlg::ShowDpiWarning() {

@@ -6,6 +6,7 @@
 #include <iterator>
 
 #include "framework/wide_text_win.h"
+#include "framework/win_handles.h"
 #include "resultlist/shorten_to_fit.h"
 
 namespace {
@@ -69,11 +70,9 @@ std::wstring COwnerDrawnList::CompactPath(std::string_view path) const {
   if (m_nCompactWidth < 0 || !GetSafeHwnd()) return wide;
   wchar_t buffer[MAX_PATH] = {};
   lstrcpynW(buffer, wide.c_str(), MAX_PATH);
-  const HDC dc = GetDC(GetSafeHwnd());
-  const HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(GetSafeHwnd(), WM_GETFONT, 0, 0)));
-  PathCompactPathW(dc, buffer, static_cast<UINT>(std::max(m_nCompactWidth - kCompactSlack, 0)));
-  SelectObject(dc, old);
-  ReleaseDC(GetSafeHwnd(), dc);
+  const WindowDC dc(GetSafeHwnd());
+  const SelectedObject font(dc.Get(), reinterpret_cast<HFONT>(SendMessageW(GetSafeHwnd(), WM_GETFONT, 0, 0)));
+  PathCompactPathW(dc.Get(), buffer, static_cast<UINT>(std::max(m_nCompactWidth - kCompactSlack, 0)));
   return buffer;
 }
 
@@ -115,13 +114,26 @@ RECT COwnerDrawnList::HighlightBand(int row) const {
   return bounds;
 }
 
+UINT COwnerDrawnList::RowState(int row) const {
+  // Asked through an item cleared here rather than by LVM_GETITEMSTATE:
+  // Wine answers that, for a row of an owner-data list, with whatever its
+  // stack held in the bits the control does not keep, and a row nobody
+  // selected was drawn "drop highlighted" or cut.
+  LVITEMW item = {};
+  item.iItem = row;
+  item.mask = LVIF_STATE;
+  item.stateMask = static_cast<UINT>(-1);
+  SendMessageW(GetSafeHwnd(), LVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&item));
+  return item.state;
+}
+
 void COwnerDrawnList::DrawItem(const DRAWITEMSTRUCT& item) {
   if (!GetSafeHwnd() || item.itemID == static_cast<UINT>(-1) || item.itemID >= RowCount()) return;
   const HDC dc = item.hDC;
   const int index = static_cast<int>(item.itemID);
   const bool focused = GetFocus() == GetSafeHwnd();
   const LONG_PTR style = GetWindowLongPtrW(GetSafeHwnd(), GWL_STYLE);
-  const UINT state = static_cast<UINT>(SendMessageW(GetSafeHwnd(), LVM_GETITEMSTATE, index, static_cast<LPARAM>(-1)));
+  const UINT state = RowState(index);
 
   const bool selected = ((focused || (style & LVS_SHOWSELALWAYS)) && (state & LVIS_SELECTED)) ||
                         (state & LVIS_DROPHILITED);
@@ -129,19 +141,24 @@ void COwnerDrawnList::DrawItem(const DRAWITEMSTRUCT& item) {
   RECT band = HighlightBand(index);
   if (m_bHighlightToEdge && band.right < m_nClientWidth) band.right = m_nClientWidth;
 
-  COLORREF oldText = 0, oldBack = 0;
-  if (selected) {
-    oldText = SetTextColor(dc, GetSysColor(COLOR_HIGHLIGHTTEXT));
-    oldBack = SetBkColor(dc, GetSysColor(COLOR_HIGHLIGHT));
-    FillRect(dc, &band, GetSysColorBrush(COLOR_HIGHLIGHT));
-  } else {
-    const HBRUSH back = CreateSolidBrush(m_crTextBack);
-    FillRect(dc, &band, back);
-    DeleteObject(back);
-    oldText = SetTextColor(dc, m_crText);
-    oldBack = SetBkColor(dc, m_crTextBack);
-  }
+  const TextColors colors(dc, selected ? GetSysColor(COLOR_HIGHLIGHTTEXT) : m_crText,
+                          selected ? GetSysColor(COLOR_HIGHLIGHT) : m_crTextBack);
+  DrawBand(dc, band, selected);
+  DrawImages(dc, item.rcItem, index, state, selected);
+  DrawCells(dc, index);
+  if ((state & LVIS_FOCUSED) && focused) DrawFocusRect(dc, &band);
+}
 
+void COwnerDrawnList::DrawBand(HDC dc, const RECT& band, bool selected) const {
+  if (selected) {
+    FillRect(dc, &band, GetSysColorBrush(COLOR_HIGHLIGHT));
+    return;
+  }
+  const GdiObjectHandle back(CreateSolidBrush(m_crTextBack));
+  FillRect(dc, &band, static_cast<HBRUSH>(back.Get()));
+}
+
+void COwnerDrawnList::DrawImages(HDC dc, const RECT& r, int index, UINT state, bool selected) const {
   COLORREF blend = m_crBack;
   UINT iconStyle = ILD_TRANSPARENT;
   if (state & LVIS_CUT) {
@@ -151,7 +168,6 @@ void COwnerDrawnList::DrawItem(const DRAWITEMSTRUCT& item) {
     iconStyle = ILD_TRANSPARENT | ILD_BLEND50;
   }
 
-  const RECT& r = item.rcItem;
   // The state image's number sits in bits 12-15 of the state (as
   // INDEXTOSTATEIMAGEMASK puts it there); 0 is none, 1 the list's first.
   const UINT stateImage = (state & LVIS_STATEIMAGEMASK) >> 12;
@@ -171,7 +187,9 @@ void COwnerDrawnList::DrawItem(const DRAWITEMSTRUCT& item) {
     ImageList_DrawEx(smallList, RowImage(index), dc, icon.left, icon.top, 16, 16, m_crBack, blend,
                      iconStyle | (state & LVIS_OVERLAYMASK));
   }
+}
 
+void COwnerDrawnList::DrawCells(HDC dc, int index) {
   RECT label = {LVIR_LABEL, 0, 0, 0};
   SendMessageW(GetSafeHwnd(), LVM_GETITEMRECT, index, reinterpret_cast<LPARAM>(&label));
   label.right -= m_nStateImageOffset;
@@ -189,11 +207,6 @@ void COwnerDrawnList::DrawItem(const DRAWITEMSTRUCT& item) {
                RECT{span.left + kColumnInset, span.top, span.right - kColumnInset, span.bottom},
                fmt == LVCFMT_RIGHT ? DT_RIGHT : fmt == LVCFMT_CENTER ? DT_CENTER : DT_LEFT);
   }
-
-  if ((state & LVIS_FOCUSED) && focused) DrawFocusRect(dc, &band);
-
-  SetTextColor(dc, oldText);
-  SetBkColor(dc, oldBack);
 }
 
 void COwnerDrawnList::WidenPaintArea() {

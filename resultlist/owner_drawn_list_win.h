@@ -62,7 +62,14 @@ class COwnerDrawnList : public CControl {
   void ForgetHiddenRows();
   std::wstring CompactPath(std::string_view path) const;
   void CompactFolderColumnTo(int width);
+  // All of a row's state bits, the ones the control does not keep clear.
+  UINT RowState(int row) const;
   void DrawItem(const DRAWITEMSTRUCT& item);
+  // The parts of one row, drawn in this order: the band behind it, its
+  // state image and icon in `r` (the item's rectangle), its label and path.
+  void DrawBand(HDC dc, const RECT& band, bool selected) const;
+  void DrawImages(HDC dc, const RECT& r, int index, UINT state, bool selected) const;
+  void DrawCells(HDC dc, int index);
   // `text` in `area`, cut with "..." to fit `width` with `margin` to spare;
   // aligned by `wholeAlign` when it fits whole, to the left when cut.
   void DrawFitted(HDC dc, const std::wstring& text, int width, int margin, RECT area, UINT wholeAlign);

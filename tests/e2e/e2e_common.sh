@@ -51,22 +51,30 @@ run_value() {  # prints the Run value's data; fails when it is absent
   tr -d '\r' <"$WORK/reg-query.log" | sed -n 's/^ *Plovant Velnor *REG_SZ *//p'
 }
 
-# start_velnor NAME: started in the background, its job in VELNOR_PID.
+# start_velnor NAME [EXE]: started in the background, its job in VELNOR_PID;
+# EXE (a copy elsewhere, as Wine names it) instead of the build's velnor.exe.
 start_velnor() {
-  wine_start "$WORK/velnor-$1.log" "$VELNOR"
+  wine_start "$WORK/velnor-$1.log" "${2:-$VELNOR}"
   VELNOR_PID=$VELNOR_LAST_PID
 }
-# start_settled NAME: started, and its start-up refresh over.
+# start_settled NAME [EXE]: started, and its start-up refresh over.
 start_settled() {
-  start_velnor "$1"
+  start_velnor "$@"
   wait_for --timeout 60 -- probe_says 1 frames || fail "$1: velnor.exe did not start"
   wait_refresh_end "$INIT_CAPTION"
 }
-# hot_key_launcher ROWS: Ctrl+Alt+R opens the launcher with ROWS rows.
-hot_key_launcher() {
+press_hot_key() {
   focus_desktop
   xdotool key ctrl+alt+r
-  wait_for --timeout 30 -- probe_says "$1" rows || fail "Ctrl+Alt+R: no launcher with $1 row(s)"
+}
+# hot_key_launcher [ROWS]: Ctrl+Alt+R opens the launcher (with ROWS rows).
+hot_key_launcher() {
+  press_hot_key
+  if (($# == 0)); then
+    wait_for --timeout 30 -- probe rows || fail "Ctrl+Alt+R: no launcher"
+  else
+    wait_for --timeout 30 -- probe_says "$1" rows || fail "Ctrl+Alt+R: no launcher with $1 row(s)"
+  fi
 }
 exited() {  # the background job ended (a zombie counts as ended)
   local state

@@ -44,9 +44,7 @@ wait_for --timeout 60 -- probe dialog "$INIT_CAPTION" || fail "no start-up refre
 wait_refresh_end "$INIT_CAPTION"
 
 step "2. Ctrl+Alt+R, zul, Enter"
-focus_desktop
-xdotool key ctrl+alt+r
-wait_for --timeout 30 -- probe_says "$ROWS" rows || fail "Ctrl+Alt+R: no launcher with $ROWS rows"
+hot_key_launcher "$ROWS"
 screenshot "$WORK/launcher.png"
 keys type --delay 60 zul
 wait_for --timeout 10 -- probe_says 1 rows || fail "typing zul did not narrow the list to one row"

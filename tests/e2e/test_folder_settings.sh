@@ -85,9 +85,7 @@ screenshot "$WORK/folder-settings-changed.png"
 step "Close refreshes: the new folder's file is found, the unticked one's is not"
 click_control 1
 wait_refresh_end "$REFRESH_CAPTION"
-focus_desktop
-xdotool key ctrl+alt+r
-wait_for --timeout 30 -- probe rows || fail "Ctrl+Alt+R: no launcher"
+hot_key_launcher
 keys type --delay 60 zebra
 wait_for --timeout 10 -- probe_says 1 rows || fail "the new folder's file is not found"
 keys key BackSpace BackSpace BackSpace BackSpace BackSpace
@@ -111,9 +109,7 @@ PY
 step "at 144 dpi the check boxes still show"
 wine_run "$WORK/dpi.log" reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d 144 /f ||
   fail "could not set 144 dpi"
-start_velnor folders-144
-wait_for --timeout 60 -- probe_says 1 frames || fail "velnor.exe did not start again"
-wait_refresh_end "$INIT_CAPTION"
+start_settled folders-144
 probe post-command 32781 || fail "could not ask for the folder settings"
 wait_for --timeout 20 -- probe_says 7 folder-rows || fail "Folder Settings did not open at 144 dpi"
 # One box of each kind in sight.

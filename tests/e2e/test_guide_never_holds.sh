@@ -14,10 +14,7 @@ cp "$VELNOR" "$WINEPREFIX/drive_c/Alone/velnor.exe"
 touch "$(velnor_appdata_dir)/Microsoft/Windows/Start Menu/Programs/kappa tool.txt"
 
 step "first start of velnor.exe alone"
-wine_start "$WORK/velnor-alone.log" 'C:\Alone\velnor.exe'
-VELNOR_PID=$VELNOR_LAST_PID
-wait_for --timeout 60 -- probe_says 1 frames || fail "velnor.exe did not start"
-wait_refresh_end "$INIT_CAPTION"
+start_settled alone 'C:\Alone\velnor.exe'
 hot_key_launcher 1
 screenshot "$WORK/launcher.png"
 keys key Escape

@@ -44,7 +44,7 @@ wine_run "$WORK/reg.log" reg add 'HKCR\.htm' /ve /d htmlfile /f
 wine_run "$WORK/reg.log" reg add 'HKCR\htmlfile\shell\open\command' /ve /d 'cmd.exe /c echo %1>>C:\help.txt' /f
 # As an earlier exit would have left it: the uninstaller must remove it.
 wine_run "$WORK/reg.log" reg add "$RUN_KEY" /v "Plovant Velnor" /d "\"$INSTDIR_WIN\\velnor.exe\"" /f
-wine_start "$WORK/velnor-installed.log" "$INSTDIR_WIN\\velnor.exe" && VELNOR_PID=$VELNOR_LAST_PID
+start_velnor installed "$INSTDIR_WIN\\velnor.exe"
 wait_for --timeout 60 -- probe_says 1 frames || fail "the installed velnor.exe did not start"
 wait_for --timeout 20 -- grep -qsF "$INSTDIR_WIN\\help.htm" "$WINEPREFIX/drive_c/help.txt" || fail "no guide opened"
 open_menu installed

@@ -57,8 +57,7 @@ start_velnor second
 second=$VELNOR_PID
 wait_for --timeout 60 -- probe_says 2 frames || fail "the second copy did not start"
 wait_refresh_end "$INIT_CAPTION"
-focus_desktop
-xdotool key ctrl+alt+r  # the first copy holds the hot key
+press_hot_key  # the first copy holds the hot key
 launch_by_enter alpha
 probe post-command 57665 || fail "could not post E&xit"  # to the copy started first
 VELNOR_PID=$first wait_exit first
@@ -66,8 +65,7 @@ VELNOR_PID=$second
 # The copy left takes Ctrl+Alt+R once the first let it go (it asks again
 # every two seconds): pressed until a launcher answers.
 hot_key_opens() {
-  focus_desktop
-  xdotool key ctrl+alt+r
+  press_hot_key
   wait_for --timeout 3 -- probe rows
 }
 wait_for --timeout 30 -- hot_key_opens || fail "the second copy never took Ctrl+Alt+R"

@@ -24,12 +24,7 @@ mkdir -p "$(dirname "$MARKERS")"
 printf '@echo omega>>C:\\markers\\hits.txt\r\n' >"$user_start/omega tool.bat"
 PORTABLE_DB="$TOOLS/Velnor/velnor.dat"
 
-start_portable() {  # NAME
-  wine_start "$WORK/velnor-$1.log" 'C:\Tools\Velnor\velnor.exe'
-  VELNOR_PID=$VELNOR_LAST_PID
-  wait_for --timeout 60 -- probe_says 1 frames || fail "$1: the portable velnor.exe did not start"
-  wait_refresh_end "$INIT_CAPTION"
-}
+start_portable() { start_settled "$1" 'C:\Tools\Velnor\velnor.exe'; }
 
 step "first start from C:\\Tools\\Velnor, omega opened with Enter, Exit"
 start_portable first

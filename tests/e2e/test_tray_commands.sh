@@ -31,8 +31,7 @@ wine_run "$WORK/reg-add.log" reg add "$RUN_KEY" /v "Plovant Velnor" /d '"C:\old\
 step "1. Ctrl+Alt+R during the start-up refresh"
 start_velnor tray
 wait_for --timeout 60 -- probe_says hidden dialog "$INIT_CAPTION" || fail "no hidden start-up refresh seen"
-focus_desktop
-xdotool key ctrl+alt+r
+press_hot_key
 wait_for --timeout 15 -- probe_says "visible|foreground" dialog "$INIT_CAPTION" ||
   fail "the hot key did not show the start-up progress window ($(probe_output))"
 screenshot "$WORK/hotkey-progress.png"

@@ -72,17 +72,12 @@ launched_bravo() {  # ACTION...: the next launch is zzbravo.bat's
   [[ "$(tail -n 1 "$MARKERS" | tr -d '\r ')" == zzbravo ]] || fail "$*: started $(tail -n 1 "$MARKERS")"
   wait_for --timeout 10 -- not probe rows || fail "$*: the launcher stayed open"
 }
-open_launcher() {
-  focus_desktop
-  xdotool key ctrl+alt+r
-  wait_for --timeout 30 -- probe_says "$ROWS" rows || fail "Ctrl+Alt+R: no launcher with every row"
-}
 fast_enter() { keys type --delay 40 zzbravo && xdotool key Return; }
 human_enter() { keys type --delay 120 zzbravo && xdotool sleep 0.2 key Return; }
 hot_key_fast_enter() { hot_key_and type --delay 40 zzbravo && xdotool key Return; }
-open_launcher
+hot_key_launcher "$ROWS"
 launched_bravo fast_enter
-open_launcher
+hot_key_launcher "$ROWS"
 launched_bravo human_enter
 launched_bravo hot_key_fast_enter
 grep -q zzalpha "$MARKERS" && fail "zzalpha.bat was started: $(tr -d '\r' <"$MARKERS")"

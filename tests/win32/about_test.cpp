@@ -111,7 +111,7 @@ TEST_F(AboutFromTheTray, OneBoxAtATimeWhoseKeysWorkInANestedPumpAndOnlyCloseEnds
   EXPECT_EQ(boxes, 1);
   EXPECT_TRUE(tabbed);
   EXPECT_EQ(env.launches, std::vector<std::string>(4, kHomePageLink));
-  EXPECT_EQ(CAboutDlg::s_pAboutDlg, nullptr);
+  EXPECT_FALSE(app.GetMainFrame()->IsAboutBoxOpen());
 }
 
 }  // namespace

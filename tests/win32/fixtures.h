@@ -129,7 +129,7 @@ class StartedApp {
       return answer ? answer() : SaveFailureChoice::kKeepRunning;
     };
     EXPECT_TRUE(app.InitInstance());
-    doc = app.m_pDoc;
+    doc = app.GetDocument();
     frame = app.GetMainFrame()->GetSafeHwnd();
     // The watcher has looked at the folders: the test may change them.
     if (!firstStart) {

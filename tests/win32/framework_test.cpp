@@ -17,6 +17,7 @@ constexpr UINT kCountMessage = WM_APP + 2;
 
 struct Counts {
   int counted = 0, ncDestroys = 0;
+  bool throwing = false;  // every message's handler throws
   LRESULT Count() {
     ++counted;
     return 42;
@@ -35,7 +36,7 @@ class CRecordingWindow : public CWindow, public Counts {
  protected:
   LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override {
     if (message == WM_CREATE) return m_fail ? -1 : 0;
-    if (message == kThrowMessage) throw std::runtime_error("handler failed");
+    if (throwing || message == kThrowMessage) throw std::runtime_error("handler failed");
     if (message == kCountMessage) return Count();
     return Default(message, wParam, lParam);
   }
@@ -53,7 +54,7 @@ class CRecordingDialog : public CDialog, public Counts {
 
  protected:
   INT_PTR DialogProc(UINT message, WPARAM wParam, LPARAM lParam) override {
-    if (message == kThrowMessage) throw std::runtime_error("handler failed");
+    if (throwing || message == kThrowMessage) throw std::runtime_error("handler failed");
     if (message == kCountMessage) SetMsgResult(Count());
     return message == kCountMessage;
   }
@@ -72,6 +73,11 @@ TYPED_TEST(WindowBaseTest, TheObjectAnswersFromCreationToNcDestroyAndNoException
   ASSERT_TRUE(w.Create());
   const HWND hwnd = w.GetSafeHwnd();
   EXPECT_EQ(SendMessageW(hwnd, kThrowMessage, 0, 0), 0);
+  // A handler that throws leaves the answer to the default processing.
+  SetWindowTextW(hwnd, L"default");
+  w.throwing = true;
+  EXPECT_EQ(SendMessageW(hwnd, WM_GETTEXTLENGTH, 0, 0), 7);
+  w.throwing = false;
   EXPECT_EQ(SendMessageW(hwnd, kCountMessage, 0, 0), 42);
   EXPECT_EQ(w.counted, 1);
   EXPECT_FALSE(w.Create());  // one window per object
@@ -100,7 +106,7 @@ class CRecordingControl : public CControl {
 
  protected:
   LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override {
-    if (message == kThrowMessage) throw std::runtime_error("handler failed");
+    if (message == kThrowMessage || message == PBM_GETRANGE) throw std::runtime_error("handler failed");
     return CControl::WindowProc(message, wParam, lParam);
   }
 };
@@ -118,6 +124,7 @@ TEST(ControlTest, AnswersTheDialogsNotificationsAboutItUntilEitherSideGoes) {
     ASSERT_TRUE(first.Attach(bar));
     EXPECT_FALSE(CRecordingControl().Attach(bar));  // one object per control
     EXPECT_EQ(SendMessageW(bar, kThrowMessage, 0, 0), 0);
+    EXPECT_EQ(SendMessageW(bar, PBM_GETRANGE, FALSE, 0), 100);  // the bar's own answer
     EXPECT_EQ(notify(77), 7);
     EXPECT_EQ(notify(78), 0);
   }
@@ -174,6 +181,27 @@ TEST(HandleOwnerTest, MovesReleaseAndResetCloseEachHandleExactlyOnce) {
   // own pseudo handle.
   EXPECT_FALSE(
       KernelHandle(CreateFileW(L"Z:\\no\\such\\file", GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr)).Valid());
+}
+
+// A DC lent for a while goes back as it came: the object a selection
+// replaced, the colours it had.
+TEST(DcGuardTest, WhatASelectionAndColoursChangedComesBackAtTheScopesEnd) {
+  const WindowDC screen(nullptr);
+  ASSERT_TRUE(screen);
+  const HDC dc = screen.Get();
+  const HGDIOBJ font = GetStockObject(ANSI_FIXED_FONT), before = GetCurrentObject(dc, OBJ_FONT);
+  const COLORREF text = GetTextColor(dc), back = GetBkColor(dc);
+  ASSERT_NE(before, font);
+  {
+    const SelectedObject selected(dc, font);
+    const TextColors colors(dc, RGB(1, 2, 3), RGB(4, 5, 6));
+    EXPECT_EQ(GetCurrentObject(dc, OBJ_FONT), font);
+    EXPECT_EQ(GetTextColor(dc), RGB(1, 2, 3));
+    EXPECT_EQ(GetBkColor(dc), RGB(4, 5, 6));
+  }
+  EXPECT_EQ(GetCurrentObject(dc, OBJ_FONT), before);
+  EXPECT_EQ(GetTextColor(dc), text);
+  EXPECT_EQ(GetBkColor(dc), back);
 }
 
 // Narrow C runtime calls then take UTF-8 and cannot lose a file name; the

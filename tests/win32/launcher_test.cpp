@@ -414,10 +414,9 @@ class ResultListTest : public LauncherTest {
   // One line of the list as the screen shows it, across the whole client.
   std::vector<COLORREF> Line(int y) const {
     UpdateWindow(list);
-    const HDC dc = GetDC(list);
+    const WindowDC dc(list);
     std::vector<COLORREF> line;
-    for (int x = 0; x < client.right; ++x) line.push_back(GetPixel(dc, x, y));
-    ReleaseDC(list, dc);
+    for (int x = 0; x < client.right; ++x) line.push_back(GetPixel(dc.Get(), x, y));
     return line;
   }
   const COLORREF highlight = GetSysColor(COLOR_HIGHLIGHT);
@@ -453,9 +452,7 @@ TEST_F(ResultListTest, RepaintingPartOfTheFirstRowAlsoRepaintsTheBandBeyondTheLa
   const RECT part = {label.left, label.top, label.left + 10, label.bottom};
   const int y = (label.top + label.bottom) / 2;
   ASSERT_EQ(Line(y)[client.right - 3], highlight);
-  const HDC dc = GetDC(list);
-  FillRect(dc, &stale, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
-  ReleaseDC(list, dc);
+  FillRect(WindowDC(list).Get(), &stale, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
   ASSERT_EQ(Line(y)[client.right - 3], RGB(0, 0, 0));
   InvalidateRect(list, &part, FALSE);
   EXPECT_EQ(Line(y)[client.right - 3], highlight);

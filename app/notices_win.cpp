@@ -1,4 +1,4 @@
-#include "app/save_failure_prompt_win.h"
+#include "app/notices_win.h"
 
 #include <windows.h>
 
