@@ -53,8 +53,15 @@ step "1. the hot key and a word at once"
 for word in quickbrownfox jumpsoverthe lazydog0123 pack6my9box xylophone; do
   for delay in 12 40; do
     hot_key_and type --delay "$delay" "$word"
-    wait_for --timeout 10 -- box_holds "$word" ||
-      fail "'$word' at $delay ms a key right after the hot key: the box holds $(probe_output)"
+    if ! wait_for --timeout 10 -- box_holds "$word" && [[ "$(probe_output)" == "no launcher" ]]; then
+      # Seen once in many runs under a full suite: no launcher at all, the
+      # hot key itself lost, not a key typed behind it, which is what this
+      # step checks. A second loss in a row fails all the same.
+      step "no launcher after '$word' at $delay ms a key: the hot key and the word once more"
+      hot_key_and type --delay "$delay" "$word"
+      wait_for --timeout 10 -- box_holds "$word" || true
+    fi
+    box_holds "$word" || fail "'$word' at $delay ms a key right after the hot key: the box holds $(probe_output)"
     keys key Escape
     wait_for --timeout 10 -- not probe rows || fail "Escape did not close the launcher"
   done
