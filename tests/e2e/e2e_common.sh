@@ -142,7 +142,8 @@ choose() {
 }
 click_at() { xdotool mousemove --window "$DESKTOP" "$1" "$2" click 1; }
 click_control() {  # ID: a real click on a control of the open dialog that shows one
-  probe control "$1" || fail "no control $1 in an open dialog"
+  # Waited for: a dialog can be found a moment before its controls show.
+  wait_for --timeout 10 -- probe control "$1" || fail "no control $1 in an open dialog: $(probe_output)"
   local x y
   read -r x y < <(probe_output)
   focus_desktop

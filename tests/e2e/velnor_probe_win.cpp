@@ -171,14 +171,20 @@ int FolderRows() {
 // The middle of a control of the dialog that shows one with this id (the
 // folder settings, the About box).
 int Control(int id) {
+  // When absent, what was seen instead: a dialog shown or hidden, with the
+  // control, a hidden one or none.
+  std::string seen;
   for (HWND d = nullptr; (d = FindWindowExW(nullptr, d, L"#32770", nullptr));) {
     const HWND control = GetDlgItem(d, id);
-    if (!IsWindowVisible(d) || !control || !IsWindowVisible(control)) continue;
-    RECT r = {};
-    GetWindowRect(control, &r);
-    return Numbers((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+    if (IsWindowVisible(d) && control && IsWindowVisible(control)) {
+      RECT r = {};
+      GetWindowRect(control, &r);
+      return Numbers((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+    }
+    seen += IsWindowVisible(d) ? " shown" : " hidden";
+    seen += !control ? "/none" : IsWindowVisible(control) ? "/shown" : "/hidden";
   }
-  return Answer(false, "absent");
+  return Answer(false, ("absent; dialogs:" + (seen.empty() ? std::string(" none") : seen)).c_str());
 }
 
 // Writes "allowed N" (the source's effects), "wide" or "ansi" and the names
