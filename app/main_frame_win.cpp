@@ -65,10 +65,10 @@ LRESULT CMainFrame::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
       OpenGuide();  // unasked: a guide that cannot open says nothing
       return 0;
     case WM_DATABASE_DAMAGED:
-      if (m_pDoc) TellDatabaseDamaged(m_pDoc->PrepareDatabasePath(), m_pDoc->LastLoad());
+      if (m_pDoc) TellDatabaseDamaged(m_pDoc->DatabasePath(), m_pDoc->LastLoad());
       return 0;
     case WM_PORTABLE_READ_ONLY:
-      if (m_pDoc) TellPortableFolderReadOnly(m_pDoc->ProgramFolder(), m_pDoc->PrepareDatabasePath());
+      if (m_pDoc) TellPortableFolderReadOnly(m_pDoc->ProgramFolder(), m_pDoc->DatabasePath());
       return 0;
     case WM_SAVE_DATABASE:
       // A failure here is told at exit, whose save tries again.
@@ -78,7 +78,7 @@ LRESULT CMainFrame::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_DATABASE_UNREADABLE:
       // After start-up, from the message loop: the tray and the hot key
       // already work while the notice waits to be read.
-      if (m_pDoc) TellDatabaseUnreadable(m_pDoc->PrepareDatabasePath(), m_pDoc->LastLoad().busy);
+      if (m_pDoc) TellDatabaseUnreadable(m_pDoc->DatabasePath(), m_pDoc->LastLoad().busy);
       return 0;
     case WM_COMMAND:
       if (OnCommand(LOWORD(wParam))) return 0;

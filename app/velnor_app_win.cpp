@@ -111,7 +111,7 @@ bool CVelnorApp::SaveBeforeExit(CloseReason reason) {
     // The previous file is still intact; what is lost is this session's
     // counts, so the user decides, except when the session is ending.
     if (reason == CloseReason::kSessionEnd || !m_askSaveFailure) return true;
-    switch (m_askSaveFailure(m_pDoc->PrepareDatabasePath())) {
+    switch (m_askSaveFailure(m_pDoc->DatabasePath())) {
       case SaveFailureChoice::kRetry:
         break;
       case SaveFailureChoice::kExitWithoutSaving:

@@ -23,7 +23,7 @@ bool CVelnorDoc::OnNewDocument() {
 std::string CVelnorDoc::PrepareDatabasePath() {
   const std::string program = ProgramFolder();
   if (m_portable == Portable::kUnknown) m_portable = ChoosePortable(program);
-  if (m_portable == Portable::kBesideProgram) return program + kPathSeparator + kDatabaseFile;
+  if (m_portable == Portable::kBesideProgram) return m_databasePath = program + kPathSeparator + kDatabaseFile;
   std::string folder;
   if (!m_env.GetSpecialFolderPath(kCsidlAppData, folder) || folder.empty()) {
     // Without an application-data folder, keep the database beside the
@@ -33,7 +33,7 @@ std::string CVelnorDoc::PrepareDatabasePath() {
   if (folder.back() != kPathSeparator) folder += kPathSeparator;
   folder += kDatabaseFolder;
   m_env.MakeDirectory(folder);
-  return folder + kPathSeparator + kDatabaseFile;
+  return m_databasePath = folder + kPathSeparator + kDatabaseFile;
 }
 
 std::string CVelnorDoc::ProgramFolder() const {

@@ -86,6 +86,9 @@ class CVelnorDoc : public StoredSettings {
   // beside the program, when a file written there shows that the folder can
   // be written (decided at the first call).
   std::string PrepareDatabasePath();
+  // The path the last PrepareDatabasePath gave (empty before it): a message
+  // naming the file must not create its folder again.
+  const std::string& DatabasePath() const { return m_databasePath; }
   // A portable copy whose folder cannot be written: its data is kept in
   // %APPDATA% instead, which the user is told.
   bool PortableCannotWrite() const { return m_portable == Portable::kCannotWrite; }
@@ -234,6 +237,7 @@ class CVelnorDoc : public StoredSettings {
 
   Env& m_env;
   Portable m_portable = Portable::kUnknown;  // decided once, at the first look
+  std::string m_databasePath;
   bool m_bIndexComplete = false;
   mutable Mutex m_lock;
   CFileMap m_files VELNOR_GUARDED_BY(m_lock);

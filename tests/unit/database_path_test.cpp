@@ -45,6 +45,18 @@ TEST(DatabasePath, PortableBesideTheProgramWhenItsFolderCanBeWrittenElseApplicat
   env.modulePath.clear();
   const std::string working = std::string(".") + kPathSeparator + "Plovant" + kPathSeparator + "velnor.dat";
   EXPECT_EQ(CVelnorDoc(faults).PrepareDatabasePath(), working);
+
+  // Naming the file in a message looks the path up; only preparing it makes
+  // the folder again.
+  env.specialFolders[kCsidlAppData] = roaming;
+  CVelnorDoc named(faults);
+  EXPECT_EQ(named.DatabasePath(), "");
+  EXPECT_EQ(named.PrepareDatabasePath(), installed);
+  env.RemoveFolder(JoinPath({roaming, "Plovant"}));
+  EXPECT_EQ(named.DatabasePath(), installed);
+  EXPECT_EQ(env.OpenDirectory(JoinPath({roaming, "Plovant"})), nullptr);
+  named.PrepareDatabasePath();
+  EXPECT_NE(env.OpenDirectory(JoinPath({roaming, "Plovant"})), nullptr);
 }
 
 }  // namespace
