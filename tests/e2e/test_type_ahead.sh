@@ -54,15 +54,17 @@ for word in quickbrownfox jumpsoverthe lazydog0123 pack6my9box xylophone; do
   for delay in 12 40; do
     hot_key_and type --delay "$delay" "$word"
     if ! wait_for --timeout 10 -- box_holds "$word"; then
-      # Seen under a full suite on a clean machine, never in a thousand
-      # rounds alone: once no launcher at all, once "acpk6my9box" for
-      # "pack6my9box". Under Wine's virtual desktop two processes read the
-      # keys from X: explorer.exe while the desktop has the X focus, then
-      # velnor.exe once the launcher's own X window takes it; each hands its
-      # keys on when its thread gets to them, so a key explorer was slow
-      # with can reach the system behind later ones, before any hook sees
-      # it. Windows has one input queue. The word is sent once more; a
-      # second wrong box in a row fails. The first is kept for a look.
+      # Seen on a clean machine in about one run in five, never twice in a
+      # row: no launcher at all, or a word with a letter moved or missing
+      # ("acpk6my9box", "ylophone"). Under Wine's virtual desktop two
+      # processes read the keys from X: explorer.exe while the desktop has
+      # the X focus, velnor.exe once the launcher's own X window takes it.
+      # Each hands its keys on when its thread gets to them, so around that
+      # handover keys reach the system out of order (a logged run showed a
+      # key's release before its press) or go to explorer's own window,
+      # before any hook sees them; Windows has one input queue. The word is
+      # sent once more; a second wrong box in a row fails. The first is
+      # kept for a look.
       step "WRONG ONCE: '$word' at $delay ms a key gave $(probe_output); the hot key and the word once more"
       screenshot "$WORK/wrong-once-$word-$delay.png"
       if [[ "$(probe_output)" != "no launcher" ]]; then
