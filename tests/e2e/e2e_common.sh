@@ -150,7 +150,7 @@ choose() {
 }
 click_at() { xdotool mousemove --window "$DESKTOP" "$1" "$2" click 1; }
 click_control() {  # ID: a real click on a control of the open dialog that shows one
-  # Waited for: a dialog can be found a moment before its controls show.
+  # Waited for, as every other look at a window that is still opening.
   wait_for --timeout 10 -- probe control "$1" || fail "no control $1 in an open dialog: $(probe_output)"
   local x y
   read -r x y < <(probe_output)
