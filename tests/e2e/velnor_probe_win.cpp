@@ -37,6 +37,24 @@ int DialogState(const wchar_t* caption) {
   return Answer(true, GetForegroundWindow() == dialog ? "foreground" : "visible");
 }
 
+// Watches for a dialog to come and go, looking every millisecond: a start-up
+// refresh can be over in a third of a second, less than starting a probe per
+// look can be relied on to catch. Answers the most it was seen showing
+// (hidden, visible, foreground), or "absent" if it never came within SECONDS.
+int WatchDialog(const wchar_t* caption, int seconds) {
+  static const char* const kStates[] = {"absent", "hidden", "visible", "foreground"};
+  int most = 0;
+  bool gone = false;
+  for (const ULONGLONG deadline = GetTickCount64() + static_cast<ULONGLONG>(seconds) * 1000;
+       !gone && GetTickCount64() < deadline; Sleep(1)) {
+    const HWND dialog = Dialog(caption);
+    gone = !dialog && most > 0;
+    const int state = !dialog ? 0 : !IsWindowVisible(dialog) ? 1 : GetForegroundWindow() == dialog ? 3 : 2;
+    if (state > most) most = state;
+  }
+  return Answer(most > 0, kStates[most]);
+}
+
 int Progress(const wchar_t* caption) {
   const HWND dialog = Dialog(caption);
   const HWND bar = dialog ? FindWindowExW(dialog, nullptr, PROGRESS_CLASSW, nullptr) : nullptr;
@@ -318,6 +336,7 @@ int wmain(int argc, wchar_t** argv) {
   const wchar_t* arg = argc > 2 ? argv[2] : nullptr;
   // Whether a dialog with this caption exists: "hidden", "visible" or "foreground".
   if (command == L"dialog" && arg) return DialogState(arg);
+  if (command == L"watch-dialog" && argc > 3) return WatchDialog(arg, _wtoi(argv[3]));
   // The position and the end of that dialog's progress bar.
   if (command == L"progress" && arg) return Progress(arg);
   if (command == L"frames") return Frames();        // how many main frames exist (any copy)
@@ -340,7 +359,7 @@ int wmain(int argc, wchar_t** argv) {
   if (command == L"post-command" && arg) return PostToFrame(WM_COMMAND, static_cast<WPARAM>(_wtoi(arg)), 0);
   // Keeps a file open, shared with nobody, for a number of seconds.
   if (command == L"hold" && argc > 3) return Hold(arg, _wtoi(argv[3]));
-  std::fprintf(stderr, "usage: velnor_probe dialog CAPTION|progress CAPTION|frames|menu-open|rows|"
+  std::fprintf(stderr, "usage: velnor_probe dialog CAPTION|watch-dialog CAPTION SECONDS|progress CAPTION|frames|menu-open|rows|"
                        "query-box|query-text|launcher-rect|folder-row N|folder-rows|result-row N|tip|control ID|post-tray-rbutton|post-command ID|"
                        "hold FILE SECONDS|drop-target SECONDS OUTFILE|shown\n");
   return 2;
