@@ -417,8 +417,15 @@ wine_start() {
 # xdo_desktop_window: print the X window id of the Wine virtual desktop;
 # fails while it does not exist (Wine maps it with the first window).
 xdo_desktop_window() {
-  local ids
-  ids=$(timeout 10 xdotool search --name "Default - Wine desktop" 2>/dev/null) || return 1
+  # xdotool's search walks every X window; one destroyed during the walk
+  # (a program starting or ending) fails the whole search, so it is asked
+  # again a few times before the desktop counts as missing.
+  local ids tries
+  for tries in 1 2 3 4 5; do
+    ids=$(timeout 10 xdotool search --name "Default - Wine desktop" 2>/dev/null) && [[ -n "$ids" ]] && break
+    ids=
+    sleep 0.2
+  done
   [[ -n "$ids" ]] || return 1
   echo "${ids%%$'\n'*}"
 }
