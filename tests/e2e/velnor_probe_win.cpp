@@ -30,29 +30,33 @@ int Numbers(long a, long b) {
 
 HWND Dialog(const wchar_t* caption) { return FindWindowW(L"#32770", caption); }
 
+// How much a dialog shows, as the scripts read it.
+constexpr const char* kShowing[] = {"absent", "hidden", "visible", "foreground"};
+int Showing(HWND dialog) {
+  if (!dialog) return 0;
+  if (!IsWindowVisible(dialog)) return 1;
+  return GetForegroundWindow() == dialog ? 3 : 2;
+}
+
 int DialogState(const wchar_t* caption) {
-  const HWND dialog = Dialog(caption);
-  if (!dialog) return Answer(false, "absent");
-  if (!IsWindowVisible(dialog)) return Answer(true, "hidden");
-  return Answer(true, GetForegroundWindow() == dialog ? "foreground" : "visible");
+  const int showing = Showing(Dialog(caption));
+  return Answer(showing > 0, kShowing[showing]);
 }
 
 // Watches for a dialog to come and go, looking every millisecond: a start-up
 // refresh can be over in a third of a second, less than starting a probe per
-// look can be relied on to catch. Answers the most it was seen showing
-// (hidden, visible, foreground), or "absent" if it never came within SECONDS.
+// look can be relied on to catch. Answers the most it was seen showing, or
+// "absent" if it never came within SECONDS.
 int WatchDialog(const wchar_t* caption, int seconds) {
-  static const char* const kStates[] = {"absent", "hidden", "visible", "foreground"};
   int most = 0;
   bool gone = false;
   for (const ULONGLONG deadline = GetTickCount64() + static_cast<ULONGLONG>(seconds) * 1000;
        !gone && GetTickCount64() < deadline; Sleep(1)) {
-    const HWND dialog = Dialog(caption);
-    gone = !dialog && most > 0;
-    const int state = !dialog ? 0 : !IsWindowVisible(dialog) ? 1 : GetForegroundWindow() == dialog ? 3 : 2;
-    if (state > most) most = state;
+    const int showing = Showing(Dialog(caption));
+    gone = showing == 0 && most > 0;
+    if (showing > most) most = showing;
   }
-  return Answer(most > 0, kStates[most]);
+  return Answer(most > 0, kShowing[most]);
 }
 
 int Progress(const wchar_t* caption) {
