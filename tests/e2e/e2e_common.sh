@@ -84,6 +84,10 @@ hot_key_launcher() {
     wait_for --timeout 30 -- probe_says "$1" rows || fail "Ctrl+Alt+R: no launcher with $1 row(s)"
   fi
 }
+escape_launcher() {  # Escape typed into the open launcher closes it
+  keys key Escape
+  wait_for --timeout 10 -- not probe rows || fail "Escape did not close the launcher"
+}
 exited() {  # the background job ended (a zombie counts as ended)
   local state
   state=$(awk '{ print $3 }' "/proc/$1/stat" 2>/dev/null) || return 0

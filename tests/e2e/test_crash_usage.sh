@@ -61,8 +61,7 @@ step "started again: the uses are there, and Exit keeps them"
 start_settled again
 hot_key_launcher 3
 screenshot "$WORK/after-kill.png"
-keys key Escape
-wait_for --timeout 10 -- not probe rows || fail "Escape did not close the launcher"
+escape_launcher
 exit_by_click again
 [[ "$(uses)" == "1 1 1" ]] || fail "after a start and Exit: uses $(uses), not 1 1 1"
 
@@ -83,8 +82,7 @@ wait_refresh_end "$REFRESH_CAPTION"
 kill_hard
 start_settled folders-again
 hot_key_launcher 4  # the other folder's file is found
-keys key Escape
-wait_for --timeout 10 -- not probe rows || fail "Escape did not close the launcher"
+escape_launcher
 exit_by_click folders-again
 "$CLI" dump "$DATABASE" >"$WORK/dump.json" || fail "velnor-cli dump failed"
 python3 - "$WORK/dump.json" <<'PY' || fail "the ticked folder was lost: $(cat "$WORK/dump.json")"

@@ -25,8 +25,7 @@ hot_key_launcher 2
 launcher_rect
 ((B > 600)) || fail "the launcher did not open low enough to test the shrink: $L $T $R $B"
 screenshot "$WORK/wide.png"
-keys key Escape
-wait_for --timeout 10 -- not probe rows || fail "Escape did not close the launcher"
+escape_launcher
 exit_by_click wide
 
 step "the desktop shrinks to 800x600"
@@ -40,8 +39,7 @@ launcher_rect
 screenshot "$WORK/narrow.png"
 ((L >= 0 && T >= 0 && R <= 800 && B <= 600)) || fail "the launcher is not whole on 800x600: $L $T $R $B"
 ((LIST >= 40)) || fail "the launcher's list is only $LIST pixels high"
-keys key Escape
-wait_for --timeout 10 -- not probe rows || fail "Escape did not close the launcher"
+escape_launcher
 probe post-command 57665 || fail "could not post E&xit"
 wait_exit narrow
 "$CLI" dump "$DATABASE" >"$WORK/dump.json" || fail "velnor-cli dump failed"

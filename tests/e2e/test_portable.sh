@@ -40,8 +40,7 @@ exit_by_click first
 step "started again: the use is there"
 start_portable again
 hot_key_launcher 1
-keys key Escape
-wait_for --timeout 10 -- not probe rows || fail "Escape did not close the launcher"
+escape_launcher
 exit_by_click again
 "$CLI" dump "$PORTABLE_DB" >"$WORK/dump.json" || fail "velnor-cli dump failed"
 python3 - "$WORK/dump.json" <<'PY' || fail "the use was lost: $(cat "$WORK/dump.json")"

@@ -36,8 +36,7 @@ ROWS=1000002
 
 start_settled type-ahead
 hot_key_launcher "$ROWS"
-keys key Escape
-wait_for --timeout 10 -- not probe rows || fail "Escape did not close the launcher"
+escape_launcher
 
 # Keys reach Wine after a probe ran only once the desktop got a click: one
 # on the empty desktop, away from where the launcher opens, before the hot
@@ -69,15 +68,13 @@ for word in quickbrownfox jumpsoverthe lazydog0123 pack6my9box xylophone; do
       step "WRONG ONCE: '$word' at $delay ms a key gave $(probe_output); the hot key and the word once more"
       screenshot "$WORK/wrong-once-$word-$delay.png"
       if [[ "$(probe_output)" != "no launcher" ]]; then
-        keys key Escape
-        wait_for --timeout 10 -- not probe rows || fail "Escape did not close the launcher"
+        escape_launcher
       fi
       hot_key_and type --delay "$delay" "$word"
       wait_for --timeout 10 -- box_holds "$word" ||
         fail "'$word' at $delay ms a key right after the hot key, twice in a row: the box holds $(probe_output)"
     fi
-    keys key Escape
-    wait_for --timeout 10 -- not probe rows || fail "Escape did not close the launcher"
+    escape_launcher
   done
 done
 

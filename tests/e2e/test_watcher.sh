@@ -83,8 +83,7 @@ wait_for --timeout 15 --interval 0.1 -- probe_says 0 rows || fail "the deleted f
 made_again deleted
 
 step "Exit keeps the deleted file's uses"
-keys key Escape
-wait_for --timeout 10 -- not probe rows || fail "Escape did not close the launcher"
+escape_launcher
 exit_by_click watcher
 "$CLI" dump "$DATABASE" >"$WORK/dump.json" || fail "velnor-cli dump failed"
 python3 - "$WORK/dump.json" <<'PY' || fail "velnor.dat lost what the watcher saw"
